@@ -1,0 +1,97 @@
+// One recovery of one Outlook Express folder file: the index walk that lists existing
+// messages, the block scan for lost ones, the rebuilding of orphan chains, and the
+// extraction of any message by its first block.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/folder_file_header.h"
+#include "engine/message_info_record.h"
+#include "engine/offset_set.h"
+#include "engine/recovery_reporter.h"
+#include "platform/scratch_files.h"
+#include "platform/source_file.h"
+
+namespace rescuva::engine {
+
+// A block found by the scan: its offset and the block it names as next.
+struct BlockCandidate {
+  uint32_t offset = 0;
+  uint32_t next_offset = 0;
+};
+
+class DbxRecoveryEngine {
+ public:
+  explicit DbxRecoveryEngine(RecoveryReporter& reporter);
+  DbxRecoveryEngine(const DbxRecoveryEngine&) = delete;
+  DbxRecoveryEngine& operator=(const DbxRecoveryEngine&) = delete;
+  virtual ~DbxRecoveryEngine();
+
+  // Opens the file and runs the three stages. The file stays open afterwards so that
+  // messages can still be extracted from it.
+  void Run(const std::string& path);
+  bool OpenSource(const std::string& path);
+  bool IsSourceOpen() const { return source_.IsOpen(); }
+  void CloseSource();
+  const std::string& TempFolder() const { return temp_folder_; }
+
+  // Writes the chain starting at `first` to folder + name, where name starts as the
+  // scratch name and falls back to "0" + name, "1" + name, ... when the file cannot be
+  // replaced. Every block passed joins the known blocks. False when the chain holds
+  // no data. `damaged` receives this extraction's damage mark.
+  bool ExtractToTempFolder(std::string folder, std::string& name, uint64_t first,
+                           bool* damaged = nullptr);
+  // Writes the chain starting at `first` to `path`. False when the chain holds no
+  // data or the file cannot be written whole. Safe to call while Run works on
+  // another thread.
+  bool ExtractToFile(const std::string& path, uint64_t first, bool* damaged = nullptr) const;
+
+  // Stage 1: the messages the index still lists.
+  void FindExistingMessages();
+  bool WalkIndexNode(uint32_t parent, uint32_t node, uint64_t first_position, uint64_t count,
+                     int depth = 0);
+  void ReadMessageInfo(uint32_t offset);
+  uint32_t PresenceMask() const { return record_.PresenceMask(); }
+  uint32_t AttributeValue(uint32_t index) const;
+
+  // Stages 2 and 3: blocks found anywhere in the file, and the chains no extracted
+  // message used.
+  void ScanForLostBlocks();
+  void RebuildLostMessages();
+  uint32_t FindPredecessor(uint32_t offset);
+  const std::vector<BlockCandidate>& Candidates() const { return candidates_; }
+
+ private:
+  struct ChainSummary {
+    uint64_t total = 0;   // sum of the blocks' DataLength
+    uint64_t blocks = 0;  // blocks up to the first one already visited
+    bool damaged = false;
+  };
+  struct IndexSlot {
+    uint64_t position;
+    uint32_t info_offset;
+  };
+
+  ChainSummary MeasureChain(uint32_t first, OffsetSet* known) const;
+  bool CopyChain(uint32_t first, const ChainSummary& chain, platform::OutputFile& out) const;
+  bool Stopping();
+
+  RecoveryReporter& reporter_;
+  platform::SourceFile source_;
+  FolderFileHeader header_;
+  uint64_t index_capacity_ = 0;
+  std::vector<IndexSlot> index_slots_;
+  uint64_t nodes_visited_ = 0;
+  uint32_t current_offset_ = 0;
+  MessageInfoRecord record_;
+  OffsetSet known_blocks_;
+  std::vector<BlockCandidate> candidates_;
+  std::vector<std::pair<uint32_t, uint32_t>> predecessors_;  // (next offset, offset)
+  std::string temp_folder_;
+  bool read_failed_ = false;
+};
+
+}  // namespace rescuva::engine

@@ -1,0 +1,121 @@
+// Stage 1: the messages the folder's index still lists.
+#include <algorithm>
+#include <array>
+#include <new>
+
+#include "engine/dbx_recovery_engine.h"
+#include "engine/index_node.h"
+
+namespace rescuva::engine {
+namespace {
+
+// Honest trees are a few levels deep and visit each node once; these bounds stop a
+// crafted tree that names the same child again and again.
+constexpr int kMaxIndexDepth = 64;
+
+}  // namespace
+
+void DbxRecoveryEngine::FindExistingMessages() {
+  reporter_.SetProgress(0);
+  std::array<uint8_t, kFolderFileHeaderSize> bytes;
+  if (!source_.ReadAt(0, bytes)) {
+    read_failed_ = true;
+    return;
+  }
+  header_ = FolderFileHeader::Decode(bytes);
+  if (!header_.HasIndex()) return;
+
+  // The index array is kept sparse: only the slots the walk writes take memory, so a
+  // count of four billion costs nothing while the tree delivers a handful.
+  index_capacity_ = header_.message_count;
+  index_slots_.clear();
+  nodes_visited_ = 0;
+  bool walked = false;
+  try {
+    walked = WalkIndexNode(0, header_.index_root, 0, header_.message_count);
+    // A slot written twice keeps the later entry.
+    std::stable_sort(index_slots_.begin(), index_slots_.end(),
+                     [](const IndexSlot& a, const IndexSlot& b) { return a.position < b.position; });
+  } catch (const std::bad_alloc&) {
+    walked = false;
+  }
+  std::vector<IndexSlot> slots = std::move(index_slots_);
+  index_slots_ = {};
+  if (!walked) return;
+
+  for (size_t i = 0; i < slots.size(); ++i) {
+    if (i + 1 < slots.size() && slots[i + 1].position == slots[i].position) continue;
+    if (Stopping()) break;
+    reporter_.SetProgress(static_cast<int>(slots[i].position * 100 / header_.message_count));
+    ReadMessageInfo(slots[i].info_offset);
+    if ((PresenceMask() & (1u << kFirstBlockAttribute)) == 0) continue;
+    const uint32_t first = AttributeValue(kFirstBlockAttribute);
+    known_blocks_.Insert(first);
+    std::string name = "dd.eml";
+    if (ExtractToTempFolder(temp_folder_, name, first)) {
+      reporter_.AddRecoveredMessage(temp_folder_ + name, false, first);
+    }
+  }
+}
+
+bool DbxRecoveryEngine::WalkIndexNode(uint32_t parent, uint32_t node, uint64_t first_position,
+                                      uint64_t count, int depth) {
+  if (first_position + count > index_capacity_ || node > source_.Length()) return true;
+  if (depth > kMaxIndexDepth || ++nodes_visited_ > source_.Length() / kIndexNodeSize + 1) {
+    return true;
+  }
+  std::array<uint8_t, kIndexNodeSize> bytes;
+  if (!source_.ReadAt(node, bytes)) return false;
+  const IndexNode decoded = IndexNode::Decode(bytes);
+  if (!decoded.IsAcceptable(node, parent)) return true;
+
+  uint64_t f = 0;
+  if (decoded.child_offset != 0) {
+    if (!WalkIndexNode(node, decoded.child_offset, first_position, decoded.child_entry_count,
+                       depth + 1)) {
+      return false;
+    }
+    f = decoded.child_entry_count;
+  }
+  for (uint32_t i = 0; i < decoded.entry_count; ++i) {
+    const IndexEntry& entry = decoded.entries[i];
+    if (entry.info_offset != 0) {
+      if (first_position + f + 1 > index_capacity_) return true;
+      index_slots_.push_back({first_position + f, entry.info_offset});
+      ++f;
+    }
+    if (entry.child_offset != 0) {
+      if (!WalkIndexNode(node, entry.child_offset, first_position + f, entry.child_entry_count,
+                         depth + 1)) {
+        return false;
+      }
+      f += entry.child_entry_count;
+    }
+  }
+  return true;
+}
+
+void DbxRecoveryEngine::ReadMessageInfo(uint32_t offset) {
+  record_ = {};
+  current_offset_ = offset;
+  std::array<uint8_t, kRecordHeaderSize> header_bytes;
+  if (offset > source_.Length() || !source_.ReadAt(offset, header_bytes)) return;
+  const auto header = MessageInfoRecordHeader::Decode(header_bytes);
+  if (header.self_offset != offset) return;
+  std::vector<uint8_t> entries(header.EntryBytesInBody());
+  if (!source_.ReadAt(uint64_t{offset} + kRecordHeaderSize, entries)) return;
+  record_ = MessageInfoRecord(header, entries);
+}
+
+uint32_t DbxRecoveryEngine::AttributeValue(uint32_t index) const {
+  const auto range = record_.ValueRange(index);
+  if (!range || range->count == 0) return 0;
+  std::array<uint8_t, 4> bytes{};
+  auto value = std::span(bytes).first(range->count);
+  if (!source_.ReadAt(uint64_t{current_offset_} + kRecordHeaderSize + range->position, value)) {
+    return 0;
+  }
+  return MessageInfoRecord::ValueFromBytes(value);
+}
+
+}  // namespace rescuva::engine

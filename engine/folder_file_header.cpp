@@ -1,0 +1,30 @@
+#include "engine/folder_file_header.h"
+
+#include <algorithm>
+
+#include "engine/byte_order.h"
+
+namespace rescuva::engine {
+namespace {
+
+constexpr size_t kMessageCountAt = 0xC4;
+constexpr size_t kIndexRootAt = 0xE4;
+constexpr uint8_t kMessageFolderSignature[] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xFD, 0x74,
+                                               0x6F, 0x66, 0xE3, 0xD1, 0x11, 0x9A, 0x4E,
+                                               0x00, 0xC0, 0x4F, 0xA3, 0x09, 0xD4};
+
+}  // namespace
+
+FolderFileHeader FolderFileHeader::Decode(std::span<const uint8_t, kFolderFileHeaderSize> bytes) {
+  return {LoadLe32(&bytes[kMessageCountAt]), LoadLe32(&bytes[kIndexRootAt])};
+}
+
+std::array<uint8_t, kFolderFileHeaderSize> FolderFileHeader::Encode() const {
+  std::array<uint8_t, kFolderFileHeaderSize> bytes{};
+  std::copy(std::begin(kMessageFolderSignature), std::end(kMessageFolderSignature), bytes.begin());
+  StoreLe32(&bytes[kMessageCountAt], message_count);
+  StoreLe32(&bytes[kIndexRootAt], index_root);
+  return bytes;
+}
+
+}  // namespace rescuva::engine

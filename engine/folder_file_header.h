@@ -1,0 +1,27 @@
+// The folder file's header at offset 0. Of its 0x24BC bytes the engine reads two fields:
+//
+//   0x0000  20  signature (written, never tested when reading)
+//   0x00C4   4  MessageCount  entries in the message index tree
+//   0x00E4   4  IndexRoot     offset of the index tree's root node
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace rescuva::engine {
+
+constexpr size_t kFolderFileHeaderSize = 0x24BC;
+
+struct FolderFileHeader {
+  uint32_t message_count = 0;
+  uint32_t index_root = 0;
+
+  static FolderFileHeader Decode(std::span<const uint8_t, kFolderFileHeaderSize> bytes);
+  // The header of a message folder file: signature, count and root, the rest zero.
+  std::array<uint8_t, kFolderFileHeaderSize> Encode() const;
+  // Either field 0 means the index is empty.
+  bool HasIndex() const { return message_count != 0 && index_root != 0; }
+};
+
+}  // namespace rescuva::engine

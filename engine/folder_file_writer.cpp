@@ -1,0 +1,174 @@
+#include "engine/folder_file_writer.h"
+
+#include <algorithm>
+
+#include "engine/folder_file_header.h"
+#include "engine/index_node.h"
+#include "engine/message_block.h"
+#include "engine/message_info_record.h"
+
+namespace rescuva::engine {
+namespace {
+
+constexpr uint32_t kBlockSpacing = 0x210;
+constexpr size_t kMaxStoredText = 1000;
+constexpr uint32_t kFlagsReadAndDownloaded = 0x81;
+constexpr int64_t kFileTimeEpochOffset = 11644473600;  // seconds from 1601 to 1970
+
+enum Attribute : uint8_t {
+  kMessageIndex = 0x00,
+  kFlags = 0x01,
+  kSentTime = 0x02,
+  kFirstBlock = 0x04,
+  kMessageId = 0x07,
+  kSubject = 0x08,
+  kSenderName = 0x0D,
+  kSenderAddress = 0x0E,
+  kMessageSize = 0x11,
+  kReceivedTime = 0x12,
+  kReceiverName = 0x13,
+  kReceiverAddress = 0x14,
+};
+
+uint64_t ToFileTime(int64_t unix_seconds) {
+  return static_cast<uint64_t>(std::max<int64_t>(unix_seconds + kFileTimeEpochOffset, 0)) *
+         10000000u;
+}
+
+// Code points 0x80-0x9F of Windows-1252, in order.
+constexpr char32_t kWindows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char EncodeWindows1252(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+  for (int i = 0; i < 32; ++i) {
+    if (kWindows1252High[i] == c && c != 0) return static_cast<char>(0x80 + i);
+  }
+  return '?';
+}
+
+}  // namespace
+
+std::string ToWindows1252(const std::string& utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const int extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+    bool valid = extra >= 0 && i + extra < utf8.size();
+    for (int k = 1; valid && k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      c = (c << 6) | (next & 0x3F);
+    }
+    out += valid ? EncodeWindows1252(c) : '?';
+    i += valid ? extra + 1 : 1;
+  }
+  return out;
+}
+
+bool FolderFileWriter::Create(const std::string& path) {
+  if (!file_.Create(path, true)) return false;
+  end_ = kFolderFileHeaderSize;
+  return Put(0, FolderFileHeader{}.Encode());
+}
+
+bool FolderFileWriter::Put(uint64_t offset, std::span<const uint8_t> bytes) {
+  if (offset + bytes.size() > 0xFFFFFFFFu || !file_.WriteAt(offset, bytes)) failed_ = true;
+  return !failed_;
+}
+
+void FolderFileWriter::BeginMessage() {
+  block_.clear();
+  first_block_ = static_cast<uint32_t>(end_);
+  message_size_ = 0;
+}
+
+bool FolderFileWriter::FlushBlock(bool last) {
+  const auto at = static_cast<uint32_t>(end_);
+  MessageBlockHeader header{at, kBlockDataSize, static_cast<uint32_t>(block_.size()),
+                            last ? 0 : at + kBlockSpacing};
+  std::vector<uint8_t> bytes(kBlockSpacing, 0);
+  std::copy_n(header.Encode().begin(), kBlockHeaderSize, bytes.begin());
+  std::copy(block_.begin(), block_.end(), bytes.begin() + kBlockHeaderSize);
+  block_.clear();
+  end_ += kBlockSpacing;
+  return Put(at, bytes);
+}
+
+bool FolderFileWriter::AppendText(std::span<const uint8_t> text) {
+  message_size_ += text.size();
+  for (uint8_t byte : text) {
+    // a full block is written once it is known that more text follows it
+    if (block_.size() == kBlockDataSize && !FlushBlock(false)) return false;
+    block_.push_back(byte);
+  }
+  return !failed_;
+}
+
+bool FolderFileWriter::EndMessage(const MessageInfo& info) {
+  if (failed_ || message_size_ == 0 || !FlushBlock(true)) {
+    end_ = first_block_;  // whatever was written is overwritten by the next message
+    return false;
+  }
+  MessageInfoRecordBuilder record;
+  auto text = [](const std::string& s) { return ToWindows1252(s.substr(0, kMaxStoredText)); };
+  record.AddDirect(kMessageIndex, static_cast<uint32_t>(records_.size() + 1) & 0xFFFFFF);
+  record.AddDirect(kFlags, kFlagsReadAndDownloaded);
+  if (info.sent_time) record.AddFileTime(kSentTime, ToFileTime(*info.sent_time));
+  record.AddNumber(kFirstBlock, first_block_);
+  record.AddString(kMessageId, text(info.message_id));
+  record.AddString(kSubject, text(info.subject));
+  record.AddString(kSenderName, text(info.sender_name));
+  record.AddString(kSenderAddress, text(info.sender_address));
+  record.AddNumber(kMessageSize, static_cast<uint32_t>(std::min<uint64_t>(message_size_, 0xFFFFFFFF)));
+  if (info.received_time) record.AddFileTime(kReceivedTime, ToFileTime(*info.received_time));
+  record.AddString(kReceiverName, text(info.receiver_name));
+  record.AddString(kReceiverAddress, text(info.receiver_address));
+  const auto at = static_cast<uint32_t>(end_);
+  const std::vector<uint8_t> bytes = record.Build(at);
+  end_ += bytes.size();
+  if (!Put(at, bytes)) return false;
+  records_.push_back(at);
+  return true;
+}
+
+// A subtree of the in-order list: up to 51 entries in the node, and when there are
+// more, the rest spread evenly over subtrees that follow each entry.
+uint32_t FolderFileWriter::WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent) {
+  IndexNode node;
+  node.self_offset = static_cast<uint32_t>(end_);
+  node.parent_offset = parent;
+  end_ += kIndexNodeSize;
+  const size_t entries = std::min<size_t>(records.size(), kMaxIndexEntries);
+  node.entry_count = static_cast<uint8_t>(entries);
+  const size_t rest = records.size() - entries;
+  size_t next = 0;
+  for (size_t i = 0; i < entries; ++i) {
+    IndexEntry& entry = node.entries[i];
+    entry.info_offset = records[next++];
+    const size_t below = rest / entries + (i < rest % entries ? 1 : 0);
+    if (below > 0) {
+      entry.child_offset = WriteIndexSubtree(records.subspan(next, below), node.self_offset);
+      entry.child_entry_count = static_cast<uint32_t>(below);
+      next += below;
+    }
+  }
+  Put(node.self_offset, node.Encode());
+  return node.self_offset;
+}
+
+bool FolderFileWriter::Finish() {
+  FolderFileHeader header;
+  if (!records_.empty()) {
+    header.message_count = static_cast<uint32_t>(records_.size());
+    header.index_root = WriteIndexSubtree(records_, 0);
+  }
+  Put(0, header.Encode());
+  const bool closed = file_.Close();
+  return closed && !failed_;
+}
+
+}  // namespace rescuva::engine

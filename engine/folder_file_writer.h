@@ -1,0 +1,60 @@
+// Writes a new message folder file that this engine and Outlook Express read: each
+// message's text in 512-byte blocks with its message-info record as it arrives, then
+// the index tree (at most 51 entries a node) and the header.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/scratch_files.h"
+
+namespace rescuva::engine {
+
+// What the message-info record says of a message besides where its text starts.
+// Texts are UTF-8; the file stores them in the Windows-1252 code page.
+struct MessageInfo {
+  std::optional<int64_t> sent_time;      // seconds since 1970-01-01 UTC
+  std::optional<int64_t> received_time;  // seconds since 1970-01-01 UTC
+  std::string subject;
+  std::string message_id;
+  std::string sender_name;
+  std::string sender_address;
+  std::string receiver_name;
+  std::string receiver_address;
+};
+
+class FolderFileWriter {
+ public:
+  // Creates the file; never replaces an existing one.
+  bool Create(const std::string& path);
+  // A message is its text in pieces between BeginMessage and EndMessage. EndMessage
+  // is false (and nothing of the message is indexed) when it had no text.
+  void BeginMessage();
+  bool AppendText(std::span<const uint8_t> text);
+  bool EndMessage(const MessageInfo& info);
+  // Writes the index and the header and closes the file: the messages ended so far
+  // form a complete folder file.
+  bool Finish();
+  size_t MessageCount() const { return records_.size(); }
+
+ private:
+  bool FlushBlock(bool last);
+  bool Put(uint64_t offset, std::span<const uint8_t> bytes);
+  uint32_t WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent);
+
+  platform::OutputFile file_;
+  uint64_t end_ = 0;
+  bool failed_ = false;
+  std::vector<uint32_t> records_;
+  std::vector<uint8_t> block_;
+  uint32_t first_block_ = 0;
+  uint64_t message_size_ = 0;
+};
+
+// Latin letters and the Windows-1252 punctuation as they are; anything else as '?'.
+std::string ToWindows1252(const std::string& utf8);
+
+}  // namespace rescuva::engine

@@ -1,0 +1,97 @@
+#include "platform/scratch_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+namespace rescuva::platform {
+namespace {
+
+bool IsPrivateFolder(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+    return false;
+  }
+  return (st.st_mode & 0777) == 0700 || ::chmod(path.c_str(), 0700) == 0;
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes, const uint64_t* at) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = at ? ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                              static_cast<off_t>(*at + done))
+                   : ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string PrivateTempFolder() {
+  const char* env = std::getenv("TMPDIR");
+  std::string base = env && *env ? env : "/tmp";
+  if (base.back() != '/') base += '/';
+  std::string folder = base + "rescuva-" + std::to_string(::geteuid());
+  ::mkdir(folder.c_str(), 0700);
+  if (!IsPrivateFolder(folder)) {
+    std::string pattern = folder + "-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (::mkdtemp(name.data()) != nullptr) folder = name.data();
+  }
+  return folder + "/";
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+OutputFile::OutputFile(OutputFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_) {}
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    size_ = other.size_;
+  }
+  return *this;
+}
+
+OutputFile::~OutputFile() { Close(); }
+
+bool OutputFile::Create(const std::string& path, bool exclusive) {
+  Close();
+  int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
+  fd_ = ::open(path.c_str(), flags, 0600);
+  size_ = 0;
+  return fd_ >= 0;
+}
+
+bool OutputFile::Write(std::span<const uint8_t> bytes) {
+  if (fd_ < 0 || !WriteAll(fd_, bytes, nullptr)) return false;
+  size_ += bytes.size();
+  return true;
+}
+
+bool OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
+  return fd_ >= 0 && WriteAll(fd_, bytes, &offset);
+}
+
+bool OutputFile::Close() {
+  if (fd_ < 0) return true;
+  return ::close(std::exchange(fd_, -1)) == 0;
+}
+
+}  // namespace rescuva::platform

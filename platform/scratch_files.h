@@ -1,0 +1,47 @@
+// Files the system writes: the private temporary folder and output files that are
+// created without following links.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace rescuva::platform {
+
+// A folder of this user's own (mode 0700) inside TMPDIR or /tmp, created when
+// missing, ending in '/'. A folder of that name that is a link, is not this user's or
+// cannot be made private is passed over for a fresh one.
+std::string PrivateTempFolder();
+
+// True when something of that name exists (a dangling link counts).
+bool PathExists(const std::string& path);
+// Removes a file or link (never follows it). True when it is gone.
+bool RemoveFile(const std::string& path);
+
+// A file written by the system. Creation never follows a link in the last path
+// component; `exclusive` refuses to replace an existing file.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(OutputFile&& other) noexcept;
+  OutputFile& operator=(OutputFile&& other) noexcept;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  bool Create(const std::string& path, bool exclusive);
+  bool IsOpen() const { return fd_ >= 0; }
+  // Appends at the end of what was written so far.
+  bool Write(std::span<const uint8_t> bytes);
+  // Writes at an absolute offset without moving the append position.
+  bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
+  uint64_t Size() const { return size_; }
+  // Closes; false when the system reports that the data may not all be written.
+  bool Close();
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+};
+
+}  // namespace rescuva::platform

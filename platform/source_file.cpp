@@ -1,0 +1,52 @@
+#include "platform/source_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace rescuva::platform {
+
+SourceFile::~SourceFile() { Close(); }
+
+bool SourceFile::Open(const std::string& path) {
+  Close();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  length_ = static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(st.st_size), 0xFFFFFFFFu));
+  return true;
+}
+
+void SourceFile::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  length_ = 0;
+}
+
+bool SourceFile::ReadAt(uint64_t offset, std::span<uint8_t> out) const {
+  if (fd_ < 0) return false;
+  size_t inside = 0;
+  if (offset < length_) inside = static_cast<size_t>(std::min<uint64_t>(out.size(), length_ - offset));
+  size_t done = 0;
+  while (done < inside) {
+    ssize_t n = ::pread(fd_, out.data() + done, inside - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;  // the file shrank: the rest reads as zero
+    done += static_cast<size_t>(n);
+  }
+  std::memset(out.data() + done, 0, out.size() - done);
+  return true;
+}
+
+}  // namespace rescuva::platform
