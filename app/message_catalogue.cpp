@@ -1,0 +1,22 @@
+#include "app/message_catalogue.h"
+
+#include "views/message_loader.h"
+
+namespace rescuva::app {
+
+std::optional<CatalogueRow> MakeCatalogueRow(const std::string& path, bool deleted, uint64_t offset) {
+  auto message = views::LoadMessageFile(path);
+  if (!message || (message->from.empty() && message->to.empty() && message->subject.empty())) {
+    return std::nullopt;
+  }
+  CatalogueRow row{deleted, offset, std::move(message->from), std::move(message->to),
+                   std::move(message->subject), message->received_time, {}};
+  for (auto& name : message->attachment_names) {
+    if (!name.empty()) row.attachment_names.push_back(std::move(name));
+  }
+  return row;
+}
+
+std::string CounterText(size_t rows) { return "Emails          :  " + std::to_string(rows); }
+
+}  // namespace rescuva::app

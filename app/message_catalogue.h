@@ -1,0 +1,33 @@
+// The catalogue's rule for one recovered message: whether it is listed, and what its
+// row holds. The rows are the catalogue; the application shows them in its list.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rescuva::app {
+
+struct CatalogueRow {
+  bool deleted = false;
+  uint64_t offset = 0;  // first block of the message's chain: the row's key
+  std::string from;
+  std::string to;
+  std::string subject;
+  std::optional<int64_t> received_time;  // seconds since 1970 UTC
+  std::vector<std::string> attachment_names;  // the named attachments, in message order
+
+  std::string StatusText() const { return deleted ? "Deleted" : "Existing"; }
+  std::string OffsetText() const { return std::to_string(offset); }
+  bool HasAttachment() const { return !attachment_names.empty(); }
+};
+
+// The row for the extracted message at `path`; nothing when the file does not load or
+// has neither sender, recipient nor subject.
+std::optional<CatalogueRow> MakeCatalogueRow(const std::string& path, bool deleted, uint64_t offset);
+
+// The scan page's counter: "Emails", ten blanks, a colon, two blanks, the row count.
+std::string CounterText(size_t rows);
+
+}  // namespace rescuva::app

@@ -1,0 +1,48 @@
+// Saves listed messages: each is extracted again from the folder file by its offset
+// and handed to the chosen output. Every message that cannot be saved is counted and
+// named in the report.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/message_sinks.h"
+#include "app/save_request.h"
+#include "engine/dbx_recovery_engine.h"
+
+namespace rescuva::app {
+
+struct SaveFailure {
+  uint64_t offset = 0;
+  std::string subject;
+  std::string reason;
+};
+
+struct SaveReport {
+  size_t saved = 0;
+  std::vector<SaveFailure> failures;
+  std::string destination_error;  // set when the output could not be created or completed
+};
+
+class MessageSaver {
+ public:
+  MessageSaver(const engine::DbxRecoveryEngine& engine, SaveRequest request);
+  // Creates the destination; false (and the report says why) when it cannot.
+  bool Open();
+  void Save(const SaveItem& item);
+  // Completes the output: a folder file gets its index, so what was saved until now
+  // forms a whole file.
+  bool Finish();
+  const SaveReport& Report() const { return report_; }
+  const SaveRequest& Request() const { return request_; }
+
+ private:
+  const engine::DbxRecoveryEngine& engine_;
+  SaveRequest request_;
+  std::unique_ptr<MessageSink> sink_;
+  std::string scratch_;
+  SaveReport report_;
+};
+
+}  // namespace rescuva::app

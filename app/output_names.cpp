@@ -1,0 +1,53 @@
+#include "app/output_names.h"
+
+#include <cerrno>
+#include <string_view>
+
+namespace rescuva::app {
+namespace {
+
+constexpr size_t kMaxStemBytes = 80;
+constexpr int kMaxNameAttempts = 10000;
+
+bool IsReservedDeviceName(std::string stem) {
+  if (auto dot = stem.find('.'); dot != std::string::npos) stem.resize(dot);
+  for (auto& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (std::string_view device : {"CON", "PRN", "AUX", "NUL"}) {
+    if (stem == device) return true;
+  }
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
+}  // namespace
+
+std::string SafeFileStem(const std::string& subject) {
+  std::string stem;
+  for (unsigned char c : subject) {
+    const bool reserved = c < 0x20 || c == 0x7F || std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos;
+    stem += reserved ? '_' : static_cast<char>(c);
+  }
+  if (stem.size() > kMaxStemBytes) {
+    size_t cut = kMaxStemBytes;
+    while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80) --cut;
+    stem.resize(cut);
+  }
+  while (!stem.empty() && (stem.back() == '.' || stem.back() == ' ')) stem.pop_back();
+  while (!stem.empty() && stem.front() == ' ') stem.erase(stem.begin());
+  if (stem.empty()) return "message";
+  return IsReservedDeviceName(stem) ? "_" + stem : stem;
+}
+
+std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
+                             const std::string& extension, platform::OutputFile& file) {
+  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  for (int n = 1; n <= kMaxNameAttempts; ++n) {
+    const std::string path =
+        base + stem + (n == 1 ? "" : " (" + std::to_string(n) + ")") + extension;
+    if (file.Create(path, true)) return path;
+    if (errno != EEXIST) return {};
+  }
+  return {};
+}
+
+}  // namespace rescuva::app

@@ -1,0 +1,22 @@
+// File names for saved messages: made from the subject and the offset, valid on
+// every platform, and never the name of a file that exists already.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/scratch_files.h"
+
+namespace rescuva::app {
+
+// The subject made safe as a file name: no path separators, reserved characters,
+// control characters, trailing dots or blanks, or reserved device names; at most 80
+// bytes, cut on a character boundary; "message" when nothing is left.
+std::string SafeFileStem(const std::string& subject);
+
+// Creates a new file "stem.ext" in `folder`, or "stem (2).ext", "stem (3).ext", ... when
+// the name is taken, and returns its path; empty when none could be created.
+std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
+                             const std::string& extension, platform::OutputFile& file);
+
+}  // namespace rescuva::app

@@ -1,0 +1,38 @@
+#include "app/save_job.h"
+
+namespace rescuva::app {
+
+SaveJob::SaveJob(const engine::DbxRecoveryEngine& engine, SaveRequest request,
+                 std::vector<SaveItem> items, std::function<void(const SaveProgress&)> progress,
+                 const std::atomic<bool>& stop)
+    : saver_(engine, std::move(request)),
+      items_(std::move(items)),
+      progress_(std::move(progress)),
+      stop_(stop) {}
+
+SaveJob::~SaveJob() { Wait(); }
+
+void SaveJob::Start() { thread_ = std::thread([this] { Work(); }); }
+
+void SaveJob::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void SaveJob::Work() {
+  if (saver_.Open()) {
+    SaveProgress progress{0, items_.size(), 0};
+    for (const SaveItem& item : items_) {
+      if (stop_) {
+        stopped_ = true;
+        break;
+      }
+      saver_.Save(item);
+      ++progress.done;
+      progress.failed = saver_.Report().failures.size();
+      if (progress_) progress_(progress);
+    }
+  }
+  saver_.Finish();
+}
+
+}  // namespace rescuva::app

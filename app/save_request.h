@@ -1,0 +1,32 @@
+// What the save pages hand to the saving: the output form, which messages, and where.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rescuva::app {
+
+enum class SaveFormat { SaveAsDbx, SaveAsEml, SaveAsMbox };
+enum class SaveScope { SaveSelected, SaveAll, SaveAllButDeleted, SaveAllButExisting };
+
+struct SaveRequest {
+  SaveFormat format = SaveFormat::SaveAsDbx;
+  SaveScope scope = SaveScope::SaveSelected;
+  // A folder for EML files; for one folder file or mbox file, the file itself.
+  std::string destination;
+};
+
+// One listed message as the saving needs it: its row's offset and kind, whether the
+// row is selected, and its subject for naming files.
+struct SaveItem {
+  uint64_t offset = 0;
+  bool deleted = false;
+  bool selected = false;
+  std::string subject;
+};
+
+std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope);
+bool InScope(const SaveItem& item, SaveScope scope);
+
+}  // namespace rescuva::app

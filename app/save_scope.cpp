@@ -1,0 +1,23 @@
+#include "app/save_request.h"
+
+namespace rescuva::app {
+
+bool InScope(const SaveItem& item, SaveScope scope) {
+  switch (scope) {
+    case SaveScope::SaveSelected: return item.selected;
+    case SaveScope::SaveAll: return true;
+    case SaveScope::SaveAllButDeleted: return !item.deleted;
+    case SaveScope::SaveAllButExisting: return item.deleted;
+  }
+  return false;
+}
+
+std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope) {
+  std::vector<SaveItem> items;
+  for (const SaveItem& row : rows) {
+    if (InScope(row, scope)) items.push_back(row);
+  }
+  return items;
+}
+
+}  // namespace rescuva::app

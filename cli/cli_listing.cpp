@@ -1,0 +1,143 @@
+#include "cli/cli_listing.h"
+
+#include <ctime>
+#include <fstream>
+#include <vector>
+
+#include "cli/json_text.h"
+#include "cli/sha256.h"
+
+namespace rescuva::cli {
+namespace {
+
+constexpr const char* kStageTexts[] = {
+    "Process((1/4)) Finding existing emails ...", "Process((2/4)) Finding lost emails ...",
+    "Process((3/4)) Finding lost emails ...",
+    "Recovery done, please select emails from list to see preview"};
+constexpr int kBarWidth = 30;
+
+// At most `width` bytes of `text` on one line, cut on a character boundary.
+std::string Cell(std::string text, size_t width) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  if (text.size() > width) {
+    size_t cut = width;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    text.resize(cut);
+  }
+  text.resize(std::max(text.size(), width), ' ');
+  return text;
+}
+
+}  // namespace
+
+std::string IsoTime(const std::optional<int64_t>& seconds) {
+  if (!seconds) return "";
+  const auto t = static_cast<std::time_t>(*seconds);
+  std::tm utc{};
+  if (!gmtime_r(&t, &utc)) return "";
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+CliListing::CliListing(const CliOptions& options, const std::atomic<bool>& interrupted,
+                       std::FILE* out, std::FILE* err, bool progress_bar)
+    : options_(options), interrupted_(interrupted), out_(out), err_(err), progress_bar_(progress_bar) {}
+
+void CliListing::SetStatus(const std::string& text) {
+  const auto now = Clock::now();
+  for (int i = 0; i < 4; ++i) {
+    if (text == kStageTexts[i] && !marks_[i]) marks_[i] = now;
+  }
+  ended_ = now;
+  status_ = text;
+  DrawProgress();
+}
+
+void CliListing::SetProgress(int position) {
+  if (position == position_) return;
+  position_ = position;
+  DrawProgress();
+}
+
+void CliListing::DrawProgress() {
+  if (!progress_bar_) return;
+  const int filled = std::max(0, position_) * kBarWidth / 100;
+  std::fprintf(err_, "\r\033[K[%s%s] %3d%% %s", std::string(filled, '#').c_str(),
+               std::string(kBarWidth - filled, '.').c_str(), std::max(0, position_), status_.c_str());
+  std::fflush(err_);
+}
+
+void CliListing::ClearProgress() {
+  if (progress_bar_) std::fprintf(err_, "\r\033[K");
+}
+
+void CliListing::AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) {
+  auto row = app::MakeCatalogueRow(path, deleted, offset);
+  if (!row) return;
+  ++(deleted ? deleted_ : existing_);
+  ClearProgress();
+  PrintRow(*row, path);
+  DrawProgress();
+  if (saver_) {
+    app::SaveItem item{offset, deleted, false, row->subject};
+    if (app::InScope(item, saver_->Request().scope)) saver_->Save(item);
+  }
+}
+
+void CliListing::PrintRow(const app::CatalogueRow& row, const std::string& path) const {
+  if (!options_.json) {
+    std::string date = IsoTime(row.received_time);
+    if (!date.empty()) date = date.substr(0, 10) + " " + date.substr(11, 5);
+    std::fprintf(out_, "%s %10s  %s  %s  %s\n", Cell(row.StatusText(), 8).c_str(),
+                 row.OffsetText().c_str(), Cell(date, 16).c_str(), Cell(row.from, 32).c_str(),
+                 Cell(row.subject, 60).c_str());
+    std::fflush(out_);
+    return;
+  }
+  Sha256 digest;
+  uint64_t size = 0;
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> buffer(1 << 16);
+  while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+    const auto n = static_cast<size_t>(in.gcount());
+    digest.Update({reinterpret_cast<const uint8_t*>(buffer.data()), n});
+    size += n;
+  }
+  std::string attachments;
+  for (const auto& name : row.attachment_names) {
+    attachments += (attachments.empty() ? "" : ", ") + JsonString(name);
+  }
+  std::fprintf(out_,
+               "{\"offset\": %llu, \"status\": %s, \"from\": %s, \"to\": %s, \"subject\": %s, "
+               "\"date\": %s, \"attachments\": [%s], \"size\": %llu, \"sha256\": \"%s\"}\n",
+               static_cast<unsigned long long>(row.offset), JsonString(row.StatusText()).c_str(),
+               JsonString(row.from).c_str(), JsonString(row.to).c_str(),
+               JsonString(row.subject).c_str(), JsonString(IsoTime(row.received_time)).c_str(),
+               attachments.c_str(), static_cast<unsigned long long>(size),
+               digest.HexDigest().c_str());
+  std::fflush(out_);
+}
+
+void CliListing::PrintSummary() {
+  ClearProgress();
+  // JSON output stays one object per line; its summary goes to stderr
+  std::FILE* to = options_.json ? err_ : out_;
+  if (options_.json && options_.quiet) return;
+  std::fprintf(to, "%zu messages (%zu existing, %zu deleted)\n", existing_ + deleted_, existing_,
+               deleted_);
+}
+
+void CliListing::PrintTimings() const {
+  auto seconds = [](std::optional<Clock::time_point> from, std::optional<Clock::time_point> to) {
+    if (!from || !to) return 0.0;
+    return std::chrono::duration<double>(*to - *from).count();
+  };
+  std::fprintf(err_, "stage1 %.3f\nstage2 %.3f\nstage3 %.3f\ntotal %.3f\n",
+               seconds(marks_[0], marks_[1]), seconds(marks_[1], marks_[2]),
+               seconds(marks_[2], marks_[3]), seconds(started_, ended_));
+}
+
+}  // namespace rescuva::cli

@@ -1,0 +1,88 @@
+#include "cli/cli_options.h"
+
+namespace rescuva::cli {
+
+const char* const kUsage =
+    "usage: rescuva-cli [--json] [--save-eml DIR | --save-dbx FILE | --save-mbox FILE]\n"
+    "                   [--scope all|existing|deleted] [--timings] [--quiet] FILE\n"
+    "\n"
+    "Lists the messages recovered from an Outlook Express folder file (.dbx) and\n"
+    "optionally saves them.\n"
+    "  --json         one JSON object per message instead of the table\n"
+    "  --save-eml DIR one .eml file per message in the existing folder DIR\n"
+    "  --save-dbx FILE  one new folder file (FILE must not exist)\n"
+    "  --save-mbox FILE one mbox file, mboxrd quoting (FILE must not exist)\n"
+    "  --scope        which messages to save: all (default), existing or deleted\n"
+    "  --timings      the time of each stage on stderr\n"
+    "  --quiet        no progress bar\n";
+
+std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
+  CliOptions options;
+  std::optional<app::SaveScope> scope;
+  auto value_of = [&](size_t& i) -> std::optional<std::string> {
+    if (i + 1 >= args.size()) {
+      error = args[i] + " needs a value";
+      return std::nullopt;
+    }
+    return args[++i];
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::optional<app::SaveFormat> format;
+    if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--timings") {
+      options.timings = true;
+    } else if (arg == "--quiet") {
+      options.quiet = true;
+    } else if (arg == "--save-eml") {
+      format = app::SaveFormat::SaveAsEml;
+    } else if (arg == "--save-dbx") {
+      format = app::SaveFormat::SaveAsDbx;
+    } else if (arg == "--save-mbox") {
+      format = app::SaveFormat::SaveAsMbox;
+    } else if (arg == "--scope") {
+      auto value = value_of(i);
+      if (!value) return std::nullopt;
+      if (*value == "all") {
+        scope = app::SaveScope::SaveAll;
+      } else if (*value == "existing") {
+        scope = app::SaveScope::SaveAllButDeleted;
+      } else if (*value == "deleted") {
+        scope = app::SaveScope::SaveAllButExisting;
+      } else {
+        error = "unknown scope " + *value;
+        return std::nullopt;
+      }
+    } else if (arg.starts_with("-") && arg != "-") {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    } else if (options.folder_file.empty()) {
+      options.folder_file = arg;
+    } else {
+      error = "more than one folder file given";
+      return std::nullopt;
+    }
+    if (format) {
+      if (options.save) {
+        error = "only one --save option may be given";
+        return std::nullopt;
+      }
+      auto value = value_of(i);
+      if (!value) return std::nullopt;
+      options.save = app::SaveRequest{*format, app::SaveScope::SaveAll, *value};
+    }
+  }
+  if (options.folder_file.empty()) {
+    error = "no folder file given";
+    return std::nullopt;
+  }
+  if (scope && !options.save) {
+    error = "--scope needs a --save option";
+    return std::nullopt;
+  }
+  if (options.save && scope) options.save->scope = *scope;
+  return options;
+}
+
+}  // namespace rescuva::cli

@@ -1,0 +1,25 @@
+// The command line of rescuva-cli.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/save_request.h"
+
+namespace rescuva::cli {
+
+struct CliOptions {
+  std::string folder_file;
+  bool json = false;
+  bool timings = false;
+  bool quiet = false;
+  std::optional<app::SaveRequest> save;  // scope all when --scope is not given
+};
+
+extern const char* const kUsage;
+
+// Nothing (and `error` says why) for a command line that does not fit the usage.
+std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
+
+}  // namespace rescuva::cli

@@ -1,0 +1,91 @@
+// The catalogue's rules, and the real Outlook Express files read end to end.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/message_catalogue.h"
+#include "engine/dbx_recovery_engine.h"
+#include "tests/recording_reporter.h"
+#include "tests/temp_dir.h"
+
+namespace rescuva::app {
+namespace {
+
+std::string Fixture(const std::string& name) {
+  const char* root = std::getenv("RESCUVA_FIXTURES");
+  return std::string(root ? root : "../shared/fixtures") + "/real/" + name;
+}
+
+class CatalogueTest : public ::testing::Test {
+ protected:
+  std::optional<CatalogueRow> Row(const std::string& text, bool deleted = false,
+                                  uint64_t offset = 1) {
+    const std::string path = dir_.Path() + "/dd.eml";
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    return MakeCatalogueRow(path, deleted, offset);
+  }
+  testing::TempDir dir_;
+};
+
+TEST_F(CatalogueTest, ListedWhenAnyOfSenderRecipientOrSubject) {
+  auto sender_only = Row("From: a@example.org\r\n\r\nbody", true, 4294967296ull);
+  ASSERT_TRUE(sender_only);
+  EXPECT_TRUE(sender_only->to.empty());
+  EXPECT_TRUE(sender_only->subject.empty());
+  EXPECT_EQ(sender_only->StatusText(), "Deleted");
+  EXPECT_EQ(sender_only->OffsetText(), "4294967296");
+  EXPECT_TRUE(Row("To: b@example.org\r\n\r\n"));
+  EXPECT_EQ(Row("Subject: s\r\n\r\n")->StatusText(), "Existing");
+  // a damaged chain whose text has no header, and an empty file, list nothing
+  EXPECT_FALSE(Row("____rn-Path: <x>\r\nsome text without fields\r\n"));
+  EXPECT_FALSE(Row(""));
+  EXPECT_FALSE(MakeCatalogueRow(dir_.Path() + "/missing.eml", false, 1));
+}
+
+TEST_F(CatalogueTest, AttachmentMarkNeedsANamedPart) {
+  const std::string head =
+      "From: a@example.org\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
+      "--b\r\nContent-Type: text/plain\r\n\r\nx\r\n--b\r\nContent-Type: application/zip";
+  EXPECT_FALSE(Row(head + "\r\n\r\nzz\r\n--b--\r\n")->HasAttachment());
+  auto named = Row(head + "; name=\"a.zip\"\r\n\r\nzz\r\n--b--\r\n");
+  EXPECT_TRUE(named->HasAttachment());
+  EXPECT_EQ(named->attachment_names, std::vector<std::string>{"a.zip"});
+}
+
+TEST(Catalogue, CounterText) {
+  EXPECT_EQ(CounterText(12), "Emails          :  12");
+  EXPECT_EQ(CounterText(0), "Emails          :  0");
+}
+
+// What the catalogue lists of a whole run.
+std::vector<CatalogueRow> ListedRows(const std::string& folder_file) {
+  struct Listing : testing::RecordingReporter {
+    void AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) override {
+      if (auto row = MakeCatalogueRow(path, deleted, offset)) rows.push_back(*row);
+    }
+    std::vector<CatalogueRow> rows;
+  } listing;
+  engine::DbxRecoveryEngine engine(listing);
+  engine.Run(folder_file);
+  EXPECT_EQ(listing.statuses.back(), "Repairing  done..") << folder_file;
+  return listing.rows;
+}
+
+TEST(RealFolderFiles, InboxListsTheWelcomeMessage) {
+  testing::TempDir dir;
+  auto rows = ListedRows(Fixture("Inbox.dbx"));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].subject, "Welcome to Outlook Express 6");
+  EXPECT_EQ(rows[0].StatusText(), "Existing");
+  EXPECT_FALSE(rows[0].from.empty());
+}
+
+TEST(RealFolderFiles, OtherFilesListNothingAndDoNotFail) {
+  testing::TempDir dir;
+  for (const char* name : {"Folders.dbx", "Offline.dbx", "Outbox.dbx"}) {
+    EXPECT_TRUE(ListedRows(Fixture(name)).empty()) << name;
+  }
+}
+
+}  // namespace
+}  // namespace rescuva::app

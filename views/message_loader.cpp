@@ -1,0 +1,166 @@
+#include "views/message_loader.h"
+
+#include <gmime/gmime.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace rescuva::views {
+namespace {
+
+template <typename T>
+struct GObjectDeleter {
+  void operator()(T* object) const { g_object_unref(object); }
+};
+template <typename T>
+using GObjectPtr = std::unique_ptr<T, GObjectDeleter<T>>;
+
+struct GFreeDeleter {
+  void operator()(char* text) const { g_free(text); }
+};
+using GText = std::unique_ptr<char, GFreeDeleter>;
+
+GMimeParserOptions* ParserOptions() {
+  static GMimeParserOptions* options = [] {
+    g_mime_init();
+    GMimeParserOptions* o = g_mime_parser_options_new();
+    // raw 8-bit headers: UTF-8, then the user's locale charset, then Windows-1252
+    static const char* charsets[] = {"UTF-8", g_mime_locale_charset(), "windows-1252", nullptr};
+    g_mime_parser_options_set_fallback_charsets(o, charsets);
+    g_mime_parser_options_set_rfc2047_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_address_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_parameter_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
+    return o;
+  }();
+  return options;
+}
+
+std::string Text(const char* text) { return text ? text : ""; }
+
+// Body text that is not valid UTF-8 (a part without a charset) is taken as Windows-1252.
+std::string ValidUtf8(std::string text) {
+  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
+  GText converted(g_convert_with_fallback(text.data(), static_cast<gssize>(text.size()), "UTF-8",
+                                          "windows-1252", "?", nullptr, nullptr, nullptr));
+  return converted ? converted.get() : "";
+}
+
+std::string AddressText(InternetAddressList* list) {
+  if (!list || internet_address_list_length(list) == 0) return {};
+  return Text(GText(internet_address_list_to_string(list, nullptr, FALSE)).get());
+}
+
+void FirstMailbox(InternetAddressList* list, std::string& name, std::string& address) {
+  if (!list || internet_address_list_length(list) == 0) return;
+  InternetAddress* first = internet_address_list_get_address(list, 0);
+  name = Text(internet_address_get_name(first));
+  if (INTERNET_ADDRESS_IS_MAILBOX(first)) {
+    address = Text(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(first)));
+  }
+}
+
+std::optional<int64_t> Seconds(GDateTime* date) {
+  if (!date) return std::nullopt;
+  return g_date_time_to_unix(date);
+}
+
+// The date of the topmost Received header that carries one (the newest hop).
+std::optional<int64_t> NewestReceivedDate(GMimeObject* message) {
+  GMimeHeaderList* headers = g_mime_object_get_header_list(message);
+  const int count = g_mime_header_list_get_count(headers);
+  for (int i = 0; i < count; ++i) {
+    GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+    if (g_ascii_strcasecmp(g_mime_header_get_name(header), "Received") != 0) continue;
+    const char* value = g_mime_header_get_raw_value(header);
+    const char* semicolon = value ? std::strrchr(value, ';') : nullptr;
+    if (!semicolon) continue;
+    if (GDateTime* date = g_mime_utils_header_decode_date(semicolon + 1)) {
+      auto seconds = Seconds(date);
+      g_date_time_unref(date);
+      return seconds;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string FileName(GMimeObject* part) {
+  if (GMIME_IS_PART(part)) return Text(g_mime_part_get_filename(GMIME_PART(part)));
+  const char* name = g_mime_object_get_content_disposition_parameter(part, "filename");
+  return Text(name ? name : g_mime_object_get_content_type_parameter(part, "name"));
+}
+
+bool IsAttachmentDisposition(GMimeObject* part) {
+  GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(part);
+  return disposition && g_mime_content_disposition_is_attachment(disposition);
+}
+
+// Walks the MIME tree: the first unnamed, inline text/html and text/plain parts are
+// the bodies; every other leaf is an attachment, except the resources an HTML body
+// refers to inside multipart/related.
+void Collect(GMimeObject* part, bool related_resource, LoadedMessage& message) {
+  if (GMIME_IS_MULTIPART(part)) {
+    GMimeMultipart* multipart = GMIME_MULTIPART(part);
+    const bool related =
+        g_mime_content_type_is_type(g_mime_object_get_content_type(part), "multipart", "related");
+    const int count = g_mime_multipart_get_count(multipart);
+    for (int i = 0; i < count; ++i) {
+      Collect(g_mime_multipart_get_part(multipart, i), related && i > 0, message);
+    }
+    return;
+  }
+  const std::string name = FileName(part);
+  const bool attachment_disposition = IsAttachmentDisposition(part);
+  if (GMIME_IS_TEXT_PART(part) && name.empty() && !attachment_disposition) {
+    GMimeContentType* type = g_mime_object_get_content_type(part);
+    std::string* body = g_mime_content_type_is_type(type, "text", "html")    ? &message.html_body
+                        : g_mime_content_type_is_type(type, "text", "plain") ? &message.text_body
+                                                                             : nullptr;
+    if (body && body->empty()) {
+      *body = ValidUtf8(Text(GText(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).get()));
+      return;
+    }
+  }
+  if (related_resource && !attachment_disposition) return;
+  message.attachment_names.push_back(name);
+}
+
+}  // namespace
+
+bool LoadedMessage::HasNamedAttachment() const {
+  return std::any_of(attachment_names.begin(), attachment_names.end(),
+                     [](const std::string& name) { return !name.empty(); });
+}
+
+std::optional<LoadedMessage> LoadMessageFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return std::nullopt;
+  GMimeParserOptions* options = ParserOptions();
+  GObjectPtr<GMimeStream> stream(g_mime_stream_fs_open(path.c_str(), O_RDONLY, 0, nullptr));
+  if (!stream) return std::nullopt;
+  GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
+  GObjectPtr<GMimeMessage> parsed(g_mime_parser_construct_message(parser.get(), options));
+  if (!parsed) return std::nullopt;
+
+  GMimeMessage* m = parsed.get();
+  LoadedMessage message;
+  InternetAddressList* from = g_mime_message_get_from(m);
+  InternetAddressList* to = g_mime_message_get_to(m);
+  message.from = AddressText(from);
+  message.to = AddressText(to);
+  message.subject = Text(g_mime_message_get_subject(m));
+  message.message_id = Text(g_mime_message_get_message_id(m));
+  FirstMailbox(from, message.sender_name, message.sender_address);
+  FirstMailbox(to, message.receiver_name, message.receiver_address);
+  message.sent_time = Seconds(g_mime_message_get_date(m));
+  message.received_time = NewestReceivedDate(GMIME_OBJECT(m));
+  if (!message.received_time) message.received_time = message.sent_time;
+  if (GMimeObject* body = g_mime_message_get_mime_part(m)) Collect(body, false, message);
+  return message;
+}
+
+}  // namespace rescuva::views
