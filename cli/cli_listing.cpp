@@ -16,18 +16,21 @@ constexpr const char* kStageTexts[] = {
     "Recovery done, please select emails from list to see preview"};
 constexpr int kBarWidth = 30;
 
-// At most `width` bytes of `text` on one line, cut on a character boundary.
-std::string Cell(std::string text, size_t width) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+// `text` on one line in `width` characters: cut on a character boundary, or padded
+// with blanks unless it is the last column.
+std::string Cell(std::string text, size_t width, bool pad = true) {
+  std::string out;
+  size_t characters = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if ((c & 0xC0) != 0x80) {
+      if (characters == width) break;
+      ++characters;
+    }
+    out += c < 0x20 ? ' ' : static_cast<char>(c);
   }
-  if (text.size() > width) {
-    size_t cut = width;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    text.resize(cut);
-  }
-  text.resize(std::max(text.size(), width), ' ');
-  return text;
+  if (pad) out.append(width - characters, ' ');
+  return out;
 }
 
 }  // namespace
@@ -93,7 +96,7 @@ void CliListing::PrintRow(const app::CatalogueRow& row, const std::string& path)
     if (!date.empty()) date = date.substr(0, 10) + " " + date.substr(11, 5);
     std::fprintf(out_, "%s %10s  %s  %s  %s\n", Cell(row.StatusText(), 8).c_str(),
                  row.OffsetText().c_str(), Cell(date, 16).c_str(), Cell(row.from, 32).c_str(),
-                 Cell(row.subject, 60).c_str());
+                 Cell(row.subject, 60, false).c_str());
     std::fflush(out_);
     return;
   }

@@ -113,35 +113,25 @@ bool FolderFileWriter::EndMessage(const MessageInfo& info) {
     end_ = first_block_;  // whatever was written is overwritten by the next message
     return false;
   }
-  MessageInfoRecordBuilder record;
-  auto text = [](const std::string& s) { return ToWindows1252(s.substr(0, kMaxStoredText)); };
-  record.AddDirect(kMessageIndex, static_cast<uint32_t>(records_.size() + 1) & 0xFFFFFF);
-  record.AddDirect(kFlags, kFlagsReadAndDownloaded);
-  if (info.sent_time) record.AddFileTime(kSentTime, ToFileTime(*info.sent_time));
-  record.AddNumber(kFirstBlock, first_block_);
-  record.AddString(kMessageId, text(info.message_id));
-  record.AddString(kSubject, text(info.subject));
-  record.AddString(kSenderName, text(info.sender_name));
-  record.AddString(kSenderAddress, text(info.sender_address));
-  record.AddNumber(kMessageSize, static_cast<uint32_t>(std::min<uint64_t>(message_size_, 0xFFFFFFFF)));
-  if (info.received_time) record.AddFileTime(kReceivedTime, ToFileTime(*info.received_time));
-  record.AddString(kReceiverName, text(info.receiver_name));
-  record.AddString(kReceiverAddress, text(info.receiver_address));
   const auto at = static_cast<uint32_t>(end_);
-  const std::vector<uint8_t> bytes = record.Build(at);
+  const std::vector<uint8_t> bytes = BuildMessageInfoRecord(
+      info, static_cast<uint32_t>(records_.size() + 1), first_block_, message_size_, at);
   end_ += bytes.size();
   if (!Put(at, bytes)) return false;
   records_.push_back(at);
   return true;
 }
 
+namespace {
+
 // A subtree of the in-order list: up to 51 entries in the node, and when there are
 // more, the rest spread evenly over subtrees that follow each entry.
-uint32_t FolderFileWriter::WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent) {
+uint32_t WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent, uint64_t& end,
+                           const PutBytes& put) {
   IndexNode node;
-  node.self_offset = static_cast<uint32_t>(end_);
+  node.self_offset = static_cast<uint32_t>(end);
   node.parent_offset = parent;
-  end_ += kIndexNodeSize;
+  end += kIndexNodeSize;
   const size_t entries = std::min<size_t>(records.size(), kMaxIndexEntries);
   node.entry_count = static_cast<uint8_t>(entries);
   const size_t rest = records.size() - entries;
@@ -151,20 +141,46 @@ uint32_t FolderFileWriter::WriteIndexSubtree(std::span<const uint32_t> records, 
     entry.info_offset = records[next++];
     const size_t below = rest / entries + (i < rest % entries ? 1 : 0);
     if (below > 0) {
-      entry.child_offset = WriteIndexSubtree(records.subspan(next, below), node.self_offset);
+      entry.child_offset = WriteIndexSubtree(records.subspan(next, below), node.self_offset, end, put);
       entry.child_entry_count = static_cast<uint32_t>(below);
       next += below;
     }
   }
-  Put(node.self_offset, node.Encode());
+  put(node.self_offset, node.Encode());
   return node.self_offset;
+}
+
+}  // namespace
+
+uint32_t WriteIndexTree(std::span<const uint32_t> records, uint64_t& end, const PutBytes& put) {
+  return WriteIndexSubtree(records, 0, end, put);
+}
+
+std::vector<uint8_t> BuildMessageInfoRecord(const MessageInfo& info, uint32_t index,
+                                            uint32_t first_block, uint64_t size, uint32_t at) {
+  MessageInfoRecordBuilder record;
+  auto text = [](const std::string& s) { return ToWindows1252(s.substr(0, kMaxStoredText)); };
+  record.AddDirect(kMessageIndex, index & 0xFFFFFF);
+  record.AddDirect(kFlags, kFlagsReadAndDownloaded);
+  if (info.sent_time) record.AddFileTime(kSentTime, ToFileTime(*info.sent_time));
+  record.AddNumber(kFirstBlock, first_block);
+  record.AddString(kMessageId, text(info.message_id));
+  record.AddString(kSubject, text(info.subject));
+  record.AddString(kSenderName, text(info.sender_name));
+  record.AddString(kSenderAddress, text(info.sender_address));
+  record.AddNumber(kMessageSize, static_cast<uint32_t>(std::min<uint64_t>(size, 0xFFFFFFFF)));
+  if (info.received_time) record.AddFileTime(kReceivedTime, ToFileTime(*info.received_time));
+  record.AddString(kReceiverName, text(info.receiver_name));
+  record.AddString(kReceiverAddress, text(info.receiver_address));
+  return record.Build(at);
 }
 
 bool FolderFileWriter::Finish() {
   FolderFileHeader header;
   if (!records_.empty()) {
     header.message_count = static_cast<uint32_t>(records_.size());
-    header.index_root = WriteIndexSubtree(records_, 0);
+    header.index_root = WriteIndexTree(
+        records_, end_, [this](uint64_t offset, auto bytes) { return Put(offset, bytes); });
   }
   Put(0, header.Encode());
   const bool closed = file_.Close();

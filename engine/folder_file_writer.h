@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,6 +27,18 @@ struct MessageInfo {
   std::string receiver_address;
 };
 
+// Where a writer puts bytes: an absolute offset and what goes there.
+using PutBytes = std::function<bool(uint64_t offset, std::span<const uint8_t> bytes)>;
+
+// The message-info record at `at` for a message whose text of `size` bytes starts at
+// block `first_block`; `index` is its running number.
+std::vector<uint8_t> BuildMessageInfoRecord(const MessageInfo& info, uint32_t index,
+                                            uint32_t first_block, uint64_t size, uint32_t at);
+
+// Writes an index tree listing `records` in order from offset `end` on, advancing
+// `end`; returns the root node's offset.
+uint32_t WriteIndexTree(std::span<const uint32_t> records, uint64_t& end, const PutBytes& put);
+
 class FolderFileWriter {
  public:
   // Creates the file; never replaces an existing one.
@@ -43,7 +56,6 @@ class FolderFileWriter {
  private:
   bool FlushBlock(bool last);
   bool Put(uint64_t offset, std::span<const uint8_t> bytes);
-  uint32_t WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent);
 
   platform::OutputFile file_;
   uint64_t end_ = 0;

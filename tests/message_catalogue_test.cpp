@@ -12,8 +12,8 @@ namespace rescuva::app {
 namespace {
 
 std::string Fixture(const std::string& name) {
-  const char* root = std::getenv("RESCUVA_FIXTURES");
-  return std::string(root ? root : "../shared/fixtures") + "/real/" + name;
+  const char* root = std::getenv("RESCUVA_SOURCE");
+  return std::string(root ? root : ".") + "/../shared/fixtures/real/" + name;
 }
 
 class CatalogueTest : public ::testing::Test {

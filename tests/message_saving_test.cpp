@@ -1,1 +1,157 @@
+// Saving listed messages: scopes, safe and unique names, the three outputs read back,
+// and every failure counted and named.
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/output_names.h"
+#include "app/save_job.h"
+#include "tests/folder_builder.h"
+#include "tests/scanned_folder.h"
+#include "tests/temp_dir.h"
+
+namespace rescuva::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SaveScope, PicksTheRowsOfEachScope) {
+  const std::vector<SaveItem> rows = {
+      {1, false, true, "a"}, {2, true, false, "b"}, {3, true, true, "c"}, {4, false, false, "d"}};
+  auto offsets = [&](SaveScope scope) {
+    std::vector<uint64_t> result;
+    for (const auto& item : ItemsInScope(rows, scope)) result.push_back(item.offset);
+    return result;
+  };
+  EXPECT_EQ(offsets(SaveScope::SaveSelected), (std::vector<uint64_t>{1, 3}));
+  EXPECT_EQ(offsets(SaveScope::SaveAll), (std::vector<uint64_t>{1, 2, 3, 4}));
+  EXPECT_EQ(offsets(SaveScope::SaveAllButDeleted), (std::vector<uint64_t>{1, 4}));
+  EXPECT_EQ(offsets(SaveScope::SaveAllButExisting), (std::vector<uint64_t>{2, 3}));
+}
+
+TEST(OutputNames, SafeOnEveryPlatform) {
+  EXPECT_EQ(SafeFileStem("Re: a/b\\c?*<x>|\"y\"\t"), "Re_ a_b_c___x___y__");
+  EXPECT_EQ(SafeFileStem(" Minutes... "), "Minutes");
+  EXPECT_EQ(SafeFileStem("..."), "message");
+  EXPECT_EQ(SafeFileStem(""), "message");
+  EXPECT_EQ(SafeFileStem("con"), "_con");
+  EXPECT_EQ(SafeFileStem("LPT1.txt"), "_LPT1.txt");
+  EXPECT_EQ(SafeFileStem("COM0"), "COM0");
+  const std::string long_subject = std::string(79, 'a') + "ü" + "tail";
+  EXPECT_EQ(SafeFileStem(long_subject), std::string(79, 'a'));  // never half a character
+}
+
+TEST(OutputNames, NeverTheNameOfAnExistingFile) {
+  testing::TempDir dir;
+  platform::OutputFile a, b;
+  EXPECT_EQ(CreateUniqueFile(dir.Path(), "x", ".eml", a), dir.Path() + "/x.eml");
+  EXPECT_EQ(CreateUniqueFile(dir.Path() + "/", "x", ".eml", b), dir.Path() + "/x (2).eml");
+  platform::OutputFile c;
+  EXPECT_EQ(CreateUniqueFile(dir.Path() + "/missing", "x", ".eml", c), "");
+}
+
+class SavingTest : public ::testing::Test {
+ protected:
+  SavingTest() : folder_(testing::CopyOfSample(dir_.Path())) {}
+
+  SaveReport Save(SaveFormat format, const std::string& destination, std::vector<SaveItem> items,
+                  bool stop = false) {
+    std::atomic<bool> stop_flag{stop};
+    std::vector<SaveProgress> progress;
+    SaveJob job(folder_.engine, {format, SaveScope::SaveAll, destination}, std::move(items),
+                [&](const SaveProgress& p) { progress.push_back(p); }, stop_flag);
+    job.Start();
+    job.Wait();
+    progress_ = progress;
+    stopped_ = job.Stopped();
+    return job.Report();
+  }
+  std::string Extracted(uint64_t offset) {
+    const std::string path = dir_.Path() + "/original.eml";
+    EXPECT_TRUE(folder_.engine.ExtractToFile(path, offset));
+    return testing::ReadFileText(path);
+  }
+
+  testing::TempDir dir_;
+  testing::ScannedFolder folder_;
+  std::vector<SaveProgress> progress_;
+  bool stopped_ = false;
+};
+
+TEST_F(SavingTest, EmlFilesHoldTheExtractedBytesAndNeverReplaceFiles) {
+  const auto items = folder_.Items();
+  ASSERT_EQ(Save(SaveFormat::SaveAsEml, dir_.Path(), items).saved, items.size());
+  const std::string first = dir_.Path() + "/Minutes of the garden club_9404.eml";
+  EXPECT_EQ(testing::ReadFileText(first), Extracted(9404));
+  EXPECT_TRUE(fs::exists(dir_.Path() + "/Grüße aus Köln – Übersicht_10988.eml"));
+  // a second save keeps the first files and adds numbered ones
+  ASSERT_EQ(Save(SaveFormat::SaveAsEml, dir_.Path(), {items[0]}).saved, 1u);
+  EXPECT_TRUE(fs::exists(dir_.Path() + "/Minutes of the garden club_9404 (2).eml"));
+  EXPECT_EQ(progress_.back().done, 1u);
+  EXPECT_EQ(progress_.back().total, 1u);
+}
+
+TEST_F(SavingTest, FolderFileReadsBackAsTheSameMessagesAllExisting) {
+  const auto items = folder_.Items();
+  const std::string saved = dir_.Path() + "/saved.dbx";
+  const SaveReport report = Save(SaveFormat::SaveAsDbx, saved, items);
+  ASSERT_EQ(report.saved, items.size());
+  ASSERT_TRUE(report.destination_error.empty());
+  testing::ScannedFolder again(saved);
+  ASSERT_EQ(again.rows.size(), items.size());
+  for (size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(again.rows[i].StatusText(), "Existing");
+    EXPECT_EQ(again.rows[i].subject, folder_.rows[i].subject);
+    const std::string copy = dir_.Path() + "/copy.eml";
+    ASSERT_TRUE(again.engine.ExtractToFile(copy, again.rows[i].offset));
+    EXPECT_EQ(testing::ReadFileText(copy), Extracted(items[i].offset)) << i;
+  }
+  // the file exists now: a second save there is refused and the file kept
+  const auto before = testing::ReadFileBytes(saved);
+  EXPECT_FALSE(Save(SaveFormat::SaveAsDbx, saved, items).destination_error.empty());
+  EXPECT_EQ(testing::ReadFileBytes(saved), before);
+}
+
+TEST_F(SavingTest, MboxQuotesFromLines) {
+  testing::FolderBuilder quoting;
+  quoting.Chain({0x3000}, testing::MailText("quoting", "From here\r\n>From there\r\nFrom\r\n"));
+  testing::ScannedFolder folder(quoting.Write(dir_.Path(), "q.dbx"));
+  const std::string mbox = dir_.Path() + "/out.mbox";
+  std::atomic<bool> stop{false};
+  SaveJob job(folder.engine, {SaveFormat::SaveAsMbox, SaveScope::SaveAll, mbox}, folder.Items(),
+              nullptr, stop);
+  job.Start();
+  job.Wait();
+  ASSERT_EQ(job.Report().saved, 1u);
+  const std::string text = testing::ReadFileText(mbox);
+  EXPECT_EQ(text.substr(0, 44), "From alice@example.org Tue Feb 10 19:26:59 2");
+  EXPECT_NE(text.find("\r\n\r\n>From here\r\n>>From there\r\nFrom\r\n\n"), std::string::npos);
+}
+
+TEST_F(SavingTest, FailuresAreCountedAndNamed) {
+  auto items = folder_.Items();
+  items.insert(items.begin() + 1, SaveItem{0x7FFFFFF0, false, false, "gone"});
+  const SaveReport report = Save(SaveFormat::SaveAsDbx, dir_.Path() + "/f.dbx", items);
+  EXPECT_EQ(report.saved, items.size() - 1);
+  ASSERT_EQ(report.failures.size(), 1u);
+  EXPECT_EQ(report.failures[0].offset, 0x7FFFFFF0u);
+  EXPECT_EQ(report.failures[0].subject, "gone");
+  EXPECT_EQ(progress_.back().failed, 1u);
+  // a destination that cannot be made fails before any message
+  EXPECT_FALSE(Save(SaveFormat::SaveAsEml, dir_.Path() + "/missing", items).destination_error.empty());
+  EXPECT_TRUE(progress_.empty());
+}
+
+TEST_F(SavingTest, StopLeavesAWholeFolderFile) {
+  const std::string saved = dir_.Path() + "/stopped.dbx";
+  const SaveReport report = Save(SaveFormat::SaveAsDbx, saved, folder_.Items(), true);
+  EXPECT_TRUE(stopped_);
+  EXPECT_EQ(report.saved, 0u);
+  testing::ScannedFolder again(saved);
+  EXPECT_TRUE(again.rows.empty());
+  EXPECT_EQ(again.statuses.back(), "Repairing  done..");
+}
+
+}  // namespace
+}  // namespace rescuva::app

@@ -1,0 +1,31 @@
+// Writes folder files the way Outlook Express leaves them after use: message blocks
+// on 0x210-byte slots, optionally scattered over the file, deleted messages with the
+// marks Outlook Express leaves, and an index of the others. For the sample and the
+// benchmarks.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "engine/folder_file_writer.h"
+
+namespace rescuva::bench {
+
+struct GeneratedMessage {
+  std::string text;
+  bool deleted = false;
+  // The second block names an offset past the end of the file: the chain breaks off.
+  bool broken_chain = false;
+  engine::MessageInfo info;
+};
+
+// Message i of `count`; called twice for each i with the same result.
+using MessageSource = std::function<GeneratedMessage(size_t i)>;
+
+// `scattered` spreads every message's blocks over the file instead of keeping them
+// together. False when the file cannot be written.
+bool WriteGeneratedFolder(const std::string& path, size_t count, const MessageSource& source,
+                          bool scattered);
+
+}  // namespace rescuva::bench
