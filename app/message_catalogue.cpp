@@ -5,7 +5,7 @@
 namespace rescuva::app {
 
 std::optional<CatalogueRow> MakeCatalogueRow(const std::string& path, bool deleted, uint64_t offset) {
-  auto message = views::LoadMessageFile(path);
+  auto message = views::LoadMessageFile(path, false);
   if (!message || (message->from.empty() && message->to.empty() && message->subject.empty())) {
     return std::nullopt;
   }

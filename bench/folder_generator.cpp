@@ -20,18 +20,45 @@ size_t BlocksOf(const std::string& text) {
   return std::max<size_t>(1, (text.size() + engine::kBlockDataSize - 1) / engine::kBlockDataSize);
 }
 
+// The slot of every block, message after message: runs of blocks placed in a
+// scrambled order when the layout spreads them.
+std::vector<uint32_t> PlanSlots(size_t count, const MessageSource& source, Layout layout) {
+  struct Run {
+    size_t first_block;
+    size_t length;
+  };
+  std::vector<Run> runs;
+  size_t blocks = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const size_t n = BlocksOf(source(i).text);
+    for (size_t j = 0; j < n;) {
+      const size_t length =
+          layout.max_run == 0 ? n : std::min<size_t>(n - j, 1 + (i * 7 + j * 13) % layout.max_run);
+      runs.push_back({blocks + j, length});
+      j += length;
+    }
+    blocks += n;
+  }
+  uint64_t step = layout.max_run == 0 ? 1 : kScatterStep;
+  while (step > 1 && runs.size() % step == 0) step += 2;
+  // run r goes to place r * step mod (number of runs)
+  std::vector<size_t> order(runs.size());
+  for (size_t r = 0; r < runs.size(); ++r) order[r * step % runs.size()] = r;
+  std::vector<uint32_t> slots(blocks);
+  uint32_t next = 0;
+  for (size_t r : order) {
+    for (size_t k = 0; k < runs[r].length; ++k) slots[runs[r].first_block + k] = next++;
+  }
+  return slots;
+}
+
 }  // namespace
 
 bool WriteGeneratedFolder(const std::string& path, size_t count, const MessageSource& source,
-                          bool scattered) {
-  size_t slots = 0;
-  for (size_t i = 0; i < count; ++i) slots += BlocksOf(source(i).text);
+                          Layout layout) {
+  const std::vector<uint32_t> slots = PlanSlots(count, source, layout);
   const uint64_t first_slot = engine::kFolderFileHeaderSize;
-  uint64_t step = scattered ? kScatterStep : 1;
-  while (scattered && slots % step == 0) step += 2;
-  auto slot_offset = [&](uint64_t n) {
-    return static_cast<uint32_t>(first_slot + (n * step % std::max<size_t>(slots, 1)) * kSlot);
-  };
+  auto slot_offset = [&](uint64_t n) { return static_cast<uint32_t>(first_slot + uint64_t{slots[n]} * kSlot); };
 
   platform::OutputFile file;
   if (!file.Create(path, true)) return false;
@@ -75,7 +102,7 @@ bool WriteGeneratedFolder(const std::string& path, size_t count, const MessageSo
     next_slot += blocks;
   }
 
-  uint64_t end = first_slot + uint64_t{slots} * kSlot;
+  uint64_t end = first_slot + uint64_t{slots.size()} * kSlot;
   for (size_t i = 0; i < existing.size() && ok; ++i) {
     const auto at = static_cast<uint32_t>(end);
     const auto record = engine::BuildMessageInfoRecord(infos[i], static_cast<uint32_t>(i + 1),

@@ -23,9 +23,15 @@ struct GeneratedMessage {
 // Message i of `count`; called twice for each i with the same result.
 using MessageSource = std::function<GeneratedMessage(size_t i)>;
 
-// `scattered` spreads every message's blocks over the file instead of keeping them
-// together. False when the file cannot be written.
+// How the blocks lie: `max_run` 0 keeps each message's blocks together in message
+// order; otherwise each message is cut into runs of 1 to `max_run` blocks (1: every
+// block on its own) and the runs of all messages are spread over the file.
+struct Layout {
+  unsigned max_run = 0;
+};
+
+// False when the file cannot be written.
 bool WriteGeneratedFolder(const std::string& path, size_t count, const MessageSource& source,
-                          bool scattered);
+                          Layout layout);
 
 }  // namespace rescuva::bench

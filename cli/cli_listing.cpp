@@ -97,7 +97,6 @@ void CliListing::PrintRow(const app::CatalogueRow& row, const std::string& path)
     std::fprintf(out_, "%s %10s  %s  %s  %s\n", Cell(row.StatusText(), 8).c_str(),
                  row.OffsetText().c_str(), Cell(date, 16).c_str(), Cell(row.from, 32).c_str(),
                  Cell(row.subject, 60, false).c_str());
-    std::fflush(out_);
     return;
   }
   Sha256 digest;
@@ -121,7 +120,6 @@ void CliListing::PrintRow(const app::CatalogueRow& row, const std::string& path)
                JsonString(row.subject).c_str(), JsonString(IsoTime(row.received_time)).c_str(),
                attachments.c_str(), static_cast<unsigned long long>(size),
                digest.HexDigest().c_str());
-  std::fflush(out_);
 }
 
 void CliListing::PrintSummary() {

@@ -69,13 +69,16 @@ class DbxRecoveryEngine {
     uint64_t total = 0;   // sum of the blocks' DataLength
     uint64_t blocks = 0;  // blocks up to the first one already visited
     bool damaged = false;
+    bool text_complete = false;  // the text was gathered on the way and needs no copy pass
   };
   struct IndexSlot {
     uint64_t position;
     uint32_t info_offset;
   };
 
-  ChainSummary MeasureChain(uint32_t first, OffsetSet* known) const;
+  ChainSummary MeasureChain(uint32_t first, OffsetSet* known, std::vector<uint8_t>* text) const;
+  bool WriteChain(uint32_t first, const ChainSummary& chain, std::vector<uint8_t>& text,
+                  platform::OutputFile& out) const;
   bool CopyChain(uint32_t first, const ChainSummary& chain, platform::OutputFile& out) const;
   bool Stopping();
 
@@ -87,10 +90,12 @@ class DbxRecoveryEngine {
   uint64_t nodes_visited_ = 0;
   uint32_t current_offset_ = 0;
   MessageInfoRecord record_;
+  std::vector<uint8_t> record_bytes_;  // the record's first bytes, read with its header
   OffsetSet known_blocks_;
   std::vector<BlockCandidate> candidates_;
   std::vector<std::pair<uint32_t, uint32_t>> predecessors_;  // (next offset, offset)
   std::string temp_folder_;
+  std::vector<uint8_t> text_;  // the text of the message being extracted by a stage
   bool read_failed_ = false;
 };
 

@@ -12,6 +12,7 @@ namespace {
 // Honest trees are a few levels deep and visit each node once; these bounds stop a
 // crafted tree that names the same child again and again.
 constexpr int kMaxIndexDepth = 64;
+constexpr size_t kRecordPrefetch = 2048;  // header, up to 255 entries and the data's start
 
 }  // namespace
 
@@ -95,26 +96,30 @@ bool DbxRecoveryEngine::WalkIndexNode(uint32_t parent, uint32_t node, uint64_t f
   return true;
 }
 
+// A record's header, entries and the start of its data come in one read; a value
+// beyond these bytes is read on its own.
 void DbxRecoveryEngine::ReadMessageInfo(uint32_t offset) {
   record_ = {};
   current_offset_ = offset;
-  std::array<uint8_t, kRecordHeaderSize> header_bytes;
-  if (offset > source_.Length() || !source_.ReadAt(offset, header_bytes)) return;
-  const auto header = MessageInfoRecordHeader::Decode(header_bytes);
+  record_bytes_.assign(kRecordPrefetch, 0);
+  if (offset > source_.Length() || !source_.ReadAt(offset, record_bytes_)) return;
+  const auto header =
+      MessageInfoRecordHeader::Decode(std::span(record_bytes_).first<kRecordHeaderSize>());
   if (header.self_offset != offset) return;
-  std::vector<uint8_t> entries(header.EntryBytesInBody());
-  if (!source_.ReadAt(uint64_t{offset} + kRecordHeaderSize, entries)) return;
-  record_ = MessageInfoRecord(header, entries);
+  record_ = MessageInfoRecord(
+      header, std::span(record_bytes_).subspan(kRecordHeaderSize, header.EntryBytesInBody()));
 }
 
 uint32_t DbxRecoveryEngine::AttributeValue(uint32_t index) const {
   const auto range = record_.ValueRange(index);
   if (!range || range->count == 0) return 0;
+  const uint64_t at = kRecordHeaderSize + uint64_t{range->position};
+  if (at + range->count <= record_bytes_.size()) {
+    return MessageInfoRecord::ValueFromBytes(std::span(record_bytes_).subspan(at, range->count));
+  }
   std::array<uint8_t, 4> bytes{};
   auto value = std::span(bytes).first(range->count);
-  if (!source_.ReadAt(uint64_t{current_offset_} + kRecordHeaderSize + range->position, value)) {
-    return 0;
-  }
+  if (!source_.ReadAt(uint64_t{current_offset_} + at, value)) return 0;
   return MessageInfoRecord::ValueFromBytes(value);
 }
 

@@ -1,6 +1,9 @@
 // Following a block chain and writing its text to a file.
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <span>
+#include <vector>
 
 #include "engine/dbx_recovery_engine.h"
 #include "engine/message_block.h"
@@ -9,22 +12,69 @@ namespace rescuva::engine {
 namespace {
 
 constexpr int kMaxScratchNameAttempts = 10000;
+// Texts up to this size are gathered while the chain is measured and written at once;
+// longer ones are read a second time, block by block.
+constexpr size_t kGatheredTextLimit = 4 << 20;
+
+constexpr uint32_t kBlockSpan = kBlockHeaderSize + kBlockDataSize;
+constexpr uint32_t kUsualSpacing = 0x210;
+constexpr size_t kReadAhead = 16 * kUsualSpacing;
+
+// Reads blocks for one pass along a chain. Chains usually run on block after block, so
+// once a block names the one right behind it the next read takes the following
+// blocks too; a scattered chain keeps reading one block at a time.
+class BlockReader {
+ public:
+  explicit BlockReader(const platform::SourceFile& source) : source_(source), buffer_(kReadAhead) {}
+
+  // The header and data of the block at `offset`, as far as the file holds them.
+  std::optional<std::span<const uint8_t, kBlockSpan>> Read(uint32_t offset) {
+    if (offset < start_ || uint64_t{offset} + kBlockSpan > start_ + size_) {
+      size_ = ahead_ ? kReadAhead : kBlockSpan;
+      start_ = offset;
+      if (!source_.ReadAt(offset, std::span(buffer_).first(size_))) {
+        size_ = 0;
+        return std::nullopt;
+      }
+    }
+    const auto block = std::span(buffer_).subspan(offset - start_).first<kBlockSpan>();
+    ahead_ = MessageBlockHeader::Decode(block.first<kBlockHeaderSize>()).next_offset ==
+             uint64_t{offset} + kUsualSpacing;
+    return block;
+  }
+
+ private:
+  const platform::SourceFile& source_;
+  std::vector<uint8_t> buffer_;
+  uint64_t start_ = 0;
+  size_t size_ = 0;
+  bool ahead_ = false;
+};
 
 }  // namespace
 
 // The length pass. A chain ends at 0, at an offset past the end of the file (which
 // still counts as passed), or at the first block already visited: cycles are found
-// with Brent's method, so a chain of any length needs no memory of its own.
-DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first,
-                                                                OffsetSet* known) const {
-  const uint32_t length = source_.Length();
+// with Brent's method, so a chain of any length needs no memory of its own. With
+// `text`, each block's data is read with its header and gathered as the copy pass
+// would copy it.
+DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, OffsetSet* known,
+                                                                std::vector<uint8_t>* text) const {
+  const uint64_t length = source_.Length();
   ChainSummary chain;
+  BlockReader reader(source_);
+  std::span<const uint8_t> block;
   auto read_header = [&](uint32_t offset, MessageBlockHeader& header) {
-    std::array<uint8_t, kBlockHeaderSize> bytes;
-    if (offset > length || !source_.ReadAt(offset, bytes)) return false;
-    header = MessageBlockHeader::Decode(bytes);
+    if (offset > length) return false;
+    auto read = reader.Read(offset);
+    if (!read) return false;
+    block = *read;
+    header = MessageBlockHeader::Decode(read->first<kBlockHeaderSize>());
     return true;
   };
+  bool gathering = text != nullptr;
+  bool copy_ended = false;
+  if (text) text->clear();
   uint32_t tortoise = first;
   uint64_t power = 1, lambda = 1;
   bool cycle = false;
@@ -44,17 +94,29 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first,
     if (known) known->Insert(b);
     ++chain.blocks;
     MessageBlockHeader header;
-    if (!read_header(b, header)) break;
+    if (!read_header(b, header)) {
+      gathering = false;
+      break;
+    }
     chain.damaged = header.IsDamaged();
     chain.total += header.data_length;
+    if (gathering && !copy_ended) {
+      copy_ended = uint64_t{b} + kBlockHeaderSize > length;
+      const size_t n = copy_ended ? 0 : std::min(header.data_length, kBlockDataSize);
+      text->insert(text->end(), block.begin() + kBlockHeaderSize, block.begin() + kBlockHeaderSize + n);
+      gathering = text->size() <= kGatheredTextLimit;
+    }
     b = header.next_offset;
   }
+  chain.text_complete = gathering && !cycle;
   if (!cycle) return chain;
 
   // Every block of the cycle was passed already; count the blocks before the first
   // repeat (mu + lambda) and measure exactly those.
   MessageBlockHeader header;
-  auto step = [&](uint32_t offset) { return read_header(offset, header) ? header.next_offset : 0; };
+  auto step = [&](uint32_t offset) {
+    return read_header(offset, header) ? header.next_offset : 0;
+  };
   uint32_t slow = first, fast = first;
   for (uint64_t i = 0; i < lambda; ++i) fast = step(fast);
   uint64_t mu = 0;
@@ -63,7 +125,7 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first,
     fast = step(fast);
     ++mu;
   }
-  chain = {0, mu + lambda, false};
+  chain = {0, mu + lambda, false, false};
   uint32_t b = first;
   for (uint64_t i = 0; i < chain.blocks && read_header(b, header); ++i) {
     chain.damaged = header.IsDamaged();
@@ -73,21 +135,32 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first,
   return chain;
 }
 
+// Writes the text gathered by the length pass, or copies the chain block by block when
+// it could not be gathered. NUL bytes become '_' when the chain is damaged.
+bool DbxRecoveryEngine::WriteChain(uint32_t first, const ChainSummary& chain,
+                                   std::vector<uint8_t>& text, platform::OutputFile& out) const {
+  if (!chain.text_complete) return CopyChain(first, chain, out);
+  if (chain.damaged) std::replace(text.begin(), text.end(), uint8_t{0}, uint8_t{'_'});
+  return out.Write(text);
+}
+
 // The copy pass: at most 512 bytes of each block, NUL bytes turned into '_' when the
 // chain is damaged. False when a read or a write fails.
 bool DbxRecoveryEngine::CopyChain(uint32_t first, const ChainSummary& chain,
                                   platform::OutputFile& out) const {
   const uint64_t length = source_.Length();
-  std::array<uint8_t, kBlockHeaderSize + kBlockDataSize> block;
+  BlockReader reader(source_);
+  std::array<uint8_t, kBlockDataSize> data;
   uint32_t c = first;
   for (uint64_t i = 0; i < chain.blocks && c != 0 && c <= length; ++i) {
-    if (!source_.ReadAt(c, block)) return false;
+    const auto block = reader.Read(c);
+    if (!block) return false;
     if (uint64_t{c} + kBlockHeaderSize > length) break;
-    const auto header = MessageBlockHeader::Decode(std::span(block).first<kBlockHeaderSize>());
+    const auto header = MessageBlockHeader::Decode(block->first<kBlockHeaderSize>());
     const size_t n = std::min(header.data_length, kBlockDataSize);
-    auto data = std::span(block).subspan(kBlockHeaderSize, n);
-    if (chain.damaged) std::replace(data.begin(), data.end(), uint8_t{0}, uint8_t{'_'});
-    if (!out.Write(data)) return false;
+    std::copy_n(block->begin() + kBlockHeaderSize, n, data.begin());
+    if (chain.damaged) std::replace(data.begin(), data.begin() + n, uint8_t{0}, uint8_t{'_'});
+    if (!out.Write(std::span(data).first(n))) return false;
     c = header.next_offset;
   }
   return true;
@@ -96,30 +169,32 @@ bool DbxRecoveryEngine::CopyChain(uint32_t first, const ChainSummary& chain,
 bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& name, uint64_t first,
                                             bool* damaged) {
   const auto start = static_cast<uint32_t>(first);
-  const ChainSummary chain = MeasureChain(start, &known_blocks_);
+  const ChainSummary chain = MeasureChain(start, &known_blocks_, &text_);
   if (damaged) *damaged = chain.damaged;
   if (chain.total == 0) return false;
   if (folder.empty() || folder.back() != '/') folder += '/';
-  std::string path = folder + name;
-  if (platform::PathExists(path)) platform::RemoveFile(path);
-  if (platform::PathExists(path)) {
-    bool found = false;
-    for (int k = 0; k < kMaxScratchNameAttempts && !found; ++k) {
-      std::string candidate = folder + std::to_string(k) + name;
-      if (!platform::PathExists(candidate) ||
-          (platform::RemoveFile(candidate) && !platform::PathExists(candidate))) {
-        name = std::to_string(k) + name;
-        path = candidate;
-        found = true;
-      }
-    }
-    if (!found) return false;
-  }
+  // The scratch file is replaced; when that fails it is deleted, and when it cannot
+  // be deleted the next free numbered name is taken.
   platform::OutputFile out;
-  if (!out.Create(path, false)) return false;
+  std::string path = folder + name;
+  if (!out.Create(path, false)) {
+    platform::RemoveFile(path);
+    if (platform::PathExists(path) || !out.Create(path, false)) {
+      bool found = false;
+      for (int k = 0; k < kMaxScratchNameAttempts && !found; ++k) {
+        std::string candidate = folder + std::to_string(k) + name;
+        if (!platform::PathExists(candidate) ||
+            (platform::RemoveFile(candidate) && !platform::PathExists(candidate))) {
+          found = out.Create(candidate, false);
+          if (found) name = std::to_string(k) + name;
+        }
+      }
+      if (!found) return false;
+    }
+  }
   // A message cut short by a failing read or write is still listed: its row keeps
   // the offset, and the preview and the saving extract it again.
-  CopyChain(start, chain, out);
+  WriteChain(start, chain, text_, out);
   out.Close();
   return true;
 }
@@ -127,13 +202,14 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
 bool DbxRecoveryEngine::ExtractToFile(const std::string& path, uint64_t first,
                                       bool* damaged) const {
   const auto start = static_cast<uint32_t>(first);
-  const ChainSummary chain = MeasureChain(start, nullptr);
+  std::vector<uint8_t> text;
+  const ChainSummary chain = MeasureChain(start, nullptr, &text);
   if (damaged) *damaged = chain.damaged;
   if (chain.total == 0) return false;
   platform::OutputFile out;
   if (!out.Create(path, false)) return false;
-  const bool copied = CopyChain(start, chain, out);
-  return out.Close() && copied;
+  const bool written = WriteChain(start, chain, text, out);
+  return out.Close() && written;
 }
 
 }  // namespace rescuva::engine

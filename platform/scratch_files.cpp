@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
@@ -73,7 +74,7 @@ OutputFile::~OutputFile() { Close(); }
 
 bool OutputFile::Create(const std::string& path, bool exclusive) {
   Close();
-  int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
+  int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (exclusive ? O_EXCL : 0);
   fd_ = ::open(path.c_str(), flags, 0600);
   size_ = 0;
   return fd_ >= 0;
@@ -86,12 +87,15 @@ bool OutputFile::Write(std::span<const uint8_t> bytes) {
 }
 
 bool OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
-  return fd_ >= 0 && WriteAll(fd_, bytes, &offset);
+  if (fd_ < 0 || !WriteAll(fd_, bytes, &offset)) return false;
+  size_ = std::max<uint64_t>(size_, offset + bytes.size());
+  return true;
 }
 
 bool OutputFile::Close() {
   if (fd_ < 0) return true;
-  return ::close(std::exchange(fd_, -1)) == 0;
+  const bool cut = ::ftruncate(fd_, static_cast<off_t>(size_)) == 0;
+  return ::close(std::exchange(fd_, -1)) == 0 && cut;
 }
 
 }  // namespace rescuva::platform

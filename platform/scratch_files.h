@@ -19,7 +19,9 @@ bool PathExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 
 // A file written by the system. Creation never follows a link in the last path
-// component; `exclusive` refuses to replace an existing file.
+// component; `exclusive` refuses to replace an existing file. A replaced file is
+// written over in place and cut to the new length when it is closed: emptying it
+// first would make some file systems flush it to disk at every replacement.
 class OutputFile {
  public:
   OutputFile() = default;

@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
   }
   const auto messages = SampleMessages();
   const bool ok = rescuva::bench::WriteGeneratedFolder(
-      argv[1], messages.size(), [&](size_t i) { return messages[i]; }, true);
+      argv[1], messages.size(), [&](size_t i) { return messages[i]; }, {1});
   if (!ok) std::fprintf(stderr, "cannot write %s (it must not exist yet)\n", argv[1]);
   return ok ? 0 : 1;
 }

@@ -3,6 +3,10 @@
 #include <gmime/gmime.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
 
 #include <algorithm>
 #include <cstring>
@@ -101,14 +105,14 @@ bool IsAttachmentDisposition(GMimeObject* part) {
 // Walks the MIME tree: the first unnamed, inline text/html and text/plain parts are
 // the bodies; every other leaf is an attachment, except the resources an HTML body
 // refers to inside multipart/related.
-void Collect(GMimeObject* part, bool related_resource, LoadedMessage& message) {
+void Collect(GMimeObject* part, bool related_resource, bool bodies, LoadedMessage& message) {
   if (GMIME_IS_MULTIPART(part)) {
     GMimeMultipart* multipart = GMIME_MULTIPART(part);
     const bool related =
         g_mime_content_type_is_type(g_mime_object_get_content_type(part), "multipart", "related");
     const int count = g_mime_multipart_get_count(multipart);
     for (int i = 0; i < count; ++i) {
-      Collect(g_mime_multipart_get_part(multipart, i), related && i > 0, message);
+      Collect(g_mime_multipart_get_part(multipart, i), related && i > 0, bodies, message);
     }
     return;
   }
@@ -120,12 +124,35 @@ void Collect(GMimeObject* part, bool related_resource, LoadedMessage& message) {
                         : g_mime_content_type_is_type(type, "text", "plain") ? &message.text_body
                                                                              : nullptr;
     if (body && body->empty()) {
-      *body = ValidUtf8(Text(GText(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).get()));
+      *body = bodies ? ValidUtf8(Text(GText(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).get()))
+                     : " ";  // taken, so that a later part of its type is no body
       return;
     }
   }
   if (related_resource && !attachment_disposition) return;
   message.attachment_names.push_back(name);
+}
+
+// The whole file in one read: parsing from memory spares the parser's many small reads.
+std::optional<std::vector<char>> ReadWholeFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  std::optional<std::vector<char>> bytes;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    bytes.emplace(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < bytes->size()) {
+      const ssize_t n = ::read(fd, bytes->data() + done, bytes->size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    bytes->resize(done);
+    if (done == 0) bytes.reset();
+  }
+  ::close(fd);
+  return bytes;
 }
 
 }  // namespace
@@ -135,12 +162,11 @@ bool LoadedMessage::HasNamedAttachment() const {
                      [](const std::string& name) { return !name.empty(); });
 }
 
-std::optional<LoadedMessage> LoadMessageFile(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return std::nullopt;
+std::optional<LoadedMessage> LoadMessageFile(const std::string& path, bool bodies) {
+  const auto bytes = ReadWholeFile(path);
+  if (!bytes) return std::nullopt;
   GMimeParserOptions* options = ParserOptions();
-  GObjectPtr<GMimeStream> stream(g_mime_stream_fs_open(path.c_str(), O_RDONLY, 0, nullptr));
-  if (!stream) return std::nullopt;
+  GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes->data(), bytes->size()));
   GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
   g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
   GObjectPtr<GMimeMessage> parsed(g_mime_parser_construct_message(parser.get(), options));
@@ -159,7 +185,11 @@ std::optional<LoadedMessage> LoadMessageFile(const std::string& path) {
   message.sent_time = Seconds(g_mime_message_get_date(m));
   message.received_time = NewestReceivedDate(GMIME_OBJECT(m));
   if (!message.received_time) message.received_time = message.sent_time;
-  if (GMimeObject* body = g_mime_message_get_mime_part(m)) Collect(body, false, message);
+  if (GMimeObject* body = g_mime_message_get_mime_part(m)) Collect(body, false, bodies, message);
+  if (!bodies) {
+    message.html_body.clear();
+    message.text_body.clear();
+  }
   return message;
 }
 

@@ -30,6 +30,7 @@ struct LoadedMessage {
 };
 
 // Nothing for a missing, unreadable or empty file, or content that cannot be parsed.
-std::optional<LoadedMessage> LoadMessageFile(const std::string& path);
+// Without `bodies` the two body texts stay empty (a listing has no use for them).
+std::optional<LoadedMessage> LoadMessageFile(const std::string& path, bool bodies = true);
 
 }  // namespace rescuva::views
