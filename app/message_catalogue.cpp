@@ -4,19 +4,34 @@
 
 namespace rescuva::app {
 
-std::optional<CatalogueRow> MakeCatalogueRow(const std::string& path, bool deleted, uint64_t offset) {
-  auto message = views::LoadMessageFile(path, false);
+std::optional<CatalogueRow> MakeCatalogueRow(const std::string& path, bool deleted,
+                                             uint64_t offset) {
+  const auto bytes = views::ReadMessageBytes(path);
+  if (!bytes) return std::nullopt;
+  return MakeCatalogueRow(*bytes, deleted, offset);
+}
+
+std::optional<CatalogueRow> MakeCatalogueRow(std::span<const char> bytes, bool deleted,
+                                             uint64_t offset) {
+  auto message = views::LoadMessage(bytes, false);
   if (!message || (message->from.empty() && message->to.empty() && message->subject.empty())) {
     return std::nullopt;
   }
-  CatalogueRow row{deleted, offset, std::move(message->from), std::move(message->to),
-                   std::move(message->subject), message->received_time, {}};
+  CatalogueRow row{deleted,
+                   offset,
+                   std::move(message->from),
+                   std::move(message->to),
+                   std::move(message->subject),
+                   message->received_time,
+                   {}};
   for (auto& name : message->attachment_names) {
     if (!name.empty()) row.attachment_names.push_back(std::move(name));
   }
   return row;
 }
 
-std::string CounterText(size_t rows) { return "Emails          :  " + std::to_string(rows); }
+std::string CounterText(size_t rows) {
+  return "Emails          :  " + std::to_string(rows);
+}
 
 }  // namespace rescuva::app

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ struct CatalogueRow {
   std::string from;
   std::string to;
   std::string subject;
-  std::optional<int64_t> received_time;  // seconds since 1970 UTC
+  std::optional<int64_t> received_time;       // seconds since 1970 UTC
   std::vector<std::string> attachment_names;  // the named attachments, in message order
 
   std::string StatusText() const { return deleted ? "Deleted" : "Existing"; }
@@ -25,7 +26,11 @@ struct CatalogueRow {
 
 // The row for the extracted message at `path`; nothing when the file does not load or
 // has neither sender, recipient nor subject.
-std::optional<CatalogueRow> MakeCatalogueRow(const std::string& path, bool deleted, uint64_t offset);
+std::optional<CatalogueRow> MakeCatalogueRow(const std::string& path, bool deleted,
+                                             uint64_t offset);
+// The same for the bytes of such a file.
+std::optional<CatalogueRow> MakeCatalogueRow(std::span<const char> bytes, bool deleted,
+                                             uint64_t offset);
 
 // The scan page's counter: "Emails", ten blanks, a colon, two blanks, the row count.
 std::string CounterText(size_t rows);

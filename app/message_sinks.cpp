@@ -66,9 +66,9 @@ class FolderFileSink : public MessageSink {
     const auto message = views::LoadMessageFile(path);
     engine::MessageInfo info;
     if (message) {
-      info = {message->sent_time,      message->received_time,  message->subject,
-              message->message_id,     message->sender_name,    message->sender_address,
-              message->receiver_name,  message->receiver_address};
+      info = {message->sent_time,     message->received_time,   message->subject,
+              message->message_id,    message->sender_name,     message->sender_address,
+              message->receiver_name, message->receiver_address};
     }
     writer_.BeginMessage();
     const bool read = ForEachChunk(path, [&](auto bytes) { return writer_.AppendText(bytes); });
@@ -89,9 +89,9 @@ class MboxSink : public MessageSink {
 
   bool Add(const SaveItem&, const std::string& path, std::string& error) override {
     const auto message = views::LoadMessageFile(path);
-    std::string separator = "From " + (message && !message->sender_address.empty()
-                                           ? message->sender_address
-                                           : std::string("MAILER-DAEMON"));
+    std::string separator =
+        "From " + (message && !message->sender_address.empty() ? message->sender_address
+                                                               : std::string("MAILER-DAEMON"));
     separator += " " + AsciiTime(message ? message->received_time.value_or(0) : 0) + "\n";
     std::string text;
     if (!ForEachChunk(path, [&](auto bytes) {
@@ -154,8 +154,9 @@ std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& e
       break;
     }
   }
-  error = "cannot create " + request.destination +
-          (request.format == SaveFormat::SaveAsEml ? " (not a folder)" : " (exists or not writable)");
+  error =
+      "cannot create " + request.destination +
+      (request.format == SaveFormat::SaveAsEml ? " (not a folder)" : " (exists or not writable)");
   return nullptr;
 }
 

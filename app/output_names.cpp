@@ -24,7 +24,9 @@ bool IsReservedDeviceName(std::string stem) {
 std::string SafeFileStem(const std::string& subject) {
   std::string stem;
   for (unsigned char c : subject) {
-    const bool reserved = c < 0x20 || c == 0x7F || std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos;
+    const bool reserved =
+        c < 0x20 || c == 0x7F ||
+        std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos;
     stem += reserved ? '_' : static_cast<char>(c);
   }
   if (stem.size() > kMaxStemBytes) {

@@ -10,9 +10,13 @@ SaveJob::SaveJob(const engine::DbxRecoveryEngine& engine, SaveRequest request,
       progress_(std::move(progress)),
       stop_(stop) {}
 
-SaveJob::~SaveJob() { Wait(); }
+SaveJob::~SaveJob() {
+  Wait();
+}
 
-void SaveJob::Start() { thread_ = std::thread([this] { Work(); }); }
+void SaveJob::Start() {
+  thread_ = std::thread([this] { Work(); });
+}
 
 void SaveJob::Wait() {
   if (thread_.joinable()) thread_.join();

@@ -4,10 +4,14 @@ namespace rescuva::app {
 
 bool InScope(const SaveItem& item, SaveScope scope) {
   switch (scope) {
-    case SaveScope::SaveSelected: return item.selected;
-    case SaveScope::SaveAll: return true;
-    case SaveScope::SaveAllButDeleted: return !item.deleted;
-    case SaveScope::SaveAllButExisting: return item.deleted;
+    case SaveScope::SaveSelected:
+      return item.selected;
+    case SaveScope::SaveAll:
+      return true;
+    case SaveScope::SaveAllButDeleted:
+      return !item.deleted;
+    case SaveScope::SaveAllButExisting:
+      return item.deleted;
   }
   return false;
 }

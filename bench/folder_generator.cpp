@@ -58,12 +58,16 @@ bool WriteGeneratedFolder(const std::string& path, size_t count, const MessageSo
                           Layout layout) {
   const std::vector<uint32_t> slots = PlanSlots(count, source, layout);
   const uint64_t first_slot = engine::kFolderFileHeaderSize;
-  auto slot_offset = [&](uint64_t n) { return static_cast<uint32_t>(first_slot + uint64_t{slots[n]} * kSlot); };
+  auto slot_offset = [&](uint64_t n) {
+    return static_cast<uint32_t>(first_slot + uint64_t{slots[n]} * kSlot);
+  };
 
   platform::OutputFile file;
   if (!file.Create(path, true)) return false;
   bool ok = true;
-  auto put = [&](uint64_t at, std::span<const uint8_t> bytes) { return ok = ok && file.WriteAt(at, bytes); };
+  auto put = [&](uint64_t at, std::span<const uint8_t> bytes) {
+    return ok = ok && file.WriteAt(at, bytes);
+  };
 
   std::vector<uint32_t> records;
   std::vector<engine::MessageInfo> infos;

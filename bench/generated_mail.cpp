@@ -5,10 +5,10 @@
 namespace rescuva::bench {
 namespace {
 
-constexpr const char* kNames[] = {"Ada Lindqvist", "Ben Okafor", "Carla Mendes", "Dmitri Volkov",
-                                  "Esi Mensah", "Farid Haddad", "Greta Holm", "Hiro Tanaka"};
-constexpr const char* kWords[] = {"garden", "meeting", "invoice", "greenhouse", "seeds",
-                                  "spring", "report", "minutes", "flyer", "photos", "order"};
+constexpr const char* kNames[] = {"Ada Lindqvist", "Ben Okafor",   "Carla Mendes", "Dmitri Volkov",
+                                  "Esi Mensah",    "Farid Haddad", "Greta Holm",   "Hiro Tanaka"};
+constexpr const char* kWords[] = {"garden", "meeting", "invoice", "greenhouse", "seeds", "spring",
+                                  "report", "minutes", "flyer",   "photos",     "order"};
 
 uint64_t Mix(uint64_t x) {
   x ^= x >> 33;
@@ -22,8 +22,8 @@ uint64_t Mix(uint64_t x) {
 GeneratedMessage GeneratedMail(size_t i, bool deleted) {
   const uint64_t h = Mix(i + 1);
   const std::string from = kNames[h % 8], to = kNames[(h >> 8) % 8];
-  const std::string subject = std::string(kWords[(h >> 16) % 11]) + " " + kWords[(h >> 24) % 11] +
-                              " #" + std::to_string(i);
+  const std::string subject =
+      std::string(kWords[(h >> 16) % 11]) + " " + kWords[(h >> 24) % 11] + " #" + std::to_string(i);
   const int day = 1 + static_cast<int>((h >> 32) % 28);
   std::string text = "From: " + from + " <" + std::to_string(h % 8) + "@example.org>\r\nTo: " + to +
                      " <" + std::to_string((h >> 8) % 8) + "@example.org>\r\nSubject: " + subject +
@@ -32,8 +32,9 @@ GeneratedMessage GeneratedMail(size_t i, bool deleted) {
   const size_t body = 700 + (h >> 40) % 8000;
   const bool attachment = (h >> 56) % 5 == 0;
   if (attachment) {
-    text += "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n"
-            "Content-Type: text/plain\r\n\r\n";
+    text +=
+        "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n"
+        "Content-Type: text/plain\r\n\r\n";
   } else {
     text += "\r\n";
   }
@@ -41,8 +42,10 @@ GeneratedMessage GeneratedMail(size_t i, bool deleted) {
     text += std::string(kWords[Mix(text.size() + i) % 11]) + (text.size() % 70 < 8 ? "\r\n" : " ");
   }
   if (attachment) {
-    text += "\r\n--b\r\nContent-Type: application/pdf\r\nContent-Disposition: attachment; "
-            "filename=\"file" + std::to_string(i) + ".pdf\"\r\n\r\nJVBERi0xLjQK\r\n--b--\r\n";
+    text +=
+        "\r\n--b\r\nContent-Type: application/pdf\r\nContent-Disposition: attachment; "
+        "filename=\"file" +
+        std::to_string(i) + ".pdf\"\r\n\r\nJVBERi0xLjQK\r\n--b--\r\n";
   }
   GeneratedMessage message{std::move(text), deleted};
   message.info.subject = subject;

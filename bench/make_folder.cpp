@@ -10,7 +10,9 @@
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 5) {
-    std::fprintf(stderr, "usage: rescuva-make-folder OUTPUT [MESSAGES=80000] [DELETED_EVERY=4] [MAX_RUN=4]\n");
+    std::fprintf(
+        stderr,
+        "usage: rescuva-make-folder OUTPUT [MESSAGES=80000] [DELETED_EVERY=4] [MAX_RUN=4]\n");
     return 2;
   }
   const size_t count = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 80000;
@@ -18,7 +20,9 @@ int main(int argc, char** argv) {
   const auto max_run = static_cast<unsigned>(argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 4);
   const bool ok = rescuva::bench::WriteGeneratedFolder(
       argv[1], count,
-      [every](size_t i) { return rescuva::bench::GeneratedMail(i, every > 0 && i % every == every - 1); },
+      [every](size_t i) {
+        return rescuva::bench::GeneratedMail(i, every > 0 && i % every == every - 1);
+      },
       {max_run});
   if (!ok) std::fprintf(stderr, "cannot write %s (it must not exist yet)\n", argv[1]);
   return ok ? 0 : 1;

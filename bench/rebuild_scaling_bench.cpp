@@ -30,8 +30,8 @@ class StageClock : public rescuva::engine::RecoveryReporter {
 };
 
 std::string FolderWith(size_t chains) {
-  const std::string path = std::filesystem::temp_directory_path().string() + "/rescuva-bench-chains-" +
-                           std::to_string(chains) + ".dbx";
+  const std::string path = std::filesystem::temp_directory_path().string() +
+                           "/rescuva-bench-chains-" + std::to_string(chains) + ".dbx";
   if (!std::filesystem::exists(path)) {
     rescuva::bench::WriteGeneratedFolder(
         path, chains, [](size_t i) { return rescuva::bench::GeneratedMail(i, true); }, {1});
@@ -54,8 +54,14 @@ void RebuildLostMessages(benchmark::State& state) {
   state.counters["messages"] = static_cast<double>(messages);
 }
 
-BENCHMARK(RebuildLostMessages)->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)
-    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(RebuildLostMessages)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Arg(40000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 

@@ -40,7 +40,8 @@ void ByteByByte(benchmark::State& state) {
       const uint8_t* window = bytes.data() + w * kWindow;
       const auto base = static_cast<uint32_t>(w * kWindow);
       for (size_t k = 0; k < kWindow; ++k) {
-        if (rescuva::engine::LoadLe32(window + k) == base + k) found.push_back(base + static_cast<uint32_t>(k));
+        if (rescuva::engine::LoadLe32(window + k) == base + k)
+          found.push_back(base + static_cast<uint32_t>(k));
       }
     }
     benchmark::DoNotOptimize(found.data());

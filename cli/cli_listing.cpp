@@ -1,11 +1,11 @@
 #include "cli/cli_listing.h"
 
 #include <ctime>
-#include <fstream>
 #include <vector>
 
 #include "cli/json_text.h"
 #include "cli/sha256.h"
+#include "views/message_loader.h"
 
 namespace rescuva::cli {
 namespace {
@@ -47,9 +47,15 @@ std::string IsoTime(const std::optional<int64_t>& seconds) {
 
 CliListing::CliListing(const CliOptions& options, const std::atomic<bool>& interrupted,
                        std::FILE* out, std::FILE* err, bool progress_bar)
-    : options_(options), interrupted_(interrupted), out_(out), err_(err), progress_bar_(progress_bar) {}
+    : options_(options),
+      interrupted_(interrupted),
+      out_(out),
+      err_(err),
+      progress_bar_(progress_bar),
+      lister_([this] { ListQueued(); }) {}
 
 void CliListing::SetStatus(const std::string& text) {
+  std::lock_guard lock(output_);
   const auto now = Clock::now();
   for (int i = 0; i < 4; ++i) {
     if (text == kStageTexts[i] && !marks_[i]) marks_[i] = now;
@@ -60,6 +66,7 @@ void CliListing::SetStatus(const std::string& text) {
 }
 
 void CliListing::SetProgress(int position) {
+  std::lock_guard lock(output_);
   if (position == position_) return;
   position_ = position;
   DrawProgress();
@@ -69,7 +76,8 @@ void CliListing::DrawProgress() {
   if (!progress_bar_) return;
   const int filled = std::max(0, position_) * kBarWidth / 100;
   std::fprintf(err_, "\r\033[K[%s%s] %3d%% %s", std::string(filled, '#').c_str(),
-               std::string(kBarWidth - filled, '.').c_str(), std::max(0, position_), status_.c_str());
+               std::string(kBarWidth - filled, '.').c_str(), std::max(0, position_),
+               status_.c_str());
   std::fflush(err_);
 }
 
@@ -78,19 +86,34 @@ void CliListing::ClearProgress() {
 }
 
 void CliListing::AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) {
-  auto row = app::MakeCatalogueRow(path, deleted, offset);
-  if (!row) return;
-  ++(deleted ? deleted_ : existing_);
-  ClearProgress();
-  PrintRow(*row, path);
-  DrawProgress();
-  if (saver_) {
-    app::SaveItem item{offset, deleted, false, row->subject};
-    if (app::InScope(item, saver_->Request().scope)) saver_->Save(item);
+  // the file is overwritten by the next extraction: take its bytes now
+  if (auto bytes = views::ReadMessageBytes(path)) queue_.Push({std::move(*bytes), deleted, offset});
+}
+
+void CliListing::ListQueued() {
+  while (auto message = queue_.Pop()) {
+    auto row = app::MakeCatalogueRow(message->bytes, message->deleted, message->offset);
+    if (!row) continue;
+    {
+      std::lock_guard lock(output_);
+      ++(row->deleted ? deleted_ : existing_);
+      ClearProgress();
+      PrintRow(*row, message->bytes);
+      DrawProgress();
+    }
+    if (saver_) {
+      app::SaveItem item{row->offset, row->deleted, false, row->subject};
+      if (app::InScope(item, saver_->Request().scope)) saver_->Save(item);
+    }
   }
 }
 
-void CliListing::PrintRow(const app::CatalogueRow& row, const std::string& path) const {
+void CliListing::Finish() {
+  queue_.Close();
+  if (lister_.joinable()) lister_.join();
+}
+
+void CliListing::PrintRow(const app::CatalogueRow& row, std::span<const char> bytes) const {
   if (!options_.json) {
     std::string date = IsoTime(row.received_time);
     if (!date.empty()) date = date.substr(0, 10) + " " + date.substr(11, 5);
@@ -100,14 +123,8 @@ void CliListing::PrintRow(const app::CatalogueRow& row, const std::string& path)
     return;
   }
   Sha256 digest;
-  uint64_t size = 0;
-  std::ifstream in(path, std::ios::binary);
-  std::vector<char> buffer(1 << 16);
-  while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
-    const auto n = static_cast<size_t>(in.gcount());
-    digest.Update({reinterpret_cast<const uint8_t*>(buffer.data()), n});
-    size += n;
-  }
+  digest.Update({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  const uint64_t size = bytes.size();
   std::string attachments;
   for (const auto& name : row.attachment_names) {
     attachments += (attachments.empty() ? "" : ", ") + JsonString(name);

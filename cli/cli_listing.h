@@ -1,16 +1,22 @@
 // The CLI's side of a run: lists each message the catalogue accepts (a table line or
 // a JSON object), saves it when it is in scope, draws the progress bar and keeps the
-// stage times.
+// stage times. The engine's thread only reads each extracted file; a second thread
+// parses it and lists it, in the order the engine handed the messages over.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <optional>
+#include <span>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/message_catalogue.h"
 #include "app/message_saver.h"
+#include "cli/bounded_queue.h"
 #include "cli/cli_options.h"
 #include "engine/recovery_reporter.h"
 
@@ -20,6 +26,9 @@ class CliListing : public engine::RecoveryReporter {
  public:
   CliListing(const CliOptions& options, const std::atomic<bool>& interrupted, std::FILE* out,
              std::FILE* err, bool progress_bar);
+  CliListing(const CliListing&) = delete;
+  CliListing& operator=(const CliListing&) = delete;
+  ~CliListing() { Finish(); }
 
   // Saving starts with the first listed message in scope.
   void SetSaver(app::MessageSaver* saver) { saver_ = saver; }
@@ -29,13 +38,21 @@ class CliListing : public engine::RecoveryReporter {
   bool StopRequested() override { return interrupted_; }
   void AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) override;
 
+  // Lists what is still queued and ends the listing thread.
+  void Finish();
   // The summary line "N messages (E existing, D deleted)".
   void PrintSummary();
   void PrintTimings() const;
 
  private:
   using Clock = std::chrono::steady_clock;
-  void PrintRow(const app::CatalogueRow& row, const std::string& path) const;
+  struct Extracted {
+    std::vector<char> bytes;
+    bool deleted;
+    uint64_t offset;
+  };
+  void ListQueued();
+  void PrintRow(const app::CatalogueRow& row, std::span<const char> bytes) const;
   void DrawProgress();
   void ClearProgress();
 
@@ -53,6 +70,9 @@ class CliListing : public engine::RecoveryReporter {
   // moments the stage texts first appeared: stage 1, 2, 3 and the end of stage 3
   std::optional<Clock::time_point> marks_[4];
   Clock::time_point ended_;
+  std::mutex output_;  // the counters, the status and what is printed
+  BoundedQueue<Extracted> queue_{64};
+  std::thread lister_;
 };
 
 // Date and time of a row as "2004-02-10T19:26:59Z", or "" when unknown.

@@ -16,7 +16,8 @@ const char* const kUsage =
     "  --timings      the time of each stage on stderr\n"
     "  --quiet        no progress bar\n";
 
-std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
+std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
+                                           std::string& error) {
   CliOptions options;
   std::optional<app::SaveScope> scope;
   auto value_of = [&](size_t& i) -> std::optional<std::string> {

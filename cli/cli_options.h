@@ -20,6 +20,7 @@ struct CliOptions {
 extern const char* const kUsage;
 
 // Nothing (and `error` says why) for a command line that does not fit the usage.
-std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
+std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
+                                           std::string& error);
 
 }  // namespace rescuva::cli

@@ -19,7 +19,9 @@ enum ExitCode { kDone = 0, kCannotOpen = 1, kBadUsage = 2, kCannotWrite = 3, kIn
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-void OnInterrupt(int) { interrupted = true; }
+void OnInterrupt(int) {
+  interrupted = true;
+}
 
 void ReportSaving(const rescuva::app::SaveReport& report) {
   for (const auto& failure : report.failures) {
@@ -27,7 +29,8 @@ void ReportSaving(const rescuva::app::SaveReport& report) {
                  static_cast<unsigned long long>(failure.offset), failure.subject.c_str(),
                  failure.reason.c_str());
   }
-  if (!report.destination_error.empty()) std::fprintf(stderr, "%s\n", report.destination_error.c_str());
+  if (!report.destination_error.empty())
+    std::fprintf(stderr, "%s\n", report.destination_error.c_str());
   std::fprintf(stderr, "%zu saved, %zu failed\n", report.saved, report.failures.size());
 }
 
@@ -71,6 +74,7 @@ int main(int argc, char** argv) {
     listing.SetSaver(&*saver);
   }
   engine.Run(options->folder_file);
+  listing.Finish();
   if (!engine.IsSourceOpen()) return kCannotOpen;
   listing.PrintSummary();
   if (options->timings) listing.PrintTimings();

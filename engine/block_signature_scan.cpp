@@ -42,7 +42,8 @@ void ScanSameHighHalf(const uint8_t* bytes, size_t from, size_t to, uint32_t bas
 
 }  // namespace
 
-void FindSelfOffsets(const uint8_t* bytes, size_t count, uint32_t base, std::vector<uint32_t>& found) {
+void FindSelfOffsets(const uint8_t* bytes, size_t count, uint32_t base,
+                     std::vector<uint32_t>& found) {
   if constexpr (std::endian::native != std::endian::little) {
     ScanScalar(bytes, 0, count, base, found);
     return;

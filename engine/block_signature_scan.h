@@ -10,6 +10,7 @@ namespace rescuva::engine {
 
 // Appends to `found` every j in [base, base + count) whose 32-bit value at
 // bytes[j - base] equals j, in ascending order. `bytes` holds count + 3 bytes.
-void FindSelfOffsets(const uint8_t* bytes, size_t count, uint32_t base, std::vector<uint32_t>& found);
+void FindSelfOffsets(const uint8_t* bytes, size_t count, uint32_t base,
+                     std::vector<uint32_t>& found);
 
 }  // namespace rescuva::engine

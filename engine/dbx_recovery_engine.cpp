@@ -9,12 +9,18 @@ DbxRecoveryEngine::DbxRecoveryEngine(RecoveryReporter& reporter)
 
 DbxRecoveryEngine::~DbxRecoveryEngine() = default;
 
-bool DbxRecoveryEngine::OpenSource(const std::string& path) { return source_.Open(path); }
+bool DbxRecoveryEngine::OpenSource(const std::string& path) {
+  return source_.Open(path);
+}
 
-void DbxRecoveryEngine::CloseSource() { source_.Close(); }
+void DbxRecoveryEngine::CloseSource() {
+  source_.Close();
+}
 
 // A read error in the header or a scan window ends the run as a stop does.
-bool DbxRecoveryEngine::Stopping() { return read_failed_ || reporter_.StopRequested(); }
+bool DbxRecoveryEngine::Stopping() {
+  return read_failed_ || reporter_.StopRequested();
+}
 
 void DbxRecoveryEngine::Run(const std::string& path) {
   reporter_.SetStatus("Opening file...");

@@ -96,6 +96,9 @@ class DbxRecoveryEngine {
   std::vector<std::pair<uint32_t, uint32_t>> predecessors_;  // (next offset, offset)
   std::string temp_folder_;
   std::vector<uint8_t> text_;  // the text of the message being extracted by a stage
+  // The scratch file last written and its length: a longer text needs no cutting.
+  std::string last_scratch_path_;
+  uint64_t last_scratch_length_ = 0;
   bool read_failed_ = false;
 };
 

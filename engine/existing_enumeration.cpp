@@ -35,8 +35,9 @@ void DbxRecoveryEngine::FindExistingMessages() {
   try {
     walked = WalkIndexNode(0, header_.index_root, 0, header_.message_count);
     // A slot written twice keeps the later entry.
-    std::stable_sort(index_slots_.begin(), index_slots_.end(),
-                     [](const IndexSlot& a, const IndexSlot& b) { return a.position < b.position; });
+    std::stable_sort(
+        index_slots_.begin(), index_slots_.end(),
+        [](const IndexSlot& a, const IndexSlot& b) { return a.position < b.position; });
   } catch (const std::bad_alloc&) {
     walked = false;
   }
@@ -101,7 +102,7 @@ bool DbxRecoveryEngine::WalkIndexNode(uint32_t parent, uint32_t node, uint64_t f
 void DbxRecoveryEngine::ReadMessageInfo(uint32_t offset) {
   record_ = {};
   current_offset_ = offset;
-  record_bytes_.assign(kRecordPrefetch, 0);
+  record_bytes_.resize(kRecordPrefetch);
   if (offset > source_.Length() || !source_.ReadAt(offset, record_bytes_)) return;
   const auto header =
       MessageInfoRecordHeader::Decode(std::span(record_bytes_).first<kRecordHeaderSize>());

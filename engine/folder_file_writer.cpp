@@ -141,7 +141,8 @@ uint32_t WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent, u
     entry.info_offset = records[next++];
     const size_t below = rest / entries + (i < rest % entries ? 1 : 0);
     if (below > 0) {
-      entry.child_offset = WriteIndexSubtree(records.subspan(next, below), node.self_offset, end, put);
+      entry.child_offset =
+          WriteIndexSubtree(records.subspan(next, below), node.self_offset, end, put);
       entry.child_entry_count = static_cast<uint32_t>(below);
       next += below;
     }

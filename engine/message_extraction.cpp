@@ -25,7 +25,7 @@ constexpr size_t kReadAhead = 16 * kUsualSpacing;
 // blocks too; a scattered chain keeps reading one block at a time.
 class BlockReader {
  public:
-  explicit BlockReader(const platform::SourceFile& source) : source_(source), buffer_(kReadAhead) {}
+  explicit BlockReader(const platform::SourceFile& source) : source_(source) {}
 
   // The header and data of the block at `offset`, as far as the file holds them.
   std::optional<std::span<const uint8_t, kBlockSpan>> Read(uint32_t offset) {
@@ -45,7 +45,7 @@ class BlockReader {
 
  private:
   const platform::SourceFile& source_;
-  std::vector<uint8_t> buffer_;
+  std::array<uint8_t, kReadAhead> buffer_;  // filled by each read before it is used
   uint64_t start_ = 0;
   size_t size_ = 0;
   bool ahead_ = false;
@@ -103,7 +103,8 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
     if (gathering && !copy_ended) {
       copy_ended = uint64_t{b} + kBlockHeaderSize > length;
       const size_t n = copy_ended ? 0 : std::min(header.data_length, kBlockDataSize);
-      text->insert(text->end(), block.begin() + kBlockHeaderSize, block.begin() + kBlockHeaderSize + n);
+      text->insert(text->end(), block.begin() + kBlockHeaderSize,
+                   block.begin() + kBlockHeaderSize + n);
       gathering = text->size() <= kGatheredTextLimit;
     }
     b = header.next_offset;
@@ -114,9 +115,7 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
   // Every block of the cycle was passed already; count the blocks before the first
   // repeat (mu + lambda) and measure exactly those.
   MessageBlockHeader header;
-  auto step = [&](uint32_t offset) {
-    return read_header(offset, header) ? header.next_offset : 0;
-  };
+  auto step = [&](uint32_t offset) { return read_header(offset, header) ? header.next_offset : 0; };
   uint32_t slow = first, fast = first;
   for (uint64_t i = 0; i < lambda; ++i) fast = step(fast);
   uint64_t mu = 0;
@@ -178,6 +177,7 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
   platform::OutputFile out;
   std::string path = folder + name;
   if (!out.Create(path, false)) {
+    last_scratch_path_.clear();
     platform::RemoveFile(path);
     if (platform::PathExists(path) || !out.Create(path, false)) {
       bool found = false;
@@ -186,7 +186,10 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
         if (!platform::PathExists(candidate) ||
             (platform::RemoveFile(candidate) && !platform::PathExists(candidate))) {
           found = out.Create(candidate, false);
-          if (found) name = std::to_string(k) + name;
+          if (found) {
+            name = std::to_string(k) + name;
+            path = candidate;
+          }
         }
       }
       if (!found) return false;
@@ -194,8 +197,12 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
   }
   // A message cut short by a failing read or write is still listed: its row keeps
   // the offset, and the preview and the saving extract it again.
-  WriteChain(start, chain, text_, out);
-  out.Close();
+  const bool written = WriteChain(start, chain, text_, out);
+  const bool longer = written && chain.text_complete && path == last_scratch_path_ &&
+                      out.Size() >= last_scratch_length_;
+  last_scratch_path_ = path;
+  last_scratch_length_ = out.Size();
+  if (!out.Close(!longer)) last_scratch_path_.clear();
   return true;
 }
 

@@ -24,7 +24,8 @@ MessageInfoRecord::MessageInfoRecord(const MessageInfoRecordHeader& header,
   for (uint32_t i = 0; i < header.attribute_count; ++i) {
     const uint32_t kind = entry_byte(4 * i);
     const uint32_t k = kind & 0x7F;
-    const uint32_t v = entry_byte(4 * i + 1) | entry_byte(4 * i + 2) << 8 | entry_byte(4 * i + 3) << 16;
+    const uint32_t v =
+        entry_byte(4 * i + 1) | entry_byte(4 * i + 2) << 8 | entry_byte(4 * i + 3) << 16;
     if (kind & 0x80) {
       if (k < kRecordedAttributes) slots_[k] = {true, 4 * i + 1, 3};
     } else {

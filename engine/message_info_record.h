@@ -74,7 +74,7 @@ class MessageInfoRecordBuilder {
  public:
   void AddDirect(uint8_t index, uint32_t value);  // value below 2^24
   void AddBytes(uint8_t index, std::span<const uint8_t> bytes);
-  void AddNumber(uint8_t index, uint32_t value);     // direct when it fits, else 4 bytes
+  void AddNumber(uint8_t index, uint32_t value);           // direct when it fits, else 4 bytes
   void AddString(uint8_t index, const std::string& text);  // zero-terminated
   void AddFileTime(uint8_t index, uint64_t filetime);
   std::vector<uint8_t> Build(uint32_t self_offset) const;

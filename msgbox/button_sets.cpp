@@ -22,16 +22,26 @@ std::vector<int> ButtonSet(uint32_t style) {
     return codes;
   };
   switch (style & kButtonSetMask) {
-    case MB_OKCANCEL: return {IDOK, IDCANCEL};
-    case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-    case MB_YESNOCANCEL: return yes_no(true);
-    case MB_YESNO: return yes_no(false);
-    case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-    case MB_CANCELTRYCONTINUE: return {IDCANCEL, IDRETRY, IDCONTINUE};
-    case PPMB_CONTINUEABORT: return {IDCONTINUE, IDABORT};
-    case PPMB_SKIPSKIPALLCANCEL: return {IDSKIP, IDSKIPALL, IDCANCEL};
-    case PPMB_IGNOREIGNOREALLCANCEL: return {IDIGNORE, IDIGNOREALL, IDCANCEL};
-    default: return {IDOK};
+    case MB_OKCANCEL:
+      return {IDOK, IDCANCEL};
+    case MB_ABORTRETRYIGNORE:
+      return {IDABORT, IDRETRY, IDIGNORE};
+    case MB_YESNOCANCEL:
+      return yes_no(true);
+    case MB_YESNO:
+      return yes_no(false);
+    case MB_RETRYCANCEL:
+      return {IDRETRY, IDCANCEL};
+    case MB_CANCELTRYCONTINUE:
+      return {IDCANCEL, IDRETRY, IDCONTINUE};
+    case PPMB_CONTINUEABORT:
+      return {IDCONTINUE, IDABORT};
+    case PPMB_SKIPSKIPALLCANCEL:
+      return {IDSKIP, IDSKIPALL, IDCANCEL};
+    case PPMB_IGNOREIGNOREALLCANCEL:
+      return {IDIGNORE, IDIGNOREALL, IDCANCEL};
+    default:
+      return {IDOK};
   }
 }
 
@@ -77,8 +87,10 @@ bool IsCancellable(const MessageBoxOptions& options) {
   switch (options.style & kButtonSetMask) {
     case MB_ABORTRETRYIGNORE:
     case MB_YESNO:
-    case PPMB_CONTINUEABORT: return false;
-    default: return true;
+    case PPMB_CONTINUEABORT:
+      return false;
+    default:
+      return true;
   }
 }
 

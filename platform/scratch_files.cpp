@@ -24,9 +24,9 @@ bool IsPrivateFolder(const std::string& path) {
 bool WriteAll(int fd, std::span<const uint8_t> bytes, const uint64_t* at) {
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = at ? ::pwrite(fd, bytes.data() + done, bytes.size() - done,
-                              static_cast<off_t>(*at + done))
-                   : ::write(fd, bytes.data() + done, bytes.size() - done);
+    ssize_t n =
+        at ? ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(*at + done))
+           : ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
@@ -56,7 +56,9 @@ bool PathExists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+bool RemoveFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), size_(other.size_) {}
@@ -70,7 +72,9 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
   return *this;
 }
 
-OutputFile::~OutputFile() { Close(); }
+OutputFile::~OutputFile() {
+  Close();
+}
 
 bool OutputFile::Create(const std::string& path, bool exclusive) {
   Close();
@@ -92,10 +96,10 @@ bool OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
   return true;
 }
 
-bool OutputFile::Close() {
+bool OutputFile::Close(bool cut) {
   if (fd_ < 0) return true;
-  const bool cut = ::ftruncate(fd_, static_cast<off_t>(size_)) == 0;
-  return ::close(std::exchange(fd_, -1)) == 0 && cut;
+  const bool cut_done = !cut || ::ftruncate(fd_, static_cast<off_t>(size_)) == 0;
+  return ::close(std::exchange(fd_, -1)) == 0 && cut_done;
 }
 
 }  // namespace rescuva::platform

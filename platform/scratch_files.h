@@ -39,7 +39,9 @@ class OutputFile {
   bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
   uint64_t Size() const { return size_; }
   // Closes; false when the system reports that the data may not all be written.
-  bool Close();
+  // `cut` false leaves out cutting a replaced file to the new length, for a caller
+  // that knows the old content was not longer.
+  bool Close(bool cut = true);
 
  private:
   int fd_ = -1;

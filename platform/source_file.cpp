@@ -11,7 +11,9 @@
 
 namespace rescuva::platform {
 
-SourceFile::~SourceFile() { Close(); }
+SourceFile::~SourceFile() {
+  Close();
+}
 
 bool SourceFile::Open(const std::string& path) {
   Close();
@@ -23,7 +25,8 @@ bool SourceFile::Open(const std::string& path) {
     return false;
   }
   fd_ = fd;
-  length_ = static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(st.st_size), 0xFFFFFFFFu));
+  length_ =
+      static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(st.st_size), 0xFFFFFFFFu));
   return true;
 }
 
@@ -36,7 +39,8 @@ void SourceFile::Close() {
 bool SourceFile::ReadAt(uint64_t offset, std::span<uint8_t> out) const {
   if (fd_ < 0) return false;
   size_t inside = 0;
-  if (offset < length_) inside = static_cast<size_t>(std::min<uint64_t>(out.size(), length_ - offset));
+  if (offset < length_)
+    inside = static_cast<size_t>(std::min<uint64_t>(out.size(), length_ - offset));
   size_t done = 0;
   while (done < inside) {
     ssize_t n = ::pread(fd_, out.data() + done, inside - done, static_cast<off_t>(offset + done));

@@ -13,13 +13,14 @@ using rescuva::bench::GeneratedMessage;
 
 // 16 x 16 chequered picture.
 constexpr const char* kPicture =
-    "iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAIAAACQkWg2AAAAJElEQVR42mO4YGAARwYJF+AIlzjDINRAjCJk8cGoYTQeBoUGAGB6SBAa6oyiAAAAAElFTkSuQmCC";
+    "iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAIAAACQkWg2AAAAJElEQVR42mO4YGAARwYJF+"
+    "AIlzjDINRAjCJk8cGoYTQeBoUGAGB6SBAa6oyiAAAAAElFTkSuQmCC";
 
 std::string Head(const std::string& from, const std::string& to, const std::string& subject,
                  const std::string& date, const std::string& id) {
   return "Received: from mail.example.net by mx.example.org; " + date + "\r\n" + "From: " + from +
-         "\r\nTo: " + to + "\r\nSubject: " + subject + "\r\nDate: " + date +
-         "\r\nMessage-ID: <" + id + "@example.org>\r\nMIME-Version: 1.0\r\n";
+         "\r\nTo: " + to + "\r\nSubject: " + subject + "\r\nDate: " + date + "\r\nMessage-ID: <" +
+         id + "@example.org>\r\nMIME-Version: 1.0\r\n";
 }
 
 std::string Paragraphs(int count) {
@@ -45,16 +46,17 @@ std::vector<GeneratedMessage> SampleMessages() {
                "--rel\r\nContent-Type: image/png\r\nContent-Transfer-Encoding: base64\r\n"
                "Content-ID: <picture1@example.org>\r\n\r\n" +
                std::string(kPicture) + "\r\n--rel--\r\n"});
-  m.push_back({Head("Carla Mendes <carla@example.org>", "Ada Lindqvist <ada@example.org>",
-                    "Seed order and invoice", "Thu, 12 Feb 2004 12:00:00 +0000", "m3") +
-               "Content-Type: multipart/mixed; boundary=\"mix\"\r\n\r\n"
-               "--mix\r\nContent-Type: text/plain\r\n\r\nThe invoice and the list are attached.\r\n"
-               "--mix\r\nContent-Type: application/pdf\r\n"
-               "Content-Disposition: attachment; filename=\"invoice-2004-02.pdf\"\r\n"
-               "Content-Transfer-Encoding: base64\r\n\r\nJVBERi0xLjQKJcOkw7zDtsOfCg==\r\n"
-               "--mix\r\nContent-Type: text/csv\r\n"
-               "Content-Disposition: attachment; filename*=UTF-8''Saatgut%20f%C3%BCr%20M%C3%A4rz.csv\r\n"
-               "\r\nname;count\r\ntomato;12\r\n--mix--\r\n"});
+  m.push_back(
+      {Head("Carla Mendes <carla@example.org>", "Ada Lindqvist <ada@example.org>",
+            "Seed order and invoice", "Thu, 12 Feb 2004 12:00:00 +0000", "m3") +
+       "Content-Type: multipart/mixed; boundary=\"mix\"\r\n\r\n"
+       "--mix\r\nContent-Type: text/plain\r\n\r\nThe invoice and the list are attached.\r\n"
+       "--mix\r\nContent-Type: application/pdf\r\n"
+       "Content-Disposition: attachment; filename=\"invoice-2004-02.pdf\"\r\n"
+       "Content-Transfer-Encoding: base64\r\n\r\nJVBERi0xLjQKJcOkw7zDtsOfCg==\r\n"
+       "--mix\r\nContent-Type: text/csv\r\n"
+       "Content-Disposition: attachment; filename*=UTF-8''Saatgut%20f%C3%BCr%20M%C3%A4rz.csv\r\n"
+       "\r\nname;count\r\ntomato;12\r\n--mix--\r\n"});
   m.push_back({Head("=?iso-8859-1?Q?Ren=E9e_Fa=E7on?= <renee@example.fr>",
                     "=?UTF-8?B?SsO8cmdlbiBNw7xsbGVy?= <juergen@example.de>",
                     "=?UTF-8?Q?Gr=C3=BC=C3=9Fe_aus_K=C3=B6ln_=E2=80=93_=C3=9Cbersicht?=",
@@ -71,10 +73,10 @@ std::vector<GeneratedMessage> SampleMessages() {
                    "Content-Type: text/html\r\n\r\n<p>Draft of the <b>flyer</b>.</p>\r\n--d\r\n"
                    "Content-Type: text/plain; name=\"flyer.txt\"\r\n\r\nSpring fair!\r\n--d--\r\n",
                true});
-  GeneratedMessage broken{Head("Ada Lindqvist <ada@example.org>", "Carla Mendes <carla@example.org>",
-                               "Long letter (its chain breaks off)",
-                               "Wed, 18 Feb 2004 21:00:00 +0000", "m7") +
-                          "Content-Type: text/plain\r\n\r\n" + Paragraphs(30)};
+  GeneratedMessage broken{
+      Head("Ada Lindqvist <ada@example.org>", "Carla Mendes <carla@example.org>",
+           "Long letter (its chain breaks off)", "Wed, 18 Feb 2004 21:00:00 +0000", "m7") +
+      "Content-Type: text/plain\r\n\r\n" + Paragraphs(30)};
   broken.broken_chain = true;
   m.push_back(broken);
   for (auto& message : m) message.info.subject = "sample";
@@ -89,8 +91,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const auto messages = SampleMessages();
-  const bool ok = rescuva::bench::WriteGeneratedFolder(
-      argv[1], messages.size(), [&](size_t i) { return messages[i]; }, {1});
+  const bool ok = rescuva::bench::WriteGeneratedFolder(argv[1], messages.size(),
+                                                       [&](size_t i) { return messages[i]; }, {1});
   if (!ok) std::fprintf(stderr, "cannot write %s (it must not exist yet)\n", argv[1]);
   return ok ? 0 : 1;
 }

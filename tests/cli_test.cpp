@@ -1,6 +1,6 @@
 // rescuva-cli as a user runs it: its output forms, saving, and exit statuses.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -29,10 +29,13 @@ class CliTest : public ::testing::Test {
 
   CliResult Run(const std::string& args) {
     const std::string out = dir_.Path() + "/out.txt", err = dir_.Path() + "/err.txt";
-    const int status = std::system((std::string(RESCUVA_CLI) + " " + args + " >" + out + " 2>" + err).c_str());
+    const int status =
+        std::system((std::string(RESCUVA_CLI) + " " + args + " >" + out + " 2>" + err).c_str());
     return {WEXITSTATUS(status), testing::ReadFileText(out), testing::ReadFileText(err)};
   }
-  static size_t Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
+  static size_t Lines(const std::string& text) {
+    return std::count(text.begin(), text.end(), '\n');
+  }
 
   testing::TempDir dir_;
   std::string sample_;
@@ -55,9 +58,10 @@ TEST_F(CliTest, JsonObjectsCarryTheExtractedBytesDigest) {
   ASSERT_EQ(Lines(r.out), 7u);
   const std::string first = r.out.substr(0, r.out.find('\n'));
   EXPECT_TRUE(first.starts_with(
-            "{\"offset\": 9404, \"status\": \"Existing\", \"from\": \"Ada Lindqvist <ada@example.org>\", "
-            "\"to\": \"Ben Okafor <ben@example.org>\", \"subject\": \"Minutes of the "));
-  EXPECT_NE(first.find("\"date\": \"2004-02-10T19:26:59Z\", \"attachments\": []"), std::string::npos);
+      "{\"offset\": 9404, \"status\": \"Existing\", \"from\": \"Ada Lindqvist <ada@example.org>\", "
+      "\"to\": \"Ben Okafor <ben@example.org>\", \"subject\": \"Minutes of the "));
+  EXPECT_NE(first.find("\"date\": \"2004-02-10T19:26:59Z\", \"attachments\": []"),
+            std::string::npos);
   // size and digest are those of the message as extracted
   std::filesystem::create_directory(dir_.Path() + "/own");
   testing::ScannedFolder folder(testing::CopyOfSample(dir_.Path() + "/own"));
@@ -91,7 +95,8 @@ TEST_F(CliTest, SavingByScope) {
   EXPECT_NE(r.err.find("2 saved, 0 failed"), std::string::npos);
   r = Run("--quiet --save-dbx " + dir_.Path() + "/out.dbx --scope existing " + sample_);
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(Run(dir_.Path() + "/out.dbx").out.find("5 messages (5 existing, 0 deleted)"), std::string::npos);
+  EXPECT_NE(Run(dir_.Path() + "/out.dbx").out.find("5 messages (5 existing, 0 deleted)"),
+            std::string::npos);
   r = Run("--quiet --save-mbox " + dir_.Path() + "/out.mbox " + sample_);
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8);

@@ -71,7 +71,8 @@ FolderBuilder& FolderBuilder::Chain(std::initializer_list<uint32_t> offsets,
 std::string FolderBuilder::Write(const std::string& folder, const std::string& name) const {
   const std::string path = folder + "/" + name;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
+  out.write(reinterpret_cast<const char*>(bytes_.data()),
+            static_cast<std::streamsize>(bytes_.size()));
   return path;
 }
 

@@ -21,8 +21,9 @@ class FolderBuilder {
   FolderBuilder& Bytes(uint64_t at, std::span<const uint8_t> bytes);
   FolderBuilder& Le32(uint64_t at, uint32_t value);
   // A node at `at` naming itself and `parent`, with (info offset, child, count) entries.
-  FolderBuilder& Node(uint32_t at, uint32_t parent, std::initializer_list<engine::IndexEntry> entries,
-                      uint32_t child = 0, uint32_t child_count = 0);
+  FolderBuilder& Node(uint32_t at, uint32_t parent,
+                      std::initializer_list<engine::IndexEntry> entries, uint32_t child = 0,
+                      uint32_t child_count = 0);
   // A record at `at` whose attribute 4 is `first` (stored directly).
   FolderBuilder& Record(uint32_t at, uint32_t first);
   FolderBuilder& Block(uint32_t at, uint32_t block_size, uint32_t data_length, uint32_t next,

@@ -40,7 +40,8 @@ TEST(FolderFileWriter, ReadsBackAsTheSameExistingMessages) {
       // handed over in uneven pieces
       for (size_t at = 0; at < text.size(); at += 300) {
         auto piece = std::string_view(text).substr(at, 300);
-        ASSERT_TRUE(writer.AppendText({reinterpret_cast<const uint8_t*>(piece.data()), piece.size()}));
+        ASSERT_TRUE(
+            writer.AppendText({reinterpret_cast<const uint8_t*>(piece.data()), piece.size()}));
       }
       ASSERT_TRUE(writer.EndMessage({.subject = "Grüße €"}));
     }
@@ -75,7 +76,10 @@ TEST(FolderFileWriter, NeverReplacesAFileAndSkipsEmptyMessages) {
 }
 
 TEST(FolderFileWriter, TextsInTheWindowsCodePage) {
-  EXPECT_EQ(ToWindows1252("Grüße €5 – ok"), "Gr\xFC\xDF" "e \x80" "5 \x96 ok");
+  EXPECT_EQ(ToWindows1252("Grüße €5 – ok"),
+            "Gr\xFC\xDF"
+            "e \x80"
+            "5 \x96 ok");
   EXPECT_EQ(ToWindows1252("日本"), "??");
   EXPECT_EQ(ToWindows1252(std::string("bad \xC3", 5)), "bad ?");
 }

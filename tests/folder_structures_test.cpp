@@ -75,7 +75,7 @@ TEST(IndexNode, AcceptanceAndRoundTrip) {
   const IndexNode decoded = IndexNode::Decode(node.Encode());
   EXPECT_EQ(decoded.entries[50].child_entry_count, 9u);
   EXPECT_TRUE(decoded.IsAcceptable(0x300, 0x100));
-  EXPECT_FALSE(decoded.IsAcceptable(0x300, 0));    // reached from another node
+  EXPECT_FALSE(decoded.IsAcceptable(0x300, 0));      // reached from another node
   EXPECT_FALSE(decoded.IsAcceptable(0x304, 0x100));  // read elsewhere
   node.entry_count = 52;
   EXPECT_FALSE(IndexNode::Decode(node.Encode()).IsAcceptable(0x300, 0x100));
@@ -116,7 +116,8 @@ TEST(BlockSignatureScan, AgreesWithAPlainLoop) {
     std::vector<uint8_t> bytes(70003);
     // Random bytes drawn from a few values make many near misses on the high half.
     for (auto& b : bytes) b = static_cast<uint8_t>(random() % 4);
-    for (size_t k = 0; k + 4 <= bytes.size(); k += 997) StoreLe32(&bytes[k], base + static_cast<uint32_t>(k));
+    for (size_t k = 0; k + 4 <= bytes.size(); k += 997)
+      StoreLe32(&bytes[k], base + static_cast<uint32_t>(k));
     StoreLe32(&bytes[69999], base + 69999);  // the last offset tested
     std::vector<uint32_t> found;
     FindSelfOffsets(bytes.data(), 70000, base, found);

@@ -22,7 +22,8 @@ TEST(MessageCall, CopiesTheRecordAndFillsTheArguments) {
   EXPECT_EQ(seen.timeout, 5);
   EXPECT_EQ(seen.body_area.colour1, 0xFCE7D8u);
   EXPECT_EQ(seen.body_area.colour2, 0xFFFFFFu);
-  EXPECT_TRUE(std::get<std::string>(mine.message_text).empty());  // the caller's record is unchanged
+  EXPECT_TRUE(
+      std::get<std::string>(mine.message_text).empty());  // the caller's record is unchanged
   PPMessageBox(nullptr, std::string("x"), std::string("T"), 0x40, nullptr);
   EXPECT_EQ(seen.body_area.background_effect, -1);
   EXPECT_EQ(seen.button_alignment, 2);
@@ -30,7 +31,8 @@ TEST(MessageCall, CopiesTheRecordAndFillsTheArguments) {
   SetMessageBoxPresenter(nullptr);
   // without a presenter the box answers with its default button
   EXPECT_EQ(ShowApplicationMessage("Question", MB_YESNO | MB_ICONQUESTION), IDYES);
-  EXPECT_EQ(PPMessageBox(nullptr, std::string("q"), std::string("T"), MB_YESNO | 0x100, nullptr), IDNO);
+  EXPECT_EQ(PPMessageBox(nullptr, std::string("q"), std::string("T"), MB_YESNO | 0x100, nullptr),
+            IDNO);
 }
 
 TEST(ButtonSets, CodesInOrder) {

@@ -87,7 +87,8 @@ TEST_F(LoaderTest, ReceivedTimeIsTheNewestHopElseTheDate) {
   ASSERT_TRUE(m);
   EXPECT_EQ(m->received_time, 1076482800);  // 2004-02-11T07:00:00Z
   EXPECT_EQ(m->sent_time, 1076441219);
-  auto dated = Load("Received: by nowhere\r\nDate: Tue, 10 Feb 2004 19:26:59 +0000\r\nSubject: s\r\n\r\n");
+  auto dated =
+      Load("Received: by nowhere\r\nDate: Tue, 10 Feb 2004 19:26:59 +0000\r\nSubject: s\r\n\r\n");
   EXPECT_EQ(dated->received_time, 1076441219);
   EXPECT_FALSE(Load("Subject: s\r\n\r\n")->received_time);
 }

@@ -59,8 +59,9 @@ class SavingTest : public ::testing::Test {
                   bool stop = false) {
     std::atomic<bool> stop_flag{stop};
     std::vector<SaveProgress> progress;
-    SaveJob job(folder_.engine, {format, SaveScope::SaveAll, destination}, std::move(items),
-                [&](const SaveProgress& p) { progress.push_back(p); }, stop_flag);
+    SaveJob job(
+        folder_.engine, {format, SaveScope::SaveAll, destination}, std::move(items),
+        [&](const SaveProgress& p) { progress.push_back(p); }, stop_flag);
     job.Start();
     job.Wait();
     progress_ = progress;
@@ -139,7 +140,8 @@ TEST_F(SavingTest, FailuresAreCountedAndNamed) {
   EXPECT_EQ(report.failures[0].subject, "gone");
   EXPECT_EQ(progress_.back().failed, 1u);
   // a destination that cannot be made fails before any message
-  EXPECT_FALSE(Save(SaveFormat::SaveAsEml, dir_.Path() + "/missing", items).destination_error.empty());
+  EXPECT_FALSE(
+      Save(SaveFormat::SaveAsEml, dir_.Path() + "/missing", items).destination_error.empty());
   EXPECT_TRUE(progress_.empty());
 }
 

@@ -18,7 +18,8 @@ void RecordingReporter::Reset() {
   stop_ = false;
 }
 
-void RecordingReporter::AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) {
+void RecordingReporter::AddRecoveredMessage(const std::string& path, bool deleted,
+                                            uint64_t offset) {
   messages.push_back({ReadFileText(path), deleted, offset, path});
 }
 

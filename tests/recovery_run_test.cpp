@@ -1,8 +1,8 @@
 // Whole runs over crafted folder files: the stage order and status texts, stops in
 // each stage, the index walk's edge cases and the rebuilding of lost chains.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -61,8 +61,9 @@ FolderBuilder MixedFolder() {
 
 TEST_F(RecoveryRunTest, FullRunListsExistingThenLostMessages) {
   Run(MixedFolder());
-  EXPECT_EQ(reporter_.statuses, (std::vector<std::string>{"Opening file...", kStage1, kStage2,
-                                                          kStage3, kRecovered, "Repairing  done.."}));
+  EXPECT_EQ(reporter_.statuses,
+            (std::vector<std::string>{"Opening file...", kStage1, kStage2, kStage3, kRecovered,
+                                      "Repairing  done.."}));
   ASSERT_EQ(Offsets(), (std::vector<uint64_t>{0x3000, 0x3800, 0x4000, 0x5000}));
   EXPECT_EQ(reporter_.messages[0].text, MailText("first", std::string(600, 'x')));
   EXPECT_EQ(reporter_.messages[2].text, MailText("orphan", std::string(900, 'y')));
@@ -135,9 +136,9 @@ TEST_F(RecoveryRunTest, StopInStageThreeEndsAtTheNextPoll) {
 TEST_F(RecoveryRunTest, IndexCapacityDecidesWhichEntriesAreUsed) {
   auto folder_with = [](uint32_t count) {
     FolderBuilder folder(0x8000);
-    folder.Header(count, 0x2600).Node(0x2600, 0,
-                                      {{0x2800, 0, 0}, {0x2840, 0, 0}, {0x2880, 0, 0},
-                                       {0x28C0, 0, 0}, {0x2900, 0, 0}});
+    folder.Header(count, 0x2600)
+        .Node(0x2600, 0,
+              {{0x2800, 0, 0}, {0x2840, 0, 0}, {0x2880, 0, 0}, {0x28C0, 0, 0}, {0x2900, 0, 0}});
     for (uint32_t i = 0; i < 5; ++i) {
       folder.Record(0x2800 + 0x40 * i, 0x3000 + 0x400 * i);
       folder.Chain({0x3000 + 0x400 * i}, MailText("m" + std::to_string(i)));
@@ -158,7 +159,8 @@ TEST_F(RecoveryRunTest, IndexTreeShapes) {
   // child D (R2), entry 1 names R3 twice over via two entries, entry 3 has a record
   // without attribute 4, entry 4 a record whose attribute 4 is 0.
   folder.Header(8, 0x2600)
-      .Node(0x2600, 0, {{0, 0x2A00, 1}, {0x2C40, 0, 0}, {0x2C40, 0, 0}, {0x2C80, 0, 0}, {0x2CC0, 0, 0}},
+      .Node(0x2600, 0,
+            {{0, 0x2A00, 1}, {0x2C40, 0, 0}, {0x2C40, 0, 0}, {0x2C80, 0, 0}, {0x2CC0, 0, 0}},
             0x2900, 1)
       .Node(0x2900, 0x2600, {{0x2C00, 0, 0}})
       .Node(0x2A00, 0x2600, {{0x2C20, 0, 0}})
@@ -169,7 +171,9 @@ TEST_F(RecoveryRunTest, IndexTreeShapes) {
   MessageInfoRecordBuilder without_first;
   without_first.AddDirect(0, 9);
   folder.Bytes(0x2C80, without_first.Build(0x2C80));
-  folder.Chain({0x3000}, MailText("R1")).Chain({0x3400}, MailText("R2")).Chain({0x3800}, MailText("R3"));
+  folder.Chain({0x3000}, MailText("R1"))
+      .Chain({0x3400}, MailText("R2"))
+      .Chain({0x3800}, MailText("R3"));
   RunIndexOnly(folder);
   EXPECT_EQ(Offsets(), (std::vector<uint64_t>{0x3000, 0x3400, 0x3800, 0x3800}));
 }
@@ -180,7 +184,10 @@ TEST_F(RecoveryRunTest, DamagedNodesLoseTheirSubtreeOnly) {
       .Node(0x2600, 0, {{0x2C00, 0x2900, 1}, {0x2C20, 0x2A00, 1}, {0x2C40, 0x2600, 1}})
       .Node(0x2900, 0x2600, {{0x2C60, 0, 0}})
       .Node(0x2A00, 0x1234, {{0x2C60, 0, 0}})  // names the wrong parent
-      .Record(0x2C00, 0x3000).Record(0x2C20, 0x3400).Record(0x2C40, 0x3800).Record(0x2C60, 0x3C00);
+      .Record(0x2C00, 0x3000)
+      .Record(0x2C20, 0x3400)
+      .Record(0x2C40, 0x3800)
+      .Record(0x2C60, 0x3C00);
   folder.Chain({0x3000}, MailText("a")).Chain({0x3400}, MailText("b"));
   folder.Chain({0x3800}, MailText("c")).Chain({0x3C00}, MailText("d"));
   // a node with 52 entries is ignored whole; 51 is accepted
@@ -234,9 +241,10 @@ TEST_F(RecoveryRunTest, LostChainsAreRebuiltFromTheirFirstBlock) {
   Run(folder);
   std::vector<std::pair<uint64_t, bool>> got;
   for (const auto& m : reporter_.messages) got.emplace_back(m.offset, m.deleted);
-  EXPECT_EQ(got, (std::vector<std::pair<uint64_t, bool>>{
-                     {0x3000, false}, {65530, false}, {65532 * 2, false}, {0x28000, false},
-                     {0x29000, true}}));
+  EXPECT_EQ(
+      got,
+      (std::vector<std::pair<uint64_t, bool>>{
+          {0x3000, false}, {65530, false}, {65532 * 2, false}, {0x28000, false}, {0x29000, true}}));
   EXPECT_EQ(reporter_.messages[0].text, MailText("via X"));
   EXPECT_EQ(reporter_.messages[3].text, MailText("whole") + std::string(3, '\0'));
   EXPECT_EQ(reporter_.messages[4].text, MailText("damaged") + "___");

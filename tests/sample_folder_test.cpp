@@ -30,11 +30,11 @@ TEST(SampleFolder, ListsExistingAndDeletedMessages) {
     subjects.push_back(row.subject);
     statuses.push_back(row.StatusText());
   }
-  EXPECT_EQ(subjects, (std::vector<std::string>{
-                          "Minutes of the garden club", "Photo of the new greenhouse",
-                          "Seed order and invoice", "Grüße aus Köln – Übersicht",
-                          "Long letter (its chain breaks off)", "Deleted: old meeting notes",
-                          "Deleted: flyer draft"}));
+  EXPECT_EQ(subjects,
+            (std::vector<std::string>{"Minutes of the garden club", "Photo of the new greenhouse",
+                                      "Seed order and invoice", "Grüße aus Köln – Übersicht",
+                                      "Long letter (its chain breaks off)",
+                                      "Deleted: old meeting notes", "Deleted: flyer draft"}));
   EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Deleted"), 2);
   EXPECT_EQ(folder.rows[2].attachment_names,
             (std::vector<std::string>{"invoice-2004-02.pdf", "Saatgut für März.csv"}));

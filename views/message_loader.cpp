@@ -1,8 +1,7 @@
 #include "views/message_loader.h"
 
-#include <gmime/gmime.h>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <gmime/gmime.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,7 +42,9 @@ GMimeParserOptions* ParserOptions() {
   return options;
 }
 
-std::string Text(const char* text) { return text ? text : ""; }
+std::string Text(const char* text) {
+  return text ? text : "";
+}
 
 // Body text that is not valid UTF-8 (a part without a charset) is taken as Windows-1252.
 std::string ValidUtf8(std::string text) {
@@ -124,35 +125,14 @@ void Collect(GMimeObject* part, bool related_resource, bool bodies, LoadedMessag
                         : g_mime_content_type_is_type(type, "text", "plain") ? &message.text_body
                                                                              : nullptr;
     if (body && body->empty()) {
-      *body = bodies ? ValidUtf8(Text(GText(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).get()))
-                     : " ";  // taken, so that a later part of its type is no body
+      *body = bodies
+                  ? ValidUtf8(Text(GText(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).get()))
+                  : " ";  // taken, so that a later part of its type is no body
       return;
     }
   }
   if (related_resource && !attachment_disposition) return;
   message.attachment_names.push_back(name);
-}
-
-// The whole file in one read: parsing from memory spares the parser's many small reads.
-std::optional<std::vector<char>> ReadWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat st {};
-  std::optional<std::vector<char>> bytes;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    bytes.emplace(static_cast<size_t>(st.st_size));
-    size_t done = 0;
-    while (done < bytes->size()) {
-      const ssize_t n = ::read(fd, bytes->data() + done, bytes->size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
-    bytes->resize(done);
-    if (done == 0) bytes.reset();
-  }
-  ::close(fd);
-  return bytes;
 }
 
 }  // namespace
@@ -162,11 +142,45 @@ bool LoadedMessage::HasNamedAttachment() const {
                      [](const std::string& name) { return !name.empty(); });
 }
 
+// The whole file in one read: parsing from memory spares the parser's many small reads.
+std::optional<std::vector<char>> ReadMessageBytes(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  // read into a buffer that is not cleared first, then keep what was read
+  size_t capacity = 16 * 1024;
+  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+  size_t done = 0;
+  bool failed = false;
+  for (;;) {
+    if (done == capacity) {
+      auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+      std::copy_n(buffer.get(), done, larger.get());
+      buffer = std::move(larger);
+      capacity *= 2;
+    }
+    const ssize_t n = ::read(fd, buffer.get() + done, capacity - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failed = n < 0;
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  if (failed || done == 0) return std::nullopt;
+  return std::vector<char>(buffer.get(), buffer.get() + done);
+}
+
 std::optional<LoadedMessage> LoadMessageFile(const std::string& path, bool bodies) {
-  const auto bytes = ReadWholeFile(path);
+  const auto bytes = ReadMessageBytes(path);
   if (!bytes) return std::nullopt;
+  return LoadMessage(*bytes, bodies);
+}
+
+std::optional<LoadedMessage> LoadMessage(std::span<const char> bytes, bool bodies) {
+  if (bytes.empty()) return std::nullopt;
   GMimeParserOptions* options = ParserOptions();
-  GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes->data(), bytes->size()));
+  GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size()));
   GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
   g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
   GObjectPtr<GMimeMessage> parsed(g_mime_parser_construct_message(parser.get(), options));
