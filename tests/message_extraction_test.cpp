@@ -109,6 +109,25 @@ TEST_F(ExtractionTest, LoopingChainsEndAtTheFirstBlockVisitedAgain) {
   EXPECT_EQ(ReadFileBytes(Out()).size(), 5u);
 }
 
+TEST_F(ExtractionTest, LongChainsAreCopiedBlockByBlock) {
+  // more text than is gathered in memory: the copy pass reads the chain again
+  constexpr uint32_t kBlocks = 9000;
+  FolderBuilder folder(0x1000 + kBlocks * 0x210);
+  std::vector<uint8_t> expected;
+  for (uint32_t i = 0; i < kBlocks; ++i) {
+    std::vector<uint8_t> data(512, static_cast<uint8_t>('a' + i % 26));
+    const uint32_t at = 0x1000 + i * 0x210;
+    folder.Block(at, 512, 512, i + 1 < kBlocks ? at + 0x210 : 0, data);
+    expected.insert(expected.end(), data.begin(), data.end());
+  }
+  std::string name = "dd.eml";
+  ASSERT_TRUE(Open(folder).ExtractToTempFolder(engine_->TempFolder(), name, 0x1000));
+  EXPECT_EQ(ReadFileBytes(engine_->TempFolder() + name), expected);
+  // a shorter message written over it leaves nothing of the longer one behind
+  ASSERT_TRUE(engine_->ExtractToTempFolder(engine_->TempFolder(), name, 0x1000 + (kBlocks - 1) * 0x210));
+  EXPECT_EQ(ReadFileBytes(engine_->TempFolder() + name).size(), 512u);
+}
+
 TEST_F(ExtractionTest, ScratchNameFallsBackWhenTheFileCannotBeReplaced) {
   FolderBuilder folder;
   folder.Chain({0x3000}, "Subject: x\r\n\r\nbody");
