@@ -76,7 +76,7 @@ class DbxRecoveryEngine {
     uint32_t info_offset;
   };
 
-  ChainSummary MeasureChain(uint32_t first, OffsetSet* known, std::vector<uint8_t>* text) const;
+  ChainSummary MeasureChain(uint32_t first, OffsetSet* known, std::vector<uint8_t>& text) const;
   bool WriteChain(uint32_t first, const ChainSummary& chain, std::vector<uint8_t>& text,
                   platform::OutputFile& out) const;
   bool CopyChain(uint32_t first, const ChainSummary& chain, platform::OutputFile& out) const;

@@ -55,11 +55,11 @@ class BlockReader {
 
 // The length pass. A chain ends at 0, at an offset past the end of the file (which
 // still counts as passed), or at the first block already visited: cycles are found
-// with Brent's method, so a chain of any length needs no memory of its own. With
-// `text`, each block's data is read with its header and gathered as the copy pass
-// would copy it.
+// with Brent's method, so following a chain of any length takes no memory. Each
+// block's data is read with its header and gathered into `text` as the copy pass would
+// copy it, up to a limit.
 DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, OffsetSet* known,
-                                                                std::vector<uint8_t>* text) const {
+                                                                std::vector<uint8_t>& text) const {
   const uint64_t length = source_.Length();
   ChainSummary chain;
   BlockReader reader(source_);
@@ -72,9 +72,9 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
     header = MessageBlockHeader::Decode(read->first<kBlockHeaderSize>());
     return true;
   };
-  bool gathering = text != nullptr;
+  bool gathering = true;
   bool copy_ended = false;
-  if (text) text->clear();
+  text.clear();
   uint32_t tortoise = first;
   uint64_t power = 1, lambda = 1;
   bool cycle = false;
@@ -93,9 +93,10 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
     }
     if (known) known->Insert(b);
     ++chain.blocks;
+    if (b > length) break;
     MessageBlockHeader header;
     if (!read_header(b, header)) {
-      gathering = false;
+      gathering = false;  // a read error: the copy pass tries again and reports it
       break;
     }
     chain.damaged = header.IsDamaged();
@@ -103,9 +104,8 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
     if (gathering && !copy_ended) {
       copy_ended = uint64_t{b} + kBlockHeaderSize > length;
       const size_t n = copy_ended ? 0 : std::min(header.data_length, kBlockDataSize);
-      text->insert(text->end(), block.begin() + kBlockHeaderSize,
-                   block.begin() + kBlockHeaderSize + n);
-      gathering = text->size() <= kGatheredTextLimit;
+      text.insert(text.end(), block.begin() + kBlockHeaderSize, block.begin() + kBlockHeaderSize + n);
+      gathering = text.size() <= kGatheredTextLimit;
     }
     b = header.next_offset;
   }
@@ -168,7 +168,7 @@ bool DbxRecoveryEngine::CopyChain(uint32_t first, const ChainSummary& chain,
 bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& name, uint64_t first,
                                             bool* damaged) {
   const auto start = static_cast<uint32_t>(first);
-  const ChainSummary chain = MeasureChain(start, &known_blocks_, &text_);
+  const ChainSummary chain = MeasureChain(start, &known_blocks_, text_);
   if (damaged) *damaged = chain.damaged;
   if (chain.total == 0) return false;
   if (folder.empty() || folder.back() != '/') folder += '/';
@@ -210,7 +210,7 @@ bool DbxRecoveryEngine::ExtractToFile(const std::string& path, uint64_t first,
                                       bool* damaged) const {
   const auto start = static_cast<uint32_t>(first);
   std::vector<uint8_t> text;
-  const ChainSummary chain = MeasureChain(start, nullptr, &text);
+  const ChainSummary chain = MeasureChain(start, nullptr, text);
   if (damaged) *damaged = chain.damaged;
   if (chain.total == 0) return false;
   platform::OutputFile out;
