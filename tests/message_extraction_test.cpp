@@ -124,7 +124,8 @@ TEST_F(ExtractionTest, LongChainsAreCopiedBlockByBlock) {
   ASSERT_TRUE(Open(folder).ExtractToTempFolder(engine_->TempFolder(), name, 0x1000));
   EXPECT_EQ(ReadFileBytes(engine_->TempFolder() + name), expected);
   // a shorter message written over it leaves nothing of the longer one behind
-  ASSERT_TRUE(engine_->ExtractToTempFolder(engine_->TempFolder(), name, 0x1000 + (kBlocks - 1) * 0x210));
+  ASSERT_TRUE(
+      engine_->ExtractToTempFolder(engine_->TempFolder(), name, 0x1000 + (kBlocks - 1) * 0x210));
   EXPECT_EQ(ReadFileBytes(engine_->TempFolder() + name).size(), 512u);
 }
 
