@@ -81,10 +81,12 @@ struct MessageBoxArea {
 };
 
 using LabelTable = std::map<uint32_t, MessageText>;
+// A string table: what texts given as resource numbers are looked up in.
+using StringTable = std::map<uint32_t, std::string>;
 
 struct MessageBoxOptions {
   void* owner = nullptr;
-  const void* string_module = nullptr;
+  const StringTable* string_module = nullptr;  // null: the program's own strings
   const void* icon_module = nullptr;
   MessageText caption;
   std::string remember_prefix;
