@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kUnbounded = INT_MAX / 4;
 constexpr int kTabSize = 32;
+constexpr int kShadowOffset = 4;
 constexpr int kButtonShadowColour = 16;
 constexpr const char* kBreakCharacters = " -.,!:;)}]?";
 
@@ -245,30 +246,8 @@ void MarkupDrawer::ApplyTag(const std::string& name, const std::string& rest) {
     PlaceRule(attributes);
     return;
   }
-  if (tag == "bmp" || tag == "icon") {
-    ImageSource image;
-    image.icon = tag == "icon";
-    if (auto id = Attribute(attributes, "idres"); !id.empty()) {
-      image.resource = LeadingInteger(id);
-    } else if (auto file = Attribute(attributes, "file"); !file.empty()) {
-      image.file = file;
-    } else if (auto handle = ParseCInteger(Attribute(attributes, "handle"))) {
-      image.handle = static_cast<uint64_t>(*handle);
-    } else {
-      return;  // images of other modules are not available here
-    }
-    auto natural = surface_->ImageSize(image);
-    if (!natural) return;
-    auto scaled = [&](const char* name, int full) {
-      const std::string value = Attribute(attributes, name);
-      if (value.empty()) return full;
-      return value.back() == '%' ? full * LeadingInteger(value) / 100 : LeadingInteger(value);
-    };
-    // icons are drawn at their own size; bitmaps at the size asked for
-    const MarkupSize size =
-        image.icon ? *natural
-                   : MarkupSize{scaled("width", natural->width), scaled("height", natural->height)};
-    PlaceObject(image, size);
+  if (tag == "bmp" || tag == "icon" || tag == "ilst") {
+    PlaceImage(tag, attributes);
     return;
   }
   if (tag == "string") {
@@ -505,6 +484,68 @@ void MarkupDrawer::PlaceRun(const std::string& text) {
     StartLine();
     run = tail;
   }
+}
+
+// The image tags: where the picture comes from, its frame in a strip, its size, and
+// its style flags (letters g grey, d darker, l lighter, s shadow).
+void MarkupDrawer::PlaceImage(const std::string& tag,
+                              const std::map<std::string, std::string>& attributes) {
+  ImageSource image;
+  image.icon = tag == "icon";
+  if (auto id = Attribute(attributes, "idres"); !id.empty()) {
+    image.resource = LeadingInteger(id);
+  } else if (auto file = Attribute(attributes, "file"); !file.empty()) {
+    image.file = file;
+  } else if (auto handle = ParseCInteger(Attribute(attributes, "handle"))) {
+    image.handle = static_cast<uint64_t>(*handle);
+  } else {
+    return;  // pictures of other modules are not available here
+  }
+  auto natural = surface_->ImageSize(image);
+  if (!natural || natural->width <= 0 || natural->height <= 0) return;
+  MarkupSize picture = *natural;
+  if (tag == "ilst") {
+    int cx = LeadingInteger(Attribute(attributes, "cx"));
+    int cy = LeadingInteger(Attribute(attributes, "cy"));
+    if (cx <= 0) cx = cy;
+    if (cy <= 0) cy = cx;
+    if (cx <= 0) cx = cy = std::min(natural->width, natural->height);
+    const int columns = std::max(1, natural->width / cx);
+    const int index = std::max(0, LeadingInteger(Attribute(attributes, "index")));
+    const int left = (index % columns) * cx, top = (index / columns) * cy;
+    image.frame = {left, top, left + cx, top + cy};
+    picture = {cx, cy};
+  }
+  auto scaled = [&](const char* name, int full) {
+    const std::string value = Attribute(attributes, name);
+    if (value.empty()) return full;
+    return value.back() == '%' ? full * LeadingInteger(value) / 100 : LeadingInteger(value);
+  };
+  if (!image.icon) picture = {scaled("width", picture.width), scaled("height", picture.height)};
+  auto flags_of = [](const std::string& letters) {
+    int flags = 0;
+    for (char c : letters) {
+      if (c == 'g') flags |= 0x1;
+      if (c == 'd') flags |= 0x2;
+      if (c == 'l') flags |= 0x4;
+      if (c == 's') flags |= 0x200;  // the drawer's shadows are soft
+    }
+    return flags;
+  };
+  const int normal = flags_of(Attribute(attributes, "style"));
+  const int hover =
+      attributes.count("hotstyle") ? flags_of(Attribute(attributes, "hotstyle")) : normal;
+  const bool hovered = style_.link_kind != LinkKind::kNone && link_number_ == hovered_;
+  image.flags = hovered ? hover : normal;
+  image.other_flags = hovered ? normal : hover;
+  const std::string mask = Attribute(attributes, "mask");
+  if (!mask.empty()) {
+    image.transparent = ParseColour(mask, 0xFF00FF, Context());
+  } else if (!image.icon) {
+    image.transparent = 0xFF00FF;  // magenta
+  }
+  if ((normal | hover) & 0x200) image.shadow_space = kShadowOffset;
+  PlaceObject(image, {picture.width + image.shadow_space, picture.height + image.shadow_space});
 }
 
 void MarkupDrawer::PlaceObject(const ImageSource& image, MarkupSize size) {

@@ -116,6 +116,7 @@ class MarkupDrawer {
   int LineRight() const;
   void PlaceRun(const std::string& run);
   void EmitRun(const std::string& run, bool ends_line);
+  void PlaceImage(const std::string& tag, const std::map<std::string, std::string>& attributes);
   void PlaceObject(const ImageSource& image, MarkupSize size);
   void PlaceRule(const std::map<std::string, std::string>& attributes);
   void NotePart();

@@ -32,12 +32,19 @@ struct FontMetricsInfo {
   int ascent = 0;
 };
 
-// An image the markup names: a file, a program resource number or a registered handle.
+// An image the markup names: a file, a program resource number or a registered handle,
+// and how it is drawn: one frame of a strip, filters and shadow (image style flags),
+// a transparent colour.
 struct ImageSource {
   std::string file;
   int resource = 0;
   uint64_t handle = 0;
   bool icon = false;
+  MarkupRect frame;     // a strip's frame; empty: the whole picture
+  int flags = 0;        // the style drawn now
+  int other_flags = 0;  // the other of style and hover style
+  std::optional<ColourRef> transparent;
+  int shadow_space = 0;  // what the object's size holds beyond the picture for its shadow
 };
 
 class MarkupSurface {

@@ -1,5 +1,7 @@
 #include "msgbox/qt_markup_surface.h"
 
+#include "msgbox/draw_kit_images.h"
+
 #include <QFontMetrics>
 #include <QPaintDevice>
 
