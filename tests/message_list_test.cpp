@@ -1,0 +1,93 @@
+// The message list: newest rows on top, the list's text order and caption sorting,
+// red deleted rows and the hidden key column, and the preview requests.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "views/disp_imfo_view.h"
+
+namespace rescuva::views {
+namespace {
+
+app::CatalogueRow Row(const std::string& subject, bool deleted = false, uint64_t offset = 1) {
+  app::CatalogueRow row;
+  row.subject = subject;
+  row.from = "alice@example.org";
+  row.deleted = deleted;
+  row.offset = offset;
+  return row;
+}
+
+TEST(MessageList, TextOrder) {
+  EXPECT_EQ(CompareListText(u"alice", u"ALICE"), 0);
+  EXPECT_LT(CompareListText(u"Zoe", u"\u00C9mile"), 0);  // É sorts after Z
+  EXPECT_LT(CompareListText(u"10/2/2006", u"9/30/2006"), 0);
+  EXPECT_LT(CompareListText(u"abc", u"abcd"), 0);
+  EXPECT_GT(CompareListText(u"b", u"A"), 0);
+}
+
+TEST(MessageList, NewestRowsOnTopWhateverTheSort) {
+  CDispImfoView pane;
+  CMailListCtrl& list = pane.List();
+  MessageListModel& model = list.Model();
+  model.AddRow(Row("M1", false, 100));
+  model.AddRow(Row("M2", false, 200));
+  model.AddRow(Row("M3", true, 4294967296ull));
+  EXPECT_EQ(model.rowCount(), 3);
+  EXPECT_EQ(model.CellText(0, 4), "M3");
+  EXPECT_EQ(model.CellText(2, 4), "M1");
+  EXPECT_EQ(model.CellText(0, 7), "4294967296");
+  EXPECT_EQ(model.CellText(0, 6), "Deleted");
+  EXPECT_EQ(model.CellText(5, 4), "");
+  list.SortByCaption(4);
+  EXPECT_EQ(model.CellText(0, 4), "M1");
+  list.SortByCaption(4);
+  EXPECT_EQ(list.SortOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(model.CellText(0, 4), "M3");
+  list.SortByCaption(6);
+  EXPECT_EQ(list.SortOrder(), Qt::AscendingOrder);
+  model.AddRow(Row("A newcomer"));
+  EXPECT_EQ(model.CellText(0, 4), "A newcomer");
+  pane.EmptyAllLists();
+  EXPECT_EQ(model.rowCount(), 0);
+  EXPECT_EQ(list.SortedColumn(), 6);  // the sort state survives clearing
+}
+
+TEST(MessageList, DeletedRowsAreRedAndTheKeyColumnIsBlank) {
+  MessageListModel model;
+  model.AddRow(Row("kept"));
+  model.AddRow(Row("gone", true));
+  auto colour = [&](int row, int column, int role) {
+    return model.data(model.index(row, column), role).value<QBrush>().color();
+  };
+  for (int column = 2; column <= 6; ++column) {
+    EXPECT_EQ(colour(0, column, Qt::ForegroundRole), QColor(255, 0, 0));
+  }
+  EXPECT_FALSE(model.data(model.index(1, 4), Qt::ForegroundRole).isValid());
+  EXPECT_EQ(colour(1, 7, Qt::ForegroundRole), QColor(Qt::white));
+  EXPECT_EQ(colour(1, 7, Qt::BackgroundRole), QColor(Qt::white));
+  EXPECT_EQ(model.data(model.index(1, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+  EXPECT_FALSE(model.data(model.index(1, 1), Qt::DecorationRole).isValid());
+  EXPECT_EQ(model.headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "Subject");
+}
+
+TEST(MessageList, ClicksAndKeyReleasesAskForAPreview) {
+  CDispImfoView pane;
+  pane.resize(900, 300);
+  pane.show();
+  CMailListCtrl& list = pane.List();
+  for (int i = 0; i < 5; ++i) list.Model().AddRow(Row("m" + std::to_string(i)));
+  std::vector<bool> requests;
+  list.SetPreviewRequest([&](bool by_click) { requests.push_back(by_click); });
+  const QRect second = list.visualRect(list.Model().index(1, 4));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second.center());
+  EXPECT_EQ(list.SelectionMark(), 1);
+  QTest::keyClick(&list, Qt::Key_Down);
+  EXPECT_EQ(list.SelectionMark(), 2);
+  EXPECT_EQ(requests, (std::vector<bool>{true, false}));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ShiftModifier, second.center());
+  EXPECT_EQ(list.SelectedRows(), (std::vector<int>{1, 2}));
+}
+
+}  // namespace
+}  // namespace rescuva::views

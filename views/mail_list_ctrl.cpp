@@ -1,0 +1,59 @@
+#include "views/mail_list_ctrl.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace rescuva::views {
+
+CMailListCtrl::CMailListCtrl(QWidget* parent) : QTableView(parent) {
+  setModel(&model_);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setShowGrid(true);
+  setWordWrap(false);
+  verticalHeader()->hide();
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  horizontalHeader()->setSectionsClickable(true);
+  horizontalHeader()->setSortIndicatorShown(false);
+  horizontalHeader()->setHighlightSections(false);
+  for (int c = 0; c < MessageListModel::kColumnCount; ++c) {
+    setColumnWidth(c, MessageListModel::kColumnWidths[c]);
+  }
+  connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int c) { SortByCaption(c); });
+}
+
+void CMailListCtrl::SortByCaption(int column) {
+  sort_order_ = column == sorted_column_ && sort_order_ == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                              : Qt::AscendingOrder;
+  sorted_column_ = column;
+  horizontalHeader()->setSortIndicatorShown(true);
+  horizontalHeader()->setSortIndicator(column, sort_order_);
+  model_.sort(column, sort_order_);
+}
+
+int CMailListCtrl::SelectionMark() const {
+  const QModelIndex current = currentIndex();
+  return current.isValid() ? current.row() : -1;
+}
+
+std::vector<int> CMailListCtrl::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void CMailListCtrl::mouseReleaseEvent(QMouseEvent* event) {
+  QTableView::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && preview_) preview_(true);
+}
+
+void CMailListCtrl::keyReleaseEvent(QKeyEvent* event) {
+  QTableView::keyReleaseEvent(event);
+  if (preview_) preview_(false);
+}
+
+}  // namespace rescuva::views
