@@ -1,0 +1,235 @@
+#include "app/view_bottom.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPainter>
+#include <QTimer>
+
+#include "app/message_catalogue.h"
+#include "app/scan_page_layout.h"
+#include "msgbox/message_call.h"
+
+namespace rescuva::app {
+namespace {
+
+const QColor kPageColour(0xD8, 0xE7, 0xFC);  // COLORREF 0xFCE7D8
+constexpr const char* kFilter =
+    "Outlook Express File(*.dbx) (*.dbx);;Outlook Express File(*.mbx) (*.mbx);; All Files(*.*) (*)";
+
+QLabel* TextLine(QWidget* parent, const QColor& background) {
+  auto* label = new QLabel(parent);
+  label->setAutoFillBackground(true);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::Window, background);
+  palette.setColor(QPalette::WindowText, Qt::black);
+  label->setPalette(palette);
+  return label;
+}
+
+}  // namespace
+
+CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidget* parent)
+    : QWidget(parent),
+      frame_(frame),
+      items_(items),
+      status_(TextLine(this, kPageColour)),
+      counter_(TextLine(this, kPageColour)),
+      path_(new QLineEdit(this)),
+      prompt_(TextLine(this, Qt::white)),
+      browse_(new QPushButton("...", this)),
+      scan_(new QPushButton("Scan", this)),
+      back_(new QPushButton("Back", this)),
+      stop_button_(new QPushButton("Stop", this)),
+      progress_(new QProgressBar(this)) {
+  prompt_->setText("Please select file to repair");
+  counter_->setText(QString::fromStdString(app::CounterText(0)));
+  progress_->setRange(0, 100);
+  progress_->setTextVisible(false);
+  page_folder_ = QDir::currentPath() + "/";
+  connect(browse_, &QPushButton::clicked, this, [this] { OnBrowse(); });
+  connect(scan_, &QPushButton::clicked, this, [this] { OnScan(); });
+  connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
+  connect(stop_button_, &QPushButton::clicked, this, [this] { OnStop(); });
+  ShowFileChoice();
+}
+
+CViewBottom::~CViewBottom() {
+  stop_ = true;
+  // the worker may be waiting for this thread: keep serving it until it ends
+  while (scanning_) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  if (worker_.joinable()) worker_.join();
+}
+
+void CViewBottom::ShowFileChoice() {
+  for (QWidget* scan_control : {static_cast<QWidget*>(back_), static_cast<QWidget*>(stop_button_),
+                                static_cast<QWidget*>(progress_), static_cast<QWidget*>(counter_),
+                                static_cast<QWidget*>(status_)}) {
+    scan_control->hide();
+  }
+  for (QWidget* choice : {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_),
+                          static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
+    choice->show();
+  }
+  scan_->setText("Scan");
+}
+
+void CViewBottom::resizeEvent(QResizeEvent*) {
+  const ScanPageLayout layout = LayoutScanPage(width(), height());
+  counter_->setGeometry(layout.counter);
+  status_->setGeometry(layout.status);
+  progress_->setGeometry(layout.progress);
+  prompt_->setGeometry(layout.prompt);
+  path_->setGeometry(layout.path);
+  browse_->setGeometry(layout.browse);
+  scan_->setGeometry(layout.scan);
+  back_->setGeometry(layout.back);
+  stop_button_->setGeometry(layout.stop);
+}
+
+void CViewBottom::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const bool choosing = frame_.State() == WizardState::ChooseFile;
+  painter.fillRect(rect(), choosing ? QColor(Qt::white) : kPageColour);
+  if (choosing) {
+    // the banner across the top
+    QLinearGradient gradient(0, 0, 0, 36);
+    gradient.setColorAt(0, QColor(0x2B, 0x57, 0x9A));
+    gradient.setColorAt(1, QColor(0x5B, 0x8B, 0xD0));
+    painter.fillRect(QRect(0, 0, 1491, 36), gradient);
+    painter.setPen(Qt::white);
+    QFont bold = font();
+    bold.setBold(true);
+    bold.setPixelSize(16);
+    painter.setFont(bold);
+    painter.drawText(QRect(12, 0, 1479, 36), Qt::AlignVCenter | Qt::AlignLeft,
+                     QString(msgbox::kApplicationTitle));
+  }
+}
+
+void CViewBottom::OnBrowse() {
+  const QString chosen = QFileDialog::getOpenFileName(this, QString(), QString(), kFilter);
+  if (chosen.isEmpty()) return;
+  const QString upper = chosen.toUpper();
+  if (upper.contains(".DBX") || upper.contains(".MBX")) {
+    path_->setText(chosen);
+    return;
+  }
+  msgbox::ShowApplicationMessage("Please select Outlook Express file", msgbox::MB_ICONINFORMATION);
+  path_->clear();
+}
+
+void CViewBottom::OnScan() {
+  if (frame_.State() == WizardState::Results) {
+    if (scanning_) return;  // the button shows only when the scan has ended
+    frame_.SetState(WizardState::SaveOptions);
+    const auto rows = PageRowHeights(WizardState::SaveOptions, frame_.ClientHeight());
+    for (int row = 0; row < 3; ++row) frame_.SetPageRow(row, rows[static_cast<size_t>(row)]);
+    frame_.LayoutPages();
+    return;
+  }
+  if (frame_.State() != WizardState::ChooseFile) return;
+  const QString path = path_->text();
+  if (path.isEmpty() || !QFileInfo::exists(path)) {
+    OnBrowse();
+    return;
+  }
+  frame_.ClearCaption();
+  frame_.SetState(WizardState::Results);
+  frame_.SetPageRow(0, std::max(0, frame_.ClientHeight() - kScanPageHeight));
+  frame_.LayoutPages();
+  for (QWidget* choice : {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_),
+                          static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
+    choice->hide();
+  }
+  stop_button_->show();
+  counter_->show();
+  status_->show();
+  items_.EmptyAllLists();
+  items_.HideAllLists();
+  counter_->setText(QString::fromStdString(app::CounterText(0)));
+  progress_->setValue(0);
+  progress_->show();
+  scan_->setText("Save");
+  back_->hide();
+  update();
+
+  if (worker_.joinable()) worker_.join();
+  engine_ = std::make_unique<engine::DbxRecoveryEngine>(*this);
+  stop_ = false;
+  scanning_ = true;
+  worker_ = std::thread([this, selected = path.toStdString()] { ScanThreadProc(selected); });
+}
+
+void CViewBottom::ScanThreadProc(std::string path) {
+  OnUiThread([this] { items_.ShowMessageList(); });
+  engine_->Run(path);
+  OnUiThread([this] {
+    // the completion step, a moment after the run
+    QTimer::singleShot(100, this, [this] {
+      frame_.SetPageRow(0, std::max(0, frame_.ClientHeight() - kScanPageHeight));
+      frame_.LayoutPages();
+      progress_->hide();
+    });
+    stop_button_->hide();
+    back_->show();
+    back_->setEnabled(true);
+    scan_->show();
+  });
+  scanning_ = false;
+}
+
+void CViewBottom::OnUiThread(const std::function<void()>& change) {
+  QMetaObject::invokeMethod(this, change, Qt::BlockingQueuedConnection);
+}
+
+void CViewBottom::SetStatus(const std::string& text) {
+  const QString line = QString::fromStdString(text);
+  OnUiThread([this, line] { status_->setText(line); });
+}
+
+void CViewBottom::SetProgress(int position) {
+  OnUiThread([this, position] { progress_->setValue(position); });
+}
+
+void CViewBottom::AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) {
+  auto row = MakeCatalogueRow(path, deleted, offset);
+  if (!row) return;
+  OnUiThread([this, &row] {
+    auto& model = items_.List().Model();
+    model.AddRow(*row);
+    counter_->setText(
+        QString::fromStdString(app::CounterText(static_cast<size_t>(model.rowCount()))));
+  });
+}
+
+void CViewBottom::OnStop() {
+  if (msgbox::ShowApplicationMessage("Do you really want to stop repairing process",
+                                     msgbox::MB_YESNO | msgbox::MB_ICONQUESTION) != msgbox::IDYES) {
+    return;
+  }
+  scan_->show();
+  // Back waits for the worker to end: it may be handing over a row right now.
+  back_->show();
+  back_->setEnabled(!scanning_);
+  stop_button_->hide();
+  stop_ = true;
+}
+
+void CViewBottom::OnBack() {
+  if (frame_.State() != WizardState::Results || scanning_) return;
+  frame_.SetState(WizardState::ChooseFile);
+  items_.EmptyAllLists();
+  frame_.ClearFolderTree();
+  if (worker_.joinable()) worker_.join();
+  if (engine_) engine_->CloseSource();
+  engine_.reset();
+  frame_.SetPageRow(0, 0);
+  frame_.LayoutPages();
+  ShowFileChoice();
+  update();
+}
+
+}  // namespace rescuva::app

@@ -1,0 +1,36 @@
+// The four wizard states and the page stack's row heights in each: which page fills
+// the window, and the results area above a 200-pixel scan page in state 2.
+#pragma once
+
+#include <array>
+#include <vector>
+
+namespace rescuva::app {
+
+enum class WizardState { ChooseFile = 1, Results = 2, SaveOptions = 3, SaveProgress = 4 };
+
+constexpr int kPageRows = 4;  // results area, scan page, save option page, save progress page
+constexpr int kScanPageHeight = 200;
+
+// The ideal heights of the page stack's rows in a state, for a client height H.
+std::array<int, kPageRows> PageRowHeights(WizardState state, int client_height);
+
+// Rows laid out top to bottom: each row but the last gets its ideal height as far as
+// room is left, a row of ideal height 0 gets none, the last row gets what remains.
+std::vector<int> StackRows(const std::vector<int>& ideal_heights, int total);
+
+// What the pages ask of the main frame.
+class WizardFrame {
+ public:
+  virtual ~WizardFrame() = default;
+  virtual WizardState State() const = 0;
+  virtual void SetState(WizardState state) = 0;
+  virtual int ClientHeight() const = 0;
+  // Sets a page-stack row's ideal height; LayoutPages applies the heights.
+  virtual void SetPageRow(int row, int ideal_height) = 0;
+  virtual void LayoutPages() = 0;
+  virtual void ClearCaption() = 0;
+  virtual void ClearFolderTree() = 0;
+};
+
+}  // namespace rescuva::app
