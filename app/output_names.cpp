@@ -40,12 +40,29 @@ std::string SafeFileStem(const std::string& subject) {
   return IsReservedDeviceName(stem) ? "_" + stem : stem;
 }
 
+namespace {
+
+std::string NumberedName(const std::string& folder, const std::string& stem,
+                         const std::string& extension, int n) {
+  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  return base + stem + (n == 1 ? "" : " (" + std::to_string(n) + ")") + extension;
+}
+
+}  // namespace
+
+std::string FreeFileName(const std::string& folder, const std::string& stem,
+                         const std::string& extension) {
+  for (int n = 1; n <= kMaxNameAttempts; ++n) {
+    const std::string path = NumberedName(folder, stem, extension, n);
+    if (!platform::PathExists(path)) return path;
+  }
+  return {};
+}
+
 std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
                              const std::string& extension, platform::OutputFile& file) {
-  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   for (int n = 1; n <= kMaxNameAttempts; ++n) {
-    const std::string path =
-        base + stem + (n == 1 ? "" : " (" + std::to_string(n) + ")") + extension;
+    const std::string path = NumberedName(folder, stem, extension, n);
     if (file.Create(path, true)) return path;
     if (errno != EEXIST) return {};
   }

@@ -19,4 +19,8 @@ std::string SafeFileStem(const std::string& subject);
 std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
                              const std::string& extension, platform::OutputFile& file);
 
+// The path "stem.ext" in `folder`, or "stem (2).ext", ... : the first name no file has.
+std::string FreeFileName(const std::string& folder, const std::string& stem,
+                         const std::string& extension);
+
 }  // namespace rescuva::app

@@ -4,11 +4,12 @@ namespace rescuva::app {
 
 SaveJob::SaveJob(const engine::DbxRecoveryEngine& engine, SaveRequest request,
                  std::vector<SaveItem> items, std::function<void(const SaveProgress&)> progress,
-                 const std::atomic<bool>& stop)
+                 const std::atomic<bool>& stop, std::function<void()> finished)
     : saver_(engine, std::move(request)),
       items_(std::move(items)),
       progress_(std::move(progress)),
-      stop_(stop) {}
+      stop_(stop),
+      finished_(std::move(finished)) {}
 
 SaveJob::~SaveJob() {
   Wait();
@@ -37,6 +38,7 @@ void SaveJob::Work() {
     }
   }
   saver_.Finish();
+  if (finished_) finished_();
 }
 
 }  // namespace rescuva::app

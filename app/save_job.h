@@ -19,9 +19,11 @@ struct SaveProgress {
 
 class SaveJob {
  public:
-  // `progress` is called on the job's thread after each message.
+  // `progress` is called on the job's thread after each message, `finished` once at
+  // the end, after the output is complete.
   SaveJob(const engine::DbxRecoveryEngine& engine, SaveRequest request, std::vector<SaveItem> items,
-          std::function<void(const SaveProgress&)> progress, const std::atomic<bool>& stop);
+          std::function<void(const SaveProgress&)> progress, const std::atomic<bool>& stop,
+          std::function<void()> finished = nullptr);
   SaveJob(const SaveJob&) = delete;
   SaveJob& operator=(const SaveJob&) = delete;
   ~SaveJob();
@@ -39,6 +41,7 @@ class SaveJob {
   std::vector<SaveItem> items_;
   std::function<void(const SaveProgress&)> progress_;
   const std::atomic<bool>& stop_;
+  std::function<void()> finished_;
   bool stopped_ = false;
   std::thread thread_;
 };

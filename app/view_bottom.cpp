@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/message_catalogue.h"
+#include "app/page_look.h"
 #include "app/scan_page_layout.h"
 #include "msgbox/message_call.h"
 
@@ -40,9 +41,9 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
       path_(new QLineEdit(this)),
       prompt_(TextLine(this, Qt::white)),
       browse_(new QPushButton("...", this)),
-      scan_(new QPushButton("Scan", this)),
-      back_(new QPushButton("Back", this)),
-      stop_button_(new QPushButton("Stop", this)),
+      scan_(PageButton("Scan", ButtonPicture::kForward, this)),
+      back_(PageButton("Back", ButtonPicture::kBack, this)),
+      stop_button_(PageButton("Stop", ButtonPicture::kStop, this)),
       progress_(new QProgressBar(this)) {
   prompt_->setText("Please select file to repair");
   counter_->setText(QString::fromStdString(app::CounterText(0)));
@@ -93,20 +94,7 @@ void CViewBottom::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const bool choosing = frame_.State() == WizardState::ChooseFile;
   painter.fillRect(rect(), choosing ? QColor(Qt::white) : kPageColour);
-  if (choosing) {
-    // the banner across the top
-    QLinearGradient gradient(0, 0, 0, 36);
-    gradient.setColorAt(0, QColor(0x2B, 0x57, 0x9A));
-    gradient.setColorAt(1, QColor(0x5B, 0x8B, 0xD0));
-    painter.fillRect(QRect(0, 0, 1491, 36), gradient);
-    painter.setPen(Qt::white);
-    QFont bold = font();
-    bold.setBold(true);
-    bold.setPixelSize(16);
-    painter.setFont(bold);
-    painter.drawText(QRect(12, 0, 1479, 36), Qt::AlignVCenter | Qt::AlignLeft,
-                     QString(msgbox::kApplicationTitle));
-  }
+  if (choosing) DrawBanner(painter);
 }
 
 void CViewBottom::OnBrowse() {

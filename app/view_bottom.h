@@ -28,6 +28,8 @@ class CViewBottom : public QWidget, public engine::RecoveryReporter {
   void OnScan();
   void OnStop();
   void OnBack();
+  // Sets the stop flag without asking (the exit sequence).
+  void RequestStop() { stop_ = true; }
 
   // The engine's reports, called on the worker thread.
   void SetStatus(const std::string& text) override;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <vector>
 
 namespace rescuva::app {
 
@@ -14,10 +13,6 @@ constexpr int kScanPageHeight = 200;
 
 // The ideal heights of the page stack's rows in a state, for a client height H.
 std::array<int, kPageRows> PageRowHeights(WizardState state, int client_height);
-
-// Rows laid out top to bottom: each row but the last gets its ideal height as far as
-// room is left, a row of ideal height 0 gets none, the last row gets what remains.
-std::vector<int> StackRows(const std::vector<int>& ideal_heights, int total);
 
 // What the pages ask of the main frame.
 class WizardFrame {

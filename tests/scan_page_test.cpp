@@ -13,6 +13,7 @@
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
 #include "tests/temp_dir.h"
+#include "toolkit/row_stack.h"
 
 namespace rescuva::app {
 namespace {
@@ -147,8 +148,8 @@ TEST(ScanPageLayout, FollowsTheTableAtTwoSizes) {
     EXPECT_EQ(layout.stop, layout.scan);
   }
   EXPECT_EQ(PageRowHeights(WizardState::Results, 150)[0], 0);  // no room for the results
-  EXPECT_EQ(StackRows({400, 600, 0, 0}, 600), (std::vector<int>{400, 200, 0, 0}));
-  EXPECT_EQ(StackRows({0, 0, 0, 700}, 700), (std::vector<int>{0, 0, 0, 700}));
+  EXPECT_EQ(toolkit::StackRows({400, 600, 0, 0}, 600), (std::vector<int>{400, 200, 0, 0}));
+  EXPECT_EQ(toolkit::StackRows({0, 0, 0, 700}, 700), (std::vector<int>{0, 0, 0, 700}));
 }
 
 }  // namespace

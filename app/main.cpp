@@ -1,0 +1,25 @@
+// Rescuva for Outlook Express: one copy per machine, the settings store, the message
+// box, and the main window shown maximised.
+#include <QApplication>
+
+#include "app/main_frame.h"
+#include "msgbox/message_box_dialog.h"
+#include "msgbox/message_call.h"
+#include "platform/single_instance.h"
+
+int main(int argc, char** argv) {
+  using namespace rescuva;
+  static platform::SingleInstance instance("{719967F0-DCC6-49b5-9C61-DE91175C3187}");
+  QApplication application(argc, argv);
+  QApplication::setOrganizationName("Rescuva");
+  QApplication::setApplicationName(msgbox::kApplicationTitle);
+  msgbox::InstallMessageBoxDialog();
+  if (!instance.First()) {
+    msgbox::ShowApplicationMessage("Another Instance of Rescuva for Outlook Express is running ",
+                                   msgbox::MB_ICONEXCLAMATION);
+    return 0;
+  }
+  app::CMainFrame frame;
+  frame.showMaximized();
+  return application.exec();
+}

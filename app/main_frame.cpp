@@ -1,0 +1,416 @@
+#include "app/main_frame.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+#include "msgbox/message_call.h"
+#include "toolkit/themes.h"
+#include "views/preview_views.h"
+
+namespace rescuva::app {
+namespace {
+
+constexpr const char* kHomePage = "https://rescuva.example.org/";
+constexpr const char* kHelpFile = "Rescuva for Outlook Express.chm";
+constexpr const char* kVersion = "1.0.0";
+constexpr int kCaptionHeight = 22;
+constexpr int kListPaneHeight = 200;
+
+struct CommandText {
+  int id;
+  const char* caption;
+  const char* prompt;
+  const char* tip;
+};
+
+constexpr CommandText kCommands[] = {
+    {kRepair, "&Repair", "Repair", "Repair"},
+    {kSave, "&Save", "Save", "Save"},
+    {kExit, "E&xit", "Quit the application; prompts to save documents", "Exit"},
+    {kToggleToolbar, "&Toolbar", "Show or hide the toolbar", "Toggle ToolBar"},
+    {kToggleStatusBar, "&Status Bar", "Show or hide the status bar", "Toggle StatusBar"},
+    {kThemeOffice2000, "Office &2000 Theme", "", ""},
+    {kThemeOfficeXP, "Office &XP Theme", "", ""},
+    {kThemeOffice2003, "Office 200&3 Theme", "", ""},
+    {kThemeWindowsXP, "Win XP Theme", "", ""},
+    {kLiveUpdate, "Live Update", "Live Update", "Live Update"},
+    {kHelp, "Help", "Help", "Help"},
+    {kAbout, "&About Rescuva for Outlook Express", "", "About"},
+    {kCustomize, "Customize...", "", ""},
+};
+
+constexpr std::pair<int, int> kThemeCommands[] = {
+    {kThemeOffice2000, 0}, {kThemeOfficeXP, 1}, {kThemeOffice2003, 2}, {kThemeWindowsXP, 3}};
+
+QSettings Settings() {
+  return QSettings("Rescuva", "Rescuva for Outlook Express");
+}
+
+// The toolbar pictures (42 x 35), the project's own artwork.
+QIcon ToolbarIcon(int command) {
+  QPixmap pixmap(42, 35);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  switch (command) {
+    case kRepair:
+      painter.setBrush(QColor(0x2E, 0x8B, 0x57));
+      painter.setPen(Qt::NoPen);
+      painter.drawEllipse(8, 4, 26, 26);
+      painter.setPen(QPen(Qt::white, 3));
+      painter.drawLine(14, 17, 19, 23);
+      painter.drawLine(19, 23, 28, 11);
+      break;
+    case kSave:
+      painter.setBrush(QColor(0x2B, 0x57, 0x9A));
+      painter.setPen(Qt::NoPen);
+      painter.drawRoundedRect(9, 4, 24, 26, 3, 3);
+      painter.setBrush(Qt::white);
+      painter.drawRect(14, 6, 14, 9);
+      break;
+    case kLiveUpdate:
+      painter.setPen(QPen(QColor(0xE0, 0x80, 0x10), 4));
+      painter.drawArc(9, 5, 24, 24, 30 * 16, 300 * 16);
+      break;
+    default:
+      painter.setBrush(QColor(0x30, 0x70, 0xC0));
+      painter.setPen(Qt::NoPen);
+      painter.drawEllipse(8, 4, 26, 26);
+      painter.setPen(Qt::white);
+      painter.setFont(QFont("Sans", 16, QFont::Bold));
+      painter.drawText(QRect(8, 4, 26, 26), Qt::AlignCenter, "?");
+  }
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(FrameEnvironment environment, QWidget* parent)
+    : QMainWindow(parent), environment_(std::move(environment)) {
+  if (!environment_.open) {
+    environment_.open = [](const QString& target) {
+      QDesktopServices::openUrl(target.contains("://") ? QUrl(target)
+                                                       : QUrl::fromLocalFile(target));
+    };
+  }
+  if (!environment_.end_process) environment_.end_process = [] { std::_Exit(0); };
+  const int stored = Settings().value("Settings/Theme", 2).toInt();
+  theme_ = stored >= 0 && stored <= 3 ? stored : 2;
+  setWindowTitle(msgbox::kApplicationTitle);
+  CreateBars();
+  CreatePanes();
+  // the home-page button in the top-right corner
+  home_ = new QPushButton(this);
+  home_->setToolTip("Visit Software Homepage");
+  home_->setCursor(Qt::PointingHandCursor);
+  home_->setText("Rescuva\nHome page");
+  home_->setFlat(true);
+  connect(home_, &QPushButton::clicked, this, [this] { environment_.open(kHomePage); });
+  // bar layouts: "CommandBars3", then "CommandBars2" over it
+  QSettings settings = Settings();
+  restoreState(settings.value("CommandBars3").toByteArray());
+  ApplyTheme(theme_);
+  restoreState(settings.value("CommandBars2").toByteArray());
+  start_folder_ = QDir::currentPath() + "/";
+}
+
+void CMainFrame::CreateBars() {
+  for (const CommandText& command : kCommands) {
+    auto* action = new QAction(command.caption, this);
+    action->setStatusTip(command.prompt);
+    if (*command.tip) action->setToolTip(command.tip);
+    actions_[command.id] = action;
+    const int id = command.id;
+    connect(action, &QAction::triggered, this, [this, id] { Run(id); });
+  }
+  for (int id : {kRepair, kSave, kLiveUpdate, kHelp}) actions_[id]->setIcon(ToolbarIcon(id));
+  actions_[kHelp]->setShortcut(QKeySequence::HelpContents);
+  QMenu* file = menuBar()->addMenu("&File");
+  file->addActions({actions_[kRepair], actions_[kSave], actions_[kExit]});
+  QMenu* tools = menuBar()->addMenu("&Tools");
+  tools->addActions({actions_[kToggleToolbar], actions_[kToggleStatusBar]});
+  tools->addSeparator();
+  QMenu* theme = tools->addMenu("Theme");
+  for (auto [id, value] : kThemeCommands) {
+    actions_[id]->setCheckable(true);
+    theme->addAction(actions_[id]);
+  }
+  tools->addAction(actions_[kLiveUpdate]);
+  tools->addAction(actions_[kCustomize]);
+  QMenu* help = menuBar()->addMenu("&Help");
+  help->addActions({actions_[kHelp], actions_[kAbout]});
+
+  toolbar_ = addToolBar("Standard");
+  toolbar_->setObjectName("Standard");
+  toolbar_->setIconSize(QSize(42, 35));
+  toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  toolbar_->addActions(
+      {actions_[kRepair], actions_[kSave], actions_[kLiveUpdate], actions_[kHelp]});
+  for (int id : {kToggleToolbar, kToggleStatusBar}) {
+    actions_[id]->setCheckable(true);
+    actions_[id]->setChecked(true);
+  }
+
+  auto* logo = new QLabel(msgbox::kApplicationTitle);
+  QFont bold = logo->font();
+  bold.setBold(true);
+  logo->setFont(bold);
+  logo->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  logo->setFixedWidth(logo->fontMetrics().horizontalAdvance(logo->text()) + 2 +
+                      2 * logo->frameWidth());
+  statusBar()->addWidget(logo);
+  statusBar()->addWidget(new QLabel("Ready"), 1);
+  for (const char* indicator : {"CAP", "NUM", "SCRL"})
+    statusBar()->addPermanentWidget(new QLabel(indicator));
+}
+
+void CMainFrame::CreatePanes() {
+  // results area: the caption bar over the folder split
+  auto* results = new QWidget;
+  caption_ = new toolkit::CaptionBar({}, results);
+  caption_->SetIcon(windowIcon());
+  QFont caption_font = caption_->font();
+  caption_font.setPixelSize(18);
+  caption_->setFont(caption_font);
+  caption_->SetColours(palette().color(QPalette::Button), palette().color(QPalette::Mid),
+                       palette().color(QPalette::Base));
+  auto* folder_split = new QSplitter(Qt::Horizontal, results);
+  tree_ = new views::CItemTreeView;
+  auto* list_split = new QSplitter(Qt::Vertical);
+  items_ = new views::CDispImfoView;
+  preview_ = new toolkit::RowStack;
+  preview_->AddRow(new views::CPreviewUpperView, 50);
+  preview_->AddRow(new views::CAttachView1, 50);
+  preview_->AddRow(new views::CHtm, 0);
+  preview_->AddRow(new views::CRtfView, 0);
+  for (int row = 4; row < views::kPreviewRows; ++row) preview_->AddRow(new QWidget, 0);
+  list_split->addWidget(items_);
+  list_split->addWidget(preview_);
+  list_split->setSizes({kListPaneHeight, 400});
+  folder_split->addWidget(tree_);
+  folder_split->addWidget(list_split);
+  folder_split->setSizes({0, 1000});
+  auto* results_layout = new QVBoxLayout(results);
+  results_layout->setContentsMargins(0, 0, 0, 0);
+  results_layout->setSpacing(0);
+  caption_->setFixedHeight(kCaptionHeight);
+  results_layout->addWidget(caption_);
+  results_layout->addWidget(folder_split);
+
+  pages_ = new toolkit::RowStack;
+  scan_page_ = new CViewBottom(*this, *items_);
+  save_progress_ = new CViewSave(*this, [this] {
+    save_options_->OnBack();
+    scan_page_->OnBack();
+  });
+  save_options_ = new CViewSelSaveOpp(
+      *this, [this] { return ListedItems(); },
+      [this](SaveRequest request, std::vector<SaveItem> items) {
+        if (scan_page_->Engine())
+          save_progress_->Start(*scan_page_->Engine(), std::move(request), std::move(items));
+      });
+  pages_->AddRow(results, 0);
+  pages_->AddRow(scan_page_, kScanPageHeight);
+  pages_->AddRow(save_options_, 0);
+  pages_->AddRow(save_progress_, 0);
+  setCentralWidget(pages_);
+  tree_->Tree().setFocus();
+}
+
+std::vector<SaveItem> CMainFrame::ListedItems() {
+  views::CMailListCtrl& list = items_->List();
+  const auto& model = list.Model();
+  std::vector<SaveItem> items;
+  for (int row = 0; row < model.rowCount(); ++row) {
+    items.push_back({model.CellText(row, views::MessageListModel::kOffsetColumn).toULongLong(),
+                     model.CellText(row, views::MessageListModel::kStatusColumn) == "Deleted",
+                     false, model.CellText(row, 4).toStdString()});
+  }
+  for (int row : list.SelectedRows()) items[static_cast<size_t>(row)].selected = true;
+  return items;
+}
+
+void CMainFrame::SetState(WizardState state) {
+  state_ = state;
+  scan_page_->update();
+}
+
+int CMainFrame::ClientHeight() const {
+  return pages_->height();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  home_->setGeometry(width() - 170, 24, 160, 52);
+  home_->raise();
+  const auto rows = PageRowHeights(state_, ClientHeight());
+  for (int row = 0; row < 3; ++row) pages_->SetRowHeight(row, rows[static_cast<size_t>(row)]);
+  if (state_ == WizardState::SaveProgress) pages_->SetRowHeight(3, rows[3]);
+  pages_->LayoutRows();
+}
+
+void CMainFrame::Run(int command) {
+  switch (command) {
+    case kRepair:
+      OnRepairOrSave(true);
+      break;
+    case kSave:
+      OnRepairOrSave(false);
+      break;
+    case kExit:
+      close();
+      break;
+    case kToggleToolbar:
+      toolbar_->setVisible(actions_[kToggleToolbar]->isChecked());
+      break;
+    case kToggleStatusBar:
+      statusBar()->setVisible(actions_[kToggleStatusBar]->isChecked());
+      break;
+    case kLiveUpdate:
+      msgbox::ShowApplicationMessage(
+          std::string(msgbox::kApplicationTitle) + " " + kVersion +
+              " is installed. New versions are published on the home page, " + kHomePage,
+          msgbox::MB_ICONINFORMATION);
+      break;
+    case kHelp:
+      OnHelp();
+      break;
+    case kAbout:
+      OnAbout();
+      break;
+    case kCustomize:
+      OnCustomize();
+      break;
+    default:
+      for (auto [id, value] : kThemeCommands) {
+        if (id == command) ApplyTheme(value);
+      }
+  }
+}
+
+// Each check reads the state anew: a page action can make a later check apply.
+void CMainFrame::OnRepairOrSave(bool repair) {
+  if (repair && state_ == WizardState::ChooseFile) scan_page_->OnScan();
+  if (state_ == WizardState::SaveProgress && save_progress_->FinishVisible())
+    save_progress_->OnFinish();
+  if (state_ == WizardState::SaveOptions && save_options_->SaveVisible()) save_options_->OnSave();
+  if (state_ == WizardState::Results && scan_page_->ScanButton().isVisible()) scan_page_->OnScan();
+}
+
+void CMainFrame::ApplyTheme(int theme) {
+  theme_ = theme;
+  for (auto [id, value] : kThemeCommands) actions_[id]->setChecked(value == theme);
+  const QString sheet = toolkit::ThemeStyleSheet(theme);
+  menuBar()->setStyleSheet(sheet);
+  toolbar_->setStyleSheet(sheet);
+  statusBar()->setStyleSheet(theme == toolkit::kOffice2003 ? QString() : sheet);
+  caption_->SetStyle(theme == toolkit::kOffice2003 || theme == toolkit::kWindowsXP
+                         ? 2
+                         : toolkit::ControlTheme(theme));
+  tree_->Caption().SetStyle(theme == toolkit::kOffice2003 ? 2 : toolkit::ControlTheme(theme));
+  update();
+}
+
+void CMainFrame::OnHelp() {
+  const QString help = start_folder_ + kHelpFile;
+  if (!QFileInfo::exists(help)) {
+    msgbox::ShowApplicationMessage(
+        std::string(kHelpFile) + " file not exist, please reinstall software ",
+        msgbox::MB_ICONEXCLAMATION);
+    return;
+  }
+  environment_.open(help);
+}
+
+void CMainFrame::OnAbout() {
+  QDialog about(this);
+  about.setWindowTitle("About Rescuva for Outlook Express");
+  about.setFixedSize(456, 339);
+  auto* picture = new QLabel(&about);
+  QPixmap art(456, 339);
+  {
+    QPainter painter(&art);
+    QLinearGradient gradient(0, 0, 0, 339);
+    gradient.setColorAt(0, QColor(0x2B, 0x57, 0x9A));
+    gradient.setColorAt(1, QColor(0xD8, 0xE7, 0xFC));
+    painter.fillRect(art.rect(), gradient);
+    painter.setPen(QPen(QColor(255, 255, 255, 90), 8));
+    painter.drawEllipse(QPoint(360, 90), 60, 60);
+  }
+  picture->setPixmap(art);
+  picture->setGeometry(0, 0, 456, 339);
+  auto* text = new QLabel(
+      QString("<b>%1</b><br>Version %2").arg(msgbox::kApplicationTitle, kVersion), &about);
+  text->setAlignment(Qt::AlignCenter);
+  text->setGeometry(0, 120, 456, 60);
+  text->setStyleSheet("color: white; font-size: 16px;");
+  auto* ok = new QPushButton("OK", &about);
+  ok->setGeometry(188, 290, 80, 28);
+  connect(ok, &QPushButton::clicked, &about, &QDialog::accept);
+  about.exec();
+}
+
+void CMainFrame::OnCustomize() {
+  QDialog dialog(this);
+  dialog.setWindowTitle("Customize");
+  auto* tabs = new QTabWidget(&dialog);
+  auto* options = new QWidget;
+  auto* options_layout = new QVBoxLayout(options);
+  auto* large = new QCheckBox("Large icons");
+  large->setChecked(toolbar_->iconSize() == QSize(42, 35));
+  connect(large, &QCheckBox::toggled, this,
+          [this](bool on) { toolbar_->setIconSize(on ? QSize(42, 35) : QSize(16, 16)); });
+  options_layout->addWidget(large);
+  options_layout->addStretch();
+  tabs->addTab(options, "Options");
+  auto* commands = new QListWidget;
+  for (const char* category : {"File", "Tools", "Help", "All Commands", "New Menu"})
+    commands->addItem(category);
+  tabs->addTab(commands, "Commands");
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(tabs);
+  layout->addWidget(buttons);
+  dialog.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  ExitSequence();
+}
+
+void CMainFrame::ExitSequence() {
+  if (msgbox::ShowApplicationMessage("Do you really want to exit",
+                                     msgbox::MB_YESNO | msgbox::MB_ICONQUESTION) != msgbox::IDYES) {
+    return;
+  }
+  QSettings settings = Settings();
+  settings.setValue("CommandBars3", saveState());
+  settings.setValue("Settings/Theme", theme_);
+  scan_page_->RequestStop();
+  if (state_ == WizardState::SaveProgress) save_progress_->OnBack();
+  if (state_ == WizardState::SaveOptions) save_options_->OnBack();
+  if (state_ == WizardState::Results) scan_page_->OnBack();
+  environment_.open(kHomePage);
+  settings.sync();
+  environment_.end_process();
+}
+
+}  // namespace rescuva::app

@@ -1,0 +1,105 @@
+// CMainFrame, the single window: menus, the "Standard" toolbar, the status bar, the
+// home-page button, and the page stack (results area, scan page, save option page,
+// save progress page) whose rows follow the wizard state.
+#pragma once
+
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QSplitter>
+#include <functional>
+#include <map>
+
+#include "app/view_bottom.h"
+#include "app/view_save.h"
+#include "app/view_sel_save_opp.h"
+#include "app/wizard.h"
+#include "toolkit/caption_bar.h"
+#include "toolkit/row_stack.h"
+#include "views/disp_imfo_view.h"
+#include "views/item_tree_view.h"
+
+namespace rescuva::app {
+
+// Command numbers of the menus and the toolbar.
+enum Command : int {
+  kRepair = 32838,
+  kSave = 32839,
+  kExit = 57665,
+  kToggleToolbar = 59392,
+  kToggleStatusBar = 59393,
+  kThemeOffice2000 = 32804,
+  kThemeOfficeXP = 32803,
+  kThemeOffice2003 = 32805,
+  kThemeWindowsXP = 32807,
+  kLiveUpdate = 32808,
+  kHelp = 32809,
+  kAbout = 57664,
+  kCustomize = 35001,
+};
+
+// What the frame does outside itself; tests replace it.
+struct FrameEnvironment {
+  std::function<void(const QString& url_or_file)> open;  // the shell's "open"
+  std::function<void()> end_process;                     // ends the process at once
+};
+
+class CMainFrame : public QMainWindow, public WizardFrame {
+ public:
+  explicit CMainFrame(FrameEnvironment environment = {}, QWidget* parent = nullptr);
+
+  // WizardFrame
+  WizardState State() const override { return state_; }
+  void SetState(WizardState state) override;
+  int ClientHeight() const override;
+  void SetPageRow(int row, int ideal_height) override { pages_->SetRowHeight(row, ideal_height); }
+  void LayoutPages() override { pages_->LayoutRows(); }
+  void ClearCaption() override { caption_->SetText({}); }
+  void ClearFolderTree() override { tree_->Clear(); }
+
+  QAction* Action(int command) const { return actions_.at(command); }
+  void Run(int command);
+  void ApplyTheme(int theme);
+  int Theme() const { return theme_; }
+  CViewBottom& ScanPage() { return *scan_page_; }
+  CViewSelSaveOpp& SaveOptionPage() { return *save_options_; }
+  CViewSave& SaveProgressPage() { return *save_progress_; }
+  views::CDispImfoView& ItemList() { return *items_; }
+  toolkit::RowStack& PageStack() { return *pages_; }
+  toolkit::RowStack& PreviewStack() { return *preview_; }
+  QWidget& HomePagePanel() { return *home_; }
+  QString StartFolder() const { return start_folder_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateBars();
+  void CreatePanes();
+  void OnRepairOrSave(bool repair);
+  void OnHelp();
+  void OnAbout();
+  void OnCustomize();
+  void ExitSequence();
+  std::vector<SaveItem> ListedItems();
+
+  FrameEnvironment environment_;
+  WizardState state_ = WizardState::ChooseFile;
+  int theme_ = 2;
+  std::map<int, QAction*> actions_;
+  QToolBar* toolbar_ = nullptr;
+  QPushButton* home_ = nullptr;
+  toolkit::RowStack* pages_ = nullptr;
+  toolkit::CaptionBar* caption_ = nullptr;
+  views::CItemTreeView* tree_ = nullptr;
+  views::CDispImfoView* items_ = nullptr;
+  toolkit::RowStack* preview_ = nullptr;
+  CViewBottom* scan_page_ = nullptr;
+  CViewSelSaveOpp* save_options_ = nullptr;
+  CViewSave* save_progress_ = nullptr;
+  QString start_folder_;
+};
+
+}  // namespace rescuva::app

@@ -1,0 +1,160 @@
+#include "app/view_save.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+
+#include "app/message_catalogue.h"
+#include "app/page_look.h"
+#include "msgbox/message_call.h"
+
+namespace rescuva::app {
+namespace {
+
+constexpr size_t kNamedFailures = 20;
+
+}  // namespace
+
+CViewSave::CViewSave(WizardFrame& frame, std::function<void()> finish_back, QWidget* parent)
+    : QWidget(parent),
+      frame_(frame),
+      finish_back_(std::move(finish_back)),
+      progress_(new QProgressBar(this)),
+      finish_(PageButton("Finish", ButtonPicture::kFinish, this)),
+      back_(PageButton("Back", ButtonPicture::kBack, this)),
+      stop_button_(PageButton("Stop", ButtonPicture::kStop, this)),
+      label_(new QLabel("Progress :", this)),
+      value_(new QLabel(this)),
+      status_(new QLabel("Progress :", this)) {
+  progress_->setRange(0, 100);
+  progress_->setTextVisible(false);
+  for (auto*& cell : cells_) cell = new QLabel(this);
+  cells_[0]->setText(QString::fromStdString(CounterText(0)));
+  stop_button_->hide();
+  connect(finish_, &QPushButton::clicked, this, [this] { OnFinish(); });
+  connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
+  connect(stop_button_, &QPushButton::clicked, this, [this] { OnStop(); });
+}
+
+CViewSave::~CViewSave() {
+  stop_ = true;
+  // the job reports through queued calls: nothing waits for this thread
+  if (job_) job_->Wait();
+}
+
+void CViewSave::Start(const engine::DbxRecoveryEngine& engine, SaveRequest request,
+                      std::vector<SaveItem> items) {
+  if (job_) job_->Wait();
+  stop_ = false;
+  done_ = false;
+  request_ = request;
+  total_ = items.size();
+  finish_->hide();
+  back_->setEnabled(false);
+  stop_button_->show();
+  status_->setText(QString("Saving %1 emails to %2")
+                       .arg(total_)
+                       .arg(QString::fromStdString(request.destination)));
+  Show({0, total_, 0});
+  job_ = std::make_unique<SaveJob>(
+      engine, std::move(request), std::move(items),
+      [this](const SaveProgress& progress) {
+        QMetaObject::invokeMethod(
+            this, [this, progress] { Show(progress); }, Qt::QueuedConnection);
+      },
+      stop_,
+      [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { Done(); }, Qt::QueuedConnection);
+      });
+  job_->Start();
+}
+
+void CViewSave::Show(const SaveProgress& progress) {
+  progress_->setValue(progress.total == 0 ? 100
+                                          : static_cast<int>(progress.done * 100 / progress.total));
+  value_->setText(QString("%1 of %2").arg(progress.done).arg(progress.total));
+  cells_[0]->setText(QString::fromStdString(CounterText(progress.done - progress.failed)));
+  cells_[1]->setText(QString("Failed : %1").arg(progress.failed));
+  cells_[2]->setText(QString("Skipped : %1").arg(progress.total - progress.done));
+  cells_[3]->setText("Destination : " + QString::fromStdString(request_.destination));
+}
+
+void CViewSave::Done() {
+  job_->Wait();
+  done_ = true;
+  const SaveReport& report = job_->Report();
+  Show({report.saved + report.failures.size(), total_, report.failures.size()});
+  cells_[0]->setText(QString::fromStdString(CounterText(report.saved)));
+  status_->setText(job_->Stopped() ? "Saving stopped" : "Saving done");
+  stop_button_->hide();
+  finish_->show();
+  back_->setEnabled(true);
+  if (!report.failures.empty() || !report.destination_error.empty()) {
+    std::string text = report.destination_error.empty() ? "" : report.destination_error + "<br>";
+    text += std::to_string(report.failures.size()) + " emails could not be saved:";
+    for (size_t i = 0; i < report.failures.size() && i < kNamedFailures; ++i) {
+      const SaveFailure& f = report.failures[i];
+      text += "<br>" + std::to_string(f.offset) + " \"" + f.subject + "\": " + f.reason;
+    }
+    if (report.failures.size() > kNamedFailures) text += "<br>...";
+    msgbox::ShowApplicationMessage(text, msgbox::MB_ICONEXCLAMATION);
+  }
+}
+
+void CViewSave::OnStop() {
+  if (msgbox::ShowApplicationMessage("Do you really want to stop saving process",
+                                     msgbox::MB_YESNO | msgbox::MB_ICONQUESTION) == msgbox::IDYES) {
+    stop_ = true;
+  }
+}
+
+void CViewSave::OnFinish() {
+  if (Saving()) return;
+  frame_.SetState(WizardState::SaveOptions);
+  frame_.SetPageRow(0, 0);
+  frame_.SetPageRow(1, 0);
+  frame_.SetPageRow(2, frame_.ClientHeight());
+  frame_.LayoutPages();
+  finish_back_();
+}
+
+void CViewSave::OnBack() {
+  if (Saving()) return;
+  frame_.SetState(WizardState::SaveOptions);
+  frame_.SetPageRow(0, 0);
+  frame_.SetPageRow(1, 0);
+  frame_.SetPageRow(2, frame_.ClientHeight());
+  frame_.SetPageRow(3, 0);
+  frame_.LayoutPages();
+  cells_[0]->setText(QString::fromStdString(CounterText(0)));
+  for (int i = 1; i < 6; ++i) cells_[i]->clear();
+  status_->clear();
+  value_->clear();
+  progress_->setValue(0);
+}
+
+void CViewSave::resizeEvent(QResizeEvent*) {
+  const int w = width(), h = height(), a = h / 2;
+  finish_->setGeometry(w - 90, h - 40, 80, 30);
+  stop_button_->setGeometry(w - 90, h - 40, 80, 30);
+  back_->setGeometry(w - 190, h - 40, 80, 30);
+  progress_->setGeometry(100, a - 30, w - 200, 20);
+  label_->setGeometry(100, a - 100, 300, 20);
+  value_->setGeometry(200, a - 100, w - 400, 20);
+  status_->setGeometry(100, a - 60, w - 300, 20);
+  counter_frame_ = QRect(100, a + 30, 420, 78);
+  for (int i = 0; i < 6; ++i) {
+    const bool left = i % 2 == 0;
+    cells_[i]->setGeometry(left ? 110 : 250, a + 40 + 21 * (i / 2), left ? 140 : 250, 18);
+  }
+}
+
+void CViewSave::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  DrawBanner(painter);
+  painter.setPen(palette().color(QPalette::Shadow));
+  painter.drawRect(counter_frame_.adjusted(0, 0, -1, -1));
+}
+
+}  // namespace rescuva::app

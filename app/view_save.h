@@ -1,0 +1,63 @@
+// CViewSave, the save progress page: the bar, the status line and the counters of a
+// save running on its own thread; Stop asks first, Finish returns to the file choice,
+// Back to the save options.
+#pragma once
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QWidget>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "app/save_job.h"
+#include "app/wizard.h"
+
+namespace rescuva::app {
+
+class CViewSave : public QWidget {
+ public:
+  // `finish_back` runs the Back actions of the save option page and the scan page.
+  CViewSave(WizardFrame& frame, std::function<void()> finish_back, QWidget* parent = nullptr);
+  ~CViewSave() override;
+
+  void Start(const engine::DbxRecoveryEngine& engine, SaveRequest request,
+             std::vector<SaveItem> items);
+  void OnStop();
+  void OnFinish();
+  void OnBack();
+  bool Saving() const { return job_ != nullptr && !done_; }
+  bool FinishVisible() const { return finish_->isVisible(); }
+  QString Cell(int n) const { return cells_[n - 1]->text(); }
+  QString StatusText() const { return status_->text(); }
+  QString ProgressText() const { return value_->text(); }
+  QProgressBar& Progress() { return *progress_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void Show(const SaveProgress& progress);
+  void Done();
+
+  WizardFrame& frame_;
+  std::function<void()> finish_back_;
+  QProgressBar* progress_;
+  QPushButton* finish_;
+  QPushButton* back_;
+  QPushButton* stop_button_;
+  QLabel* label_;
+  QLabel* value_;
+  QLabel* status_;
+  QLabel* cells_[6];
+  QRect counter_frame_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> done_{true};
+  SaveRequest request_;
+  size_t total_ = 0;
+  std::unique_ptr<SaveJob> job_;
+};
+
+}  // namespace rescuva::app

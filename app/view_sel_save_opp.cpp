@@ -1,0 +1,126 @@
+#include "app/view_sel_save_opp.h"
+
+#include <QFileDialog>
+#include <QPainter>
+
+#include "app/output_names.h"
+#include "app/page_look.h"
+#include "msgbox/message_call.h"
+
+namespace rescuva::app {
+namespace {
+
+constexpr SaveScope kScopes[4] = {SaveScope::SaveSelected, SaveScope::SaveAll,
+                                  SaveScope::SaveAllButDeleted, SaveScope::SaveAllButExisting};
+constexpr const char* kScopeTexts[4] = {"Save all selected emails", "Save all",
+                                        "Save all but deleted", "Save all but existing"};
+
+}  // namespace
+
+std::optional<std::string> ChooseSaveFolder(QWidget* parent) {
+  QFileDialog dialog(parent, "Select Folder");
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setLabelText(QFileDialog::FileName, "Please Select Folder to save  emails");
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+CViewSelSaveOpp::CViewSelSaveOpp(
+    WizardFrame& frame, std::function<std::vector<SaveItem>()> rows,
+    std::function<void(SaveRequest, std::vector<SaveItem>)> start_saving, QWidget* parent)
+    : QWidget(parent),
+      frame_(frame),
+      rows_(std::move(rows)),
+      start_saving_(std::move(start_saving)),
+      choose_folder_([this] { return ChooseSaveFolder(this); }),
+      dbx_(new QRadioButton("Save as DBX", this)),
+      eml_(new QRadioButton("Save as EML ( Outlook Express )", this)),
+      save_(PageButton("Save", ButtonPicture::kForward, this)),
+      back_(PageButton("Back", ButtonPicture::kBack, this)) {
+  formats_.addButton(dbx_);
+  formats_.addButton(eml_);
+  dbx_->setChecked(true);
+  for (int i = 0; i < 4; ++i) {
+    scopes_[i] = new QRadioButton(kScopeTexts[i], this);
+    scope_group_.addButton(scopes_[i]);
+  }
+  scopes_[0]->setChecked(true);
+  connect(save_, &QPushButton::clicked, this, [this] { OnSave(); });
+  connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
+}
+
+SaveFormat CViewSelSaveOpp::Format() const {
+  return eml_->isChecked() ? SaveFormat::SaveAsEml : SaveFormat::SaveAsDbx;
+}
+
+SaveScope CViewSelSaveOpp::Scope() const {
+  for (int i = 0; i < 4; ++i) {
+    if (scopes_[i]->isChecked()) return kScopes[i];
+  }
+  return SaveScope::SaveSelected;
+}
+
+QRadioButton& CViewSelSaveOpp::FormatButton(SaveFormat format) {
+  return format == SaveFormat::SaveAsEml ? *eml_ : *dbx_;
+}
+
+QRadioButton& CViewSelSaveOpp::ScopeButton(SaveScope scope) {
+  for (int i = 0; i < 4; ++i) {
+    if (kScopes[i] == scope) return *scopes_[i];
+  }
+  return *scopes_[0];
+}
+
+void CViewSelSaveOpp::OnSave() {
+  const std::vector<SaveItem> items = ItemsInScope(rows_(), Scope());
+  if (items.empty()) {
+    msgbox::ShowApplicationMessage("There are no emails to save for this choice",
+                                   msgbox::MB_ICONINFORMATION);
+    return;
+  }
+  const auto folder = choose_folder_();
+  if (!folder) return;
+  SaveRequest request{Format(), Scope(), *folder};
+  if (request.format == SaveFormat::SaveAsDbx) {
+    // one new folder file in the chosen folder, never over an existing file
+    request.destination = FreeFileName(*folder, "Recovered Emails", ".dbx");
+  }
+  frame_.SetState(WizardState::SaveProgress);
+  const auto heights = PageRowHeights(WizardState::SaveProgress, frame_.ClientHeight());
+  for (int row = 0; row < kPageRows; ++row)
+    frame_.SetPageRow(row, heights[static_cast<size_t>(row)]);
+  frame_.LayoutPages();
+  start_saving_(std::move(request), items);
+}
+
+void CViewSelSaveOpp::OnBack() {
+  frame_.SetState(WizardState::Results);
+  const int h = frame_.ClientHeight();
+  frame_.SetPageRow(0, std::max(0, h - kScanPageHeight));
+  frame_.SetPageRow(1, h);
+  frame_.SetPageRow(2, 0);
+  frame_.LayoutPages();
+}
+
+void CViewSelSaveOpp::resizeEvent(QResizeEvent*) {
+  const int w = width(), h = height(), a = h / 2;
+  format_frame_ = QRect(100, a - 100, 400, 90);
+  scope_frame_ = QRect(100, a + 10, 400, 130);
+  dbx_->setGeometry(120, a - 90, 300, 18);
+  eml_->setGeometry(120, a - 62, 300, 18);
+  for (int i = 0; i < 4; ++i) scopes_[i]->setGeometry(120, a + 18 + 28 * i, 300, 18);
+  save_->setGeometry(w - 90, h - 40, 80, 30);
+  back_->setGeometry(w - 190, h - 40, 80, 30);
+}
+
+void CViewSelSaveOpp::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  DrawBanner(painter);
+  painter.setPen(palette().color(QPalette::Shadow));
+  painter.drawRect(format_frame_.adjusted(0, 0, -1, -1));
+  painter.drawRect(scope_frame_.adjusted(0, 0, -1, -1));
+}
+
+}  // namespace rescuva::app

@@ -1,0 +1,143 @@
+// The main window driven through its commands: scan, both save pages, Finish, the
+// themes and the exit sequence, with the shell and the process end replaced.
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <QTest>
+#include <filesystem>
+
+#include "app/main_frame.h"
+#include "msgbox/message_call.h"
+#include "tests/scanned_folder.h"
+#include "tests/temp_dir.h"
+
+namespace rescuva::app {
+namespace {
+
+class MainFrameTest : public ::testing::Test {
+ protected:
+  MainFrameTest() {
+    QSettings("Rescuva", "Rescuva for Outlook Express").clear();
+    msgbox::SetMessageBoxPresenter([this](const msgbox::MessageBoxOptions& box) {
+      messages_.push_back(std::get<std::string>(box.message_text));
+      return answer_;
+    });
+  }
+  ~MainFrameTest() override { msgbox::SetMessageBoxPresenter(nullptr); }
+
+  std::unique_ptr<CMainFrame> Frame() {
+    auto frame = std::make_unique<CMainFrame>(
+        FrameEnvironment{[this](const QString& target) { opened_.push_back(target.toStdString()); },
+                         [this] { ++ended_; }});
+    frame->resize(1200, 800);
+    frame->show();
+    return frame;
+  }
+  void WaitForScan(CMainFrame& frame) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.ScanPage().Scanning(); }, 60000));
+    QTest::qWait(150);
+  }
+  void Snapshot(CMainFrame& frame, const char* name) {
+    const char* folder = std::getenv("RESCUVA_SCREENSHOTS");
+    if (folder) frame.grab().save(QString("%1/%2").arg(folder, name));
+  }
+
+  testing::TempDir dir_;
+  std::vector<std::string> messages_;
+  std::vector<std::string> opened_;
+  int ended_ = 0;
+  int answer_ = msgbox::IDYES;
+};
+
+TEST_F(MainFrameTest, ScanSaveAndFinish) {
+  auto frame = Frame();
+  EXPECT_EQ(frame->windowTitle(), "Rescuva for Outlook Express");
+  const int h = frame->ClientHeight();
+  EXPECT_EQ(frame->PageStack().Row(1)->height(), h);  // the scan page alone
+  EXPECT_EQ(frame->HomePagePanel().geometry(), QRect(frame->width() - 170, 24, 160, 52));
+  Snapshot(*frame, "state1-choose-file.png");
+
+  frame->Run(kSave);  // nothing in state 1
+  EXPECT_EQ(frame->State(), WizardState::ChooseFile);
+  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  EXPECT_EQ(frame->State(), WizardState::Results);
+  EXPECT_EQ(frame->ItemList().List().Model().rowCount(), 7);
+  EXPECT_EQ(frame->PageStack().Row(0)->height(), h - 200);
+  frame->ItemList().List().selectRow(0);
+  Snapshot(*frame, "state2-results.png");
+
+  frame->Run(kRepair);  // moves on to the save options
+  EXPECT_EQ(frame->State(), WizardState::SaveOptions);
+  EXPECT_EQ(frame->PageStack().Row(2)->height(), h);
+  EXPECT_TRUE(frame->SaveOptionPage().FormatButton(SaveFormat::SaveAsDbx).isChecked());
+  EXPECT_TRUE(frame->SaveOptionPage().ScopeButton(SaveScope::SaveSelected).isChecked());
+  Snapshot(*frame, "state3-save-options.png");
+  frame->SaveOptionPage().FormatButton(SaveFormat::SaveAsEml).setChecked(true);
+  frame->SaveOptionPage().ScopeButton(SaveScope::SaveAllButExisting).setChecked(true);
+  const std::string out = dir_.Path() + "/out";
+  std::filesystem::create_directory(out);
+  frame->SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
+  frame->Run(kSave);
+  EXPECT_EQ(frame->State(), WizardState::SaveProgress);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 30000));
+  QTest::qWait(50);
+  EXPECT_EQ(frame->SaveProgressPage().Cell(1), "Emails          :  2");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 2);
+  Snapshot(*frame, "state4-save-progress.png");
+
+  frame->SaveProgressPage().OnBack();  // back to the options, counters reset
+  EXPECT_EQ(frame->State(), WizardState::SaveOptions);
+  EXPECT_EQ(frame->SaveProgressPage().Cell(1), "Emails          :  0");
+  EXPECT_TRUE(frame->SaveOptionPage().FormatButton(SaveFormat::SaveAsEml).isChecked());
+  frame->SaveOptionPage().ScopeButton(SaveScope::SaveAll).setChecked(true);
+  frame->SaveOptionPage().FormatButton(SaveFormat::SaveAsDbx).setChecked(true);
+  frame->Run(kSave);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 30000));
+  QTest::qWait(50);
+  EXPECT_TRUE(std::filesystem::exists(out + "/Recovered Emails.dbx") ||
+              std::distance(std::filesystem::directory_iterator(out), {}) == 3);
+  frame->Run(kRepair);  // Finish: through the options and the results to the file choice
+  EXPECT_EQ(frame->State(), WizardState::ChooseFile);
+  EXPECT_EQ(frame->ItemList().List().Model().rowCount(), 0);
+}
+
+TEST_F(MainFrameTest, EmptyScopeSaysSo) {
+  auto frame = Frame();
+  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  frame->Run(kSave);
+  frame->Run(kSave);  // nothing selected
+  EXPECT_EQ(frame->State(), WizardState::SaveOptions);
+  EXPECT_EQ(messages_.back(), "There are no emails to save for this choice");
+}
+
+TEST_F(MainFrameTest, ThemesAndTheExitSequence) {
+  {
+    auto frame = Frame();
+    EXPECT_EQ(frame->Theme(), 2);
+    EXPECT_TRUE(frame->Action(kThemeOffice2003)->isChecked());
+    frame->Run(kThemeOffice2000);
+    EXPECT_TRUE(frame->Action(kThemeOffice2000)->isChecked());
+    EXPECT_FALSE(frame->Action(kThemeOffice2003)->isChecked());
+    answer_ = msgbox::IDNO;
+    frame->close();
+    EXPECT_EQ(ended_, 0);
+    EXPECT_TRUE(opened_.empty());
+    answer_ = msgbox::IDYES;
+    frame->close();
+    EXPECT_EQ(ended_, 1);
+    EXPECT_EQ(messages_.back(), "Do you really want to exit");
+    ASSERT_EQ(opened_.size(), 1u);  // the home page
+  }
+  auto again = Frame();
+  EXPECT_EQ(again->Theme(), 0);
+  again->Run(kHelp);
+  EXPECT_EQ(messages_.back(),
+            "Rescuva for Outlook Express.chm file not exist, please reinstall software ");
+}
+
+}  // namespace
+}  // namespace rescuva::app
