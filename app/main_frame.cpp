@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -21,7 +22,6 @@
 
 #include "msgbox/message_call.h"
 #include "toolkit/themes.h"
-#include "views/preview_views.h"
 
 namespace rescuva::app {
 namespace {
@@ -197,7 +197,8 @@ void CMainFrame::CreatePanes() {
   preview_ = new toolkit::RowStack;
   preview_->AddRow(new views::CPreviewUpperView, 50);
   preview_->AddRow(new views::CAttachView1, 50);
-  preview_->AddRow(new views::CHtm, 0);
+  browser_ = new views::CHtm;
+  preview_->AddRow(browser_, 0);
   preview_->AddRow(new views::CRtfView, 0);
   for (int row = 4; row < views::kPreviewRows; ++row) preview_->AddRow(new QWidget, 0);
   list_split->addWidget(items_);
@@ -244,6 +245,17 @@ std::vector<SaveItem> CMainFrame::ListedItems() {
   }
   for (int row : list.SelectedRows()) items[static_cast<size_t>(row)].selected = true;
   return items;
+}
+
+void CMainFrame::BrowserOnlyLayout() {
+  for (int row = 0; row < views::kPreviewRows; ++row) {
+    preview_->SetRowHeight(row, row == views::kBrowserRow ? 3000 : 0);
+  }
+  preview_->LayoutRows();
+}
+
+void CMainFrame::ShowBrowserPage(const QString& file) {
+  browser_->Navigate(file);
 }
 
 void CMainFrame::SetState(WizardState state) {
@@ -327,8 +339,10 @@ void CMainFrame::ApplyTheme(int theme) {
   update();
 }
 
+// The help file is looked for in the start folder, else beside the program.
 void CMainFrame::OnHelp() {
-  const QString help = start_folder_ + kHelpFile;
+  QString help = start_folder_ + kHelpFile;
+  if (!QFileInfo::exists(help)) help = QCoreApplication::applicationDirPath() + "/" + kHelpFile;
   if (!QFileInfo::exists(help)) {
     msgbox::ShowApplicationMessage(
         std::string(kHelpFile) + " file not exist, please reinstall software ",

@@ -19,6 +19,7 @@
 #include "toolkit/row_stack.h"
 #include "views/disp_imfo_view.h"
 #include "views/item_tree_view.h"
+#include "views/preview_views.h"
 
 namespace rescuva::app {
 
@@ -57,6 +58,8 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void LayoutPages() override { pages_->LayoutRows(); }
   void ClearCaption() override { caption_->SetText({}); }
   void ClearFolderTree() override { tree_->Clear(); }
+  void BrowserOnlyLayout() override;
+  void ShowBrowserPage(const QString& file) override;
 
   QAction* Action(int command) const { return actions_.at(command); }
   void Run(int command);
@@ -70,6 +73,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   toolkit::RowStack& PreviewStack() { return *preview_; }
   QWidget& HomePagePanel() { return *home_; }
   QString StartFolder() const { return start_folder_; }
+  views::CHtm& Browser() { return *browser_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -96,6 +100,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   views::CItemTreeView* tree_ = nullptr;
   views::CDispImfoView* items_ = nullptr;
   toolkit::RowStack* preview_ = nullptr;
+  views::CHtm* browser_ = nullptr;
   CViewBottom* scan_page_ = nullptr;
   CViewSelSaveOpp* save_options_ = nullptr;
   CViewSave* save_progress_ = nullptr;

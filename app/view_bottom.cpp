@@ -49,7 +49,11 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
   counter_->setText(QString::fromStdString(app::CounterText(0)));
   progress_->setRange(0, 100);
   progress_->setTextVisible(false);
+  // the pages are looked for in the current folder, else beside the program
   page_folder_ = QDir::currentPath() + "/";
+  if (!QFileInfo::exists(page_folder_ + "progress.html")) {
+    page_folder_ = QCoreApplication::applicationDirPath() + "/";
+  }
   connect(browse_, &QPushButton::clicked, this, [this] { OnBrowse(); });
   connect(scan_, &QPushButton::clicked, this, [this] { OnScan(); });
   connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
@@ -137,6 +141,7 @@ void CViewBottom::OnScan() {
   status_->show();
   items_.EmptyAllLists();
   items_.HideAllLists();
+  frame_.BrowserOnlyLayout();
   counter_->setText(QString::fromStdString(app::CounterText(0)));
   progress_->setValue(0);
   progress_->show();
@@ -152,7 +157,10 @@ void CViewBottom::OnScan() {
 }
 
 void CViewBottom::ScanThreadProc(std::string path) {
-  OnUiThread([this] { items_.ShowMessageList(); });
+  OnUiThread([this] {
+    frame_.ShowBrowserPage(page_folder_ + "progress.html");
+    items_.ShowMessageList();
+  });
   engine_->Run(path);
   OnUiThread([this] {
     // the completion step, a moment after the run
@@ -165,6 +173,7 @@ void CViewBottom::ScanThreadProc(std::string path) {
     back_->show();
     back_->setEnabled(true);
     scan_->show();
+    frame_.ShowBrowserPage(page_folder_ + "completed.html");
   });
   scanning_ = false;
 }

@@ -2,6 +2,7 @@
 // the window, and the results area above a 200-pixel scan page in state 2.
 #pragma once
 
+#include <QString>
 #include <array>
 
 namespace rescuva::app {
@@ -26,6 +27,10 @@ class WizardFrame {
   virtual void LayoutPages() = 0;
   virtual void ClearCaption() = 0;
   virtual void ClearFolderTree() = 0;
+  // The preview stack shows the browser view alone.
+  virtual void BrowserOnlyLayout() = 0;
+  // The browser view shows a page file, not from the cache.
+  virtual void ShowBrowserPage(const QString& file) = 0;
 };
 
 }  // namespace rescuva::app

@@ -2,6 +2,8 @@
 // themes and the exit sequence, with the shell and the process end replaced.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTest>
 #include <filesystem>
@@ -17,6 +19,8 @@ namespace {
 class MainFrameTest : public ::testing::Test {
  protected:
   MainFrameTest() {
+    // the program's folder: the pages and the user guide are built there
+    QDir::setCurrent(RESCUVA_APP_DIR);
     QSettings("Rescuva", "Rescuva for Outlook Express").clear();
     msgbox::SetMessageBoxPresenter([this](const msgbox::MessageBoxOptions& box) {
       messages_.push_back(std::get<std::string>(box.message_text));
@@ -65,6 +69,10 @@ TEST_F(MainFrameTest, ScanSaveAndFinish) {
   EXPECT_EQ(frame->State(), WizardState::Results);
   EXPECT_EQ(frame->ItemList().List().Model().rowCount(), 7);
   EXPECT_EQ(frame->PageStack().Row(0)->height(), h - 200);
+  // the scan's pages ship beside the program
+  EXPECT_TRUE(frame->Browser().File().endsWith("completed.html"));
+  EXPECT_TRUE(QFileInfo::exists(frame->Browser().File()));
+  EXPECT_TRUE(QFileInfo::exists(QFileInfo(frame->Browser().File()).path() + "/waiting.gif"));
   frame->ItemList().List().selectRow(0);
   Snapshot(*frame, "state2-results.png");
 
@@ -134,9 +142,34 @@ TEST_F(MainFrameTest, ThemesAndTheExitSequence) {
   }
   auto again = Frame();
   EXPECT_EQ(again->Theme(), 0);
-  again->Run(kHelp);
+  again->Run(kHelp);  // the user guide is built beside the program
+  ASSERT_EQ(opened_.size(), 2u);
+  EXPECT_TRUE(QString::fromStdString(opened_.back()).endsWith("/Rescuva for Outlook Express.chm"));
+  QDir::setCurrent(QDir::tempPath());
+  auto elsewhere = Frame();
+  elsewhere->Run(kHelp);
   EXPECT_EQ(messages_.back(),
             "Rescuva for Outlook Express.chm file not exist, please reinstall software ");
+}
+
+TEST_F(MainFrameTest, PagesFollowTheirLayoutTables) {
+  auto frame = Frame();
+  for (QSize size : {QSize(1200, 800), QSize(900, 700)}) {
+    frame->resize(size);
+    QTest::qWait(10);
+    CViewSelSaveOpp& options = frame->SaveOptionPage();
+    options.show();  // a hidden page hears of its size when it shows
+    options.resize(size.width(), 600);
+    const int a = 600 / 2;
+    EXPECT_EQ(options.FormatButton(SaveFormat::SaveAsDbx).geometry(), QRect(120, a - 90, 300, 18));
+    EXPECT_EQ(options.ScopeButton(SaveScope::SaveAllButExisting).geometry(),
+              QRect(120, a + 102, 300, 18));
+    CViewSave& progress = frame->SaveProgressPage();
+    progress.show();
+    progress.resize(size.width(), 500);
+    EXPECT_EQ(progress.Progress().geometry(), QRect(100, 250 - 30, size.width() - 200, 20));
+    EXPECT_EQ(frame->HomePagePanel().geometry(), QRect(frame->width() - 170, 24, 160, 52));
+  }
 }
 
 }  // namespace

@@ -27,10 +27,13 @@ class FakeFrame : public WizardFrame {
   void LayoutPages() override { ++layouts; }
   void ClearCaption() override { ++captions_cleared; }
   void ClearFolderTree() override { ++trees_cleared; }
+  void BrowserOnlyLayout() override { ++browser_only; }
+  void ShowBrowserPage(const QString& file) override { pages.push_back(file); }
 
   WizardState state = WizardState::ChooseFile;
   std::array<int, kPageRows> rows{0, 600, 0, 0};
-  int layouts = 0, captions_cleared = 0, trees_cleared = 0;
+  int layouts = 0, captions_cleared = 0, trees_cleared = 0, browser_only = 0;
+  QStringList pages;
 };
 
 class ScanPageTest : public ::testing::Test {
@@ -67,6 +70,10 @@ TEST_F(ScanPageTest, ScanBackAndScanAgain) {
   EXPECT_EQ(frame_.state, WizardState::Results);
   EXPECT_EQ(frame_.rows[0], 600 - 200);
   EXPECT_EQ(frame_.captions_cleared, 1);
+  EXPECT_EQ(frame_.browser_only, 1);
+  ASSERT_EQ(frame_.pages.size(), 2);
+  EXPECT_TRUE(frame_.pages[0].endsWith("/progress.html"));
+  EXPECT_TRUE(frame_.pages[1].endsWith("/completed.html"));
   EXPECT_EQ(page_.StatusText(), "Repairing  done..");
   EXPECT_EQ(Rows(), 7);
   EXPECT_EQ(page_.CounterText(), "Emails          :  7");

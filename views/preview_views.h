@@ -2,6 +2,7 @@
 // view and the rich-text view. They show nothing yet; the preview fills them.
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 namespace rescuva::views {
@@ -16,9 +17,16 @@ class CAttachView1 : public QWidget {
   using QWidget::QWidget;
 };
 
+// The browser view. It keeps the file it was asked to show; drawing it comes with the
+// preview.
 class CHtm : public QWidget {
  public:
   using QWidget::QWidget;
+  void Navigate(const QString& file) { file_ = file; }
+  const QString& File() const { return file_; }
+
+ private:
+  QString file_;
 };
 
 class CRtfView : public QWidget {
