@@ -17,6 +17,7 @@ namespace rescuva::app {
 namespace {
 
 const QColor kPageColour(0xD8, 0xE7, 0xFC);  // COLORREF 0xFCE7D8
+constexpr int kRowInterval = 50;             // milliseconds between two showings of new rows
 constexpr const char* kFilter =
     "Outlook Express File(*.dbx) (*.dbx);;Outlook Express File(*.mbx) (*.mbx);; All Files(*.*) (*)";
 
@@ -58,6 +59,8 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
   connect(scan_, &QPushButton::clicked, this, [this] { OnScan(); });
   connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
   connect(stop_button_, &QPushButton::clicked, this, [this] { OnStop(); });
+  row_timer_.setInterval(kRowInterval);
+  connect(&row_timer_, &QTimer::timeout, this, [this] { FlushRows(); });
   ShowFileChoice();
 }
 
@@ -66,6 +69,14 @@ CViewBottom::~CViewBottom() {
   // the worker may be waiting for this thread: keep serving it until it ends
   while (scanning_) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   if (worker_.joinable()) worker_.join();
+}
+
+void CViewBottom::FlushRows() {
+  auto& model = items_.List().Model();
+  if (model.FlushQueued() > 0) {
+    counter_->setText(
+        QString::fromStdString(app::CounterText(static_cast<size_t>(model.rowCount()))));
+  }
 }
 
 void CViewBottom::ShowFileChoice() {
@@ -151,8 +162,13 @@ void CViewBottom::OnScan() {
 
   if (worker_.joinable()) worker_.join();
   engine_ = std::make_unique<engine::DbxRecoveryEngine>(*this);
+  auto& model = items_.List().Model();
+  catalogue_ = std::make_unique<CataloguePipeline>(
+      [&model](const CatalogueRow& row, std::span<const char>) { model.QueueRow(row); });
+  reported_position_ = -1;
   stop_ = false;
   scanning_ = true;
+  row_timer_.start();
   worker_ = std::thread([this, selected = path.toStdString()] { ScanThreadProc(selected); });
 }
 
@@ -162,7 +178,10 @@ void CViewBottom::ScanThreadProc(std::string path) {
     items_.ShowMessageList();
   });
   engine_->Run(path);
+  catalogue_->Finish();
   OnUiThread([this] {
+    row_timer_.stop();
+    FlushRows();
     // the completion step, a moment after the run
     QTimer::singleShot(100, this, [this] {
       frame_.SetPageRow(0, std::max(0, frame_.ClientHeight() - kScanPageHeight));
@@ -187,19 +206,19 @@ void CViewBottom::SetStatus(const std::string& text) {
   OnUiThread([this, line] { status_->setText(line); });
 }
 
+// Only a new position crosses to the user-interface thread: the stages report before
+// every unit, the bar moves a hundred times at most.
 void CViewBottom::SetProgress(int position) {
+  if (position == reported_position_) return;
+  reported_position_ = position;
   OnUiThread([this, position] { progress_->setValue(position); });
 }
 
+// The extracted file is read before this returns; the catalogue's own thread loads it
+// and queues its row, and the user-interface thread shows the queued rows every few
+// tens of milliseconds (a row at a time would repaint the window for every message).
 void CViewBottom::AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) {
-  auto row = MakeCatalogueRow(path, deleted, offset);
-  if (!row) return;
-  OnUiThread([this, &row] {
-    auto& model = items_.List().Model();
-    model.AddRow(*row);
-    counter_->setText(
-        QString::fromStdString(app::CounterText(static_cast<size_t>(model.rowCount()))));
-  });
+  catalogue_->Add(path, deleted, offset);
 }
 
 void CViewBottom::OnStop() {

@@ -8,11 +8,13 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <memory>
 #include <thread>
 
+#include "app/catalogue_pipeline.h"
 #include "app/wizard.h"
 #include "engine/dbx_recovery_engine.h"
 #include "views/disp_imfo_view.h"
@@ -57,6 +59,8 @@ class CViewBottom : public QWidget, public engine::RecoveryReporter {
  private:
   void ScanThreadProc(std::string path);
   void ShowFileChoice();
+  // Shows the rows the worker has queued and counts them.
+  void FlushRows();
   // Runs `change` on the user-interface thread and waits for it.
   void OnUiThread(const std::function<void()>& change);
 
@@ -75,7 +79,10 @@ class CViewBottom : public QWidget, public engine::RecoveryReporter {
   std::unique_ptr<engine::DbxRecoveryEngine> engine_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> scanning_{false};
+  int reported_position_ = -1;  // the last position the worker sent
   std::thread worker_;
+  std::unique_ptr<CataloguePipeline> catalogue_;  // for the scan in progress
+  QTimer row_timer_;
 };
 
 }  // namespace rescuva::app

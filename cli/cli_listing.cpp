@@ -5,7 +5,6 @@
 
 #include "cli/json_text.h"
 #include "cli/sha256.h"
-#include "views/message_loader.h"
 
 namespace rescuva::cli {
 namespace {
@@ -52,7 +51,9 @@ CliListing::CliListing(const CliOptions& options, const std::atomic<bool>& inter
       out_(out),
       err_(err),
       progress_bar_(progress_bar),
-      lister_([this] { ListQueued(); }) {}
+      pipeline_([this](const app::CatalogueRow& row, std::span<const char> bytes) {
+        List(row, bytes);
+      }) {}
 
 void CliListing::SetStatus(const std::string& text) {
   std::lock_guard lock(output_);
@@ -86,31 +87,21 @@ void CliListing::ClearProgress() {
 }
 
 void CliListing::AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) {
-  // the file is overwritten by the next extraction: take its bytes now
-  if (auto bytes = views::ReadMessageBytes(path)) queue_.Push({std::move(*bytes), deleted, offset});
+  pipeline_.Add(path, deleted, offset);
 }
 
-void CliListing::ListQueued() {
-  while (auto message = queue_.Pop()) {
-    auto row = app::MakeCatalogueRow(message->bytes, message->deleted, message->offset);
-    if (!row) continue;
-    {
-      std::lock_guard lock(output_);
-      ++(row->deleted ? deleted_ : existing_);
-      ClearProgress();
-      PrintRow(*row, message->bytes);
-      DrawProgress();
-    }
-    if (saver_) {
-      app::SaveItem item{row->offset, row->deleted, false, row->subject};
-      if (app::InScope(item, saver_->Request().scope)) saver_->Save(item);
-    }
+void CliListing::List(const app::CatalogueRow& row, std::span<const char> bytes) {
+  {
+    std::lock_guard lock(output_);
+    ++(row.deleted ? deleted_ : existing_);
+    ClearProgress();
+    PrintRow(row, bytes);
+    DrawProgress();
   }
-}
-
-void CliListing::Finish() {
-  queue_.Close();
-  if (lister_.joinable()) lister_.join();
+  if (saver_) {
+    app::SaveItem item{row.offset, row.deleted, false, row.subject};
+    if (app::InScope(item, saver_->Request().scope)) saver_->Save(item);
+  }
 }
 
 void CliListing::PrintRow(const app::CatalogueRow& row, std::span<const char> bytes) const {

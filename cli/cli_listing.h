@@ -1,7 +1,6 @@
 // The CLI's side of a run: lists each message the catalogue accepts (a table line or
 // a JSON object), saves it when it is in scope, draws the progress bar and keeps the
-// stage times. The engine's thread only reads each extracted file; a second thread
-// parses it and lists it, in the order the engine handed the messages over.
+// stage times. The catalogue runs as a pipeline beside the engine.
 #pragma once
 
 #include <atomic>
@@ -11,12 +10,10 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "app/catalogue_pipeline.h"
 #include "app/message_catalogue.h"
 #include "app/message_saver.h"
-#include "cli/bounded_queue.h"
 #include "cli/cli_options.h"
 #include "engine/recovery_reporter.h"
 
@@ -39,19 +36,14 @@ class CliListing : public engine::RecoveryReporter {
   void AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) override;
 
   // Lists what is still queued and ends the listing thread.
-  void Finish();
+  void Finish() { pipeline_.Finish(); }
   // The summary line "N messages (E existing, D deleted)".
   void PrintSummary();
   void PrintTimings() const;
 
  private:
   using Clock = std::chrono::steady_clock;
-  struct Extracted {
-    std::vector<char> bytes;
-    bool deleted;
-    uint64_t offset;
-  };
-  void ListQueued();
+  void List(const app::CatalogueRow& row, std::span<const char> bytes);
   void PrintRow(const app::CatalogueRow& row, std::span<const char> bytes) const;
   void DrawProgress();
   void ClearProgress();
@@ -70,9 +62,8 @@ class CliListing : public engine::RecoveryReporter {
   // moments the stage texts first appeared: stage 1, 2, 3 and the end of stage 3
   std::optional<Clock::time_point> marks_[4];
   Clock::time_point ended_;
-  std::mutex output_;  // the counters, the status and what is printed
-  BoundedQueue<Extracted> queue_{64};
-  std::thread lister_;
+  std::mutex output_;                // the counters, the status and what is printed
+  app::CataloguePipeline pipeline_;  // last: its thread uses the members above
 };
 
 // Date and time of a row as "2004-02-10T19:26:59Z", or "" when unknown.

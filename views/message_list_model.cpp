@@ -60,7 +60,7 @@ QString LocalDateText(const std::optional<int64_t>& seconds) {
 
 MessageListModel::MessageListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void MessageListModel::AddRow(const app::CatalogueRow& row) {
+MessageListModel::Row MessageListModel::MakeRow(const app::CatalogueRow& row) {
   Row added;
   added.cells[2] = QString::fromStdString(row.from);
   added.cells[3] = QString::fromStdString(row.to);
@@ -70,9 +70,33 @@ void MessageListModel::AddRow(const app::CatalogueRow& row) {
   added.cells[7] = QString::fromStdString(row.OffsetText());
   added.has_attachment = row.HasAttachment();
   added.deleted = added.cells[6].startsWith("Deleted");
+  return added;
+}
+
+void MessageListModel::AddRow(const app::CatalogueRow& row) {
   beginInsertRows({}, 0, 0);
-  rows_.push_front(std::move(added));
+  rows_.push_front(MakeRow(row));
   endInsertRows();
+}
+
+void MessageListModel::QueueRow(const app::CatalogueRow& row) {
+  Row made = MakeRow(row);
+  std::lock_guard lock(queue_mutex_);
+  queued_.push_back(std::move(made));
+}
+
+int MessageListModel::FlushQueued() {
+  std::vector<Row> rows;
+  {
+    std::lock_guard lock(queue_mutex_);
+    rows.swap(queued_);
+  }
+  if (rows.empty()) return 0;
+  const int n = static_cast<int>(rows.size());
+  beginInsertRows({}, 0, n - 1);
+  for (Row& row : rows) rows_.push_front(std::move(row));
+  endInsertRows();
+  return n;
 }
 
 void MessageListModel::Clear() {

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <optional>
 
-namespace rescuva::cli {
+namespace rescuva::app {
 
 template <typename T>
 class BoundedQueue {
@@ -45,4 +45,4 @@ class BoundedQueue {
   bool closed_ = false;
 };
 
-}  // namespace rescuva::cli
+}  // namespace rescuva::app
