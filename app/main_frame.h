@@ -72,7 +72,6 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   toolkit::RowStack& PageStack() { return *pages_; }
   toolkit::RowStack& PreviewStack() { return *preview_; }
   QWidget& HomePagePanel() { return *home_; }
-  QString StartFolder() const { return start_folder_; }
   views::CHtm& Browser() { return *browser_; }
 
  protected:

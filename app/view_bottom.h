@@ -48,9 +48,6 @@ class CViewBottom : public QWidget, public engine::RecoveryReporter {
   QPushButton& BackButton() { return *back_; }
   QPushButton& StopButton() { return *stop_button_; }
   QProgressBar& Progress() { return *progress_; }
-  const QString& PageFolder() const { return page_folder_; }
-  // Where a control stands, for comparing with the layout table.
-  QRect PlaceOf(const QWidget& control) const { return control.geometry(); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -62,7 +62,6 @@ class DbxRecoveryEngine {
   void ScanForLostBlocks();
   void RebuildLostMessages();
   uint32_t FindPredecessor(uint32_t offset);
-  const std::vector<BlockCandidate>& Candidates() const { return candidates_; }
 
  private:
   struct ChainSummary {

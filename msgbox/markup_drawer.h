@@ -84,7 +84,6 @@ class MarkupDrawer {
   const std::vector<LineRecord>& Lines() const { return lines_; }
   const std::vector<TableRecord>& Tables() const { return tables_; }
   const std::vector<LinkRect>& Links() const { return links_; }
-  int HoveredLink() const { return hovered_; }
 
  private:
   enum class Pass { kMeasure, kDraw };

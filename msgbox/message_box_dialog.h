@@ -28,7 +28,6 @@ class MessageBoxDialog : public QDialog {
   QPushButton* Button(int code) const;
   QCheckBox* CheckBox() const { return check_box_; }
   bool Cancellable() const { return cancellable_; }
-  bool Expanded() const { return expanded_; }
   int Remaining() const { return remaining_; }
   // Presses a button as a click does (also what the countdown does).
   void Press(int code);

@@ -129,6 +129,18 @@ TEST_F(MarkupTest, LinksHoverAndClick) {
   EXPECT_EQ(opened, "https://example.org");
 }
 
+TEST_F(MarkupTest, StringsLineFeedModeAndDisabledDrawing) {
+  drawer_.SetStrings({{42, "from the table"}});
+  drawer_.SetLineFeeds(false);
+  Render("a\nb <string idres=42>");
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"ab ", "from the table"}));
+  surface_.texts.clear();
+  drawer_.SetEnabled(false);
+  Render("<font color=red bkgnd=yellow>grey</font>");
+  EXPECT_EQ(surface_.texts[0].style.text_colour, System(16));
+  EXPECT_EQ(surface_.texts[0].style.background_mode, BackgroundMode::kTransparent);
+}
+
 TEST_F(MarkupTest, EmptyTextsAndRules) {
   EXPECT_EQ(drawer_.Measure(surface_, "").width, 0);
   Render("a<hr width=50%>b");

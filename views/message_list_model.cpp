@@ -110,10 +110,6 @@ QString MessageListModel::CellText(int row, int column) const {
   return rows_[static_cast<size_t>(row)].cells[column];
 }
 
-bool MessageListModel::IsChecked(int row) const {
-  return row >= 0 && row < rowCount() && rows_[static_cast<size_t>(row)].checked;
-}
-
 int MessageListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }

@@ -37,7 +37,6 @@ class MessageListModel : public QAbstractTableModel {
   void Clear();
   // The text of a cell; empty for an index that names no row.
   QString CellText(int row, int column) const;
-  bool IsChecked(int row) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
