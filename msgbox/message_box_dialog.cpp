@@ -22,7 +22,6 @@
 namespace rescuva::msgbox {
 namespace {
 
-constexpr int kMargin = 14;
 constexpr int kSystemIconSize = 32;
 constexpr uint64_t kIconHandle = 0x1;
 constexpr int kResultChecked = 0x2000000;
@@ -394,13 +393,13 @@ void MessageBoxDialog::paintEvent(QPaintEvent*) {
   const int w = geometry_.width;
   const int header = geometry_.header_height;
   if (options_.header_height > 0)
-    header_.Draw(surface, {kMargin, kMargin, w - kMargin, header - kMargin});
-  message_.Draw(surface, {kMargin, header + kMargin, w - kMargin,
-                          header + geometry_.message_height - kMargin});
+    header_.Draw(surface, {kTextMargin, kTextMargin, w - kTextMargin, header - kTextMargin});
+  message_.Draw(surface, {kTextMargin, header + kTextMargin, w - kTextMargin,
+                          header + geometry_.message_height - kTextMargin});
   if (expanded_) {
     const int bottom = height();
     details_.Draw(surface,
-                  {kMargin, bottom - geometry_.details_height + kMargin, w - kMargin, bottom});
+                  {kTextMargin, bottom - geometry_.details_height + kTextMargin, w - kTextMargin, bottom});
   }
 }
 

@@ -5,7 +5,6 @@
 namespace rescuva::msgbox {
 namespace {
 
-constexpr int kMargin = 14;
 constexpr int kGap = 11;
 constexpr int kCheckBoxSize = 13;
 constexpr int kCheckBoxLeft = 10;
@@ -19,15 +18,15 @@ MessageBoxGeometry ComputeMessageBoxGeometry(const MessageBoxMeasures& m) {
   int widest = 0;
   auto compete = [&](int width) { widest = std::max(widest, width); };
   if (m.header_height_field > 0) {
-    compete(m.header_text.width + 2 * kMargin);
-    g.header_height = std::max(m.header_height_field, m.header_text.height + 2 * kMargin);
+    compete(m.header_text.width + 2 * kTextMargin);
+    g.header_height = std::max(m.header_height_field, m.header_text.height + 2 * kTextMargin);
     if (m.header_separator_caption >= 0) compete(m.header_separator_caption + 10);
   }
-  g.message_height = m.message_text.height + 2 * kMargin;
-  compete(m.message_text.width + 2 * kMargin);
+  g.message_height = m.message_text.height + 2 * kTextMargin;
+  compete(m.message_text.width + 2 * kTextMargin);
   if (m.has_details) {
-    g.details_height = m.details_text.height + 2 * kMargin;
-    compete(m.details_text.width + 2 * kMargin);
+    g.details_height = m.details_text.height + 2 * kTextMargin;
+    compete(m.details_text.width + 2 * kTextMargin);
   }
   int extra = m.control_background ? 2 * kGap : kGap;
   if (m.control_separator_caption >= 0) compete(m.control_separator_caption + 10);

@@ -8,6 +8,9 @@
 
 namespace rescuva::msgbox {
 
+// The distance of the header, message and details texts from their area's edges.
+constexpr int kTextMargin = 14;
+
 struct MessageBoxMeasures {
   int header_height_field = 0;  // 0: no header
   MarkupSize header_text;
