@@ -195,11 +195,14 @@ void CMainFrame::CreatePanes() {
   auto* list_split = new QSplitter(Qt::Vertical);
   items_ = new views::CDispImfoView;
   preview_ = new toolkit::RowStack;
-  preview_->AddRow(new views::CPreviewUpperView, 50);
-  preview_->AddRow(new views::CAttachView1, 50);
+  header_ = new views::CPreviewUpperView;
+  strip_ = new views::CAttachView1;
   browser_ = new views::CHtm;
+  text_ = new rtf::CRtfView;
+  preview_->AddRow(header_, 50);
+  preview_->AddRow(strip_, 50);
   preview_->AddRow(browser_, 0);
-  preview_->AddRow(new views::CRtfView, 0);
+  preview_->AddRow(text_, 0);
   for (int row = 4; row < views::kPreviewRows; ++row) preview_->AddRow(new QWidget, 0);
   list_split->addWidget(items_);
   list_split->addWidget(preview_);
@@ -232,6 +235,13 @@ void CMainFrame::CreatePanes() {
   pages_->AddRow(save_progress_, 0);
   setCentralWidget(pages_);
   tree_->Tree().setFocus();
+  preview_generator_ = std::make_unique<PreviewGenerator>(
+      *header_, *strip_, *browser_, *text_, *preview_, [this] { return scan_page_->Engine(); });
+  views::CMailListCtrl& list = items_->List();
+  list.SetPreviewRequest([this, &list](bool by_click, int clicked_row) {
+    preview_generator_->PreviewSelectedRow(list.Model(), list.SelectionMark(), by_click,
+                                           clicked_row);
+  });
 }
 
 std::vector<SaveItem> CMainFrame::ListedItems() {

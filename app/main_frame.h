@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 
+#include "app/preview_generator.h"
 #include "app/view_bottom.h"
 #include "app/view_save.h"
 #include "app/view_sel_save_opp.h"
@@ -73,6 +74,9 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   toolkit::RowStack& PreviewStack() { return *preview_; }
   QWidget& HomePagePanel() { return *home_; }
   views::CHtm& Browser() { return *browser_; }
+  views::CPreviewUpperView& HeaderPane() { return *header_; }
+  views::CAttachView1& AttachmentStrip() { return *strip_; }
+  rtf::CRtfView& TextView() { return *text_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -100,6 +104,10 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   views::CDispImfoView* items_ = nullptr;
   toolkit::RowStack* preview_ = nullptr;
   views::CHtm* browser_ = nullptr;
+  views::CPreviewUpperView* header_ = nullptr;
+  views::CAttachView1* strip_ = nullptr;
+  rtf::CRtfView* text_ = nullptr;
+  std::unique_ptr<PreviewGenerator> preview_generator_;
   CViewBottom* scan_page_ = nullptr;
   CViewSelSaveOpp* save_options_ = nullptr;
   CViewSave* save_progress_ = nullptr;

@@ -78,13 +78,18 @@ TEST(MessageList, ClicksAndKeyReleasesAskForAPreview) {
   CMailListCtrl& list = pane.List();
   for (int i = 0; i < 5; ++i) list.Model().AddRow(Row("m" + std::to_string(i)));
   std::vector<bool> requests;
-  list.SetPreviewRequest([&](bool by_click) { requests.push_back(by_click); });
+  std::vector<int> clicked;
+  list.SetPreviewRequest([&](bool by_click, int row) {
+    requests.push_back(by_click);
+    clicked.push_back(row);
+  });
   const QRect second = list.visualRect(list.Model().index(1, 4));
   QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second.center());
   EXPECT_EQ(list.SelectionMark(), 1);
   QTest::keyClick(&list, Qt::Key_Down);
   EXPECT_EQ(list.SelectionMark(), 2);
   EXPECT_EQ(requests, (std::vector<bool>{true, false}));
+  EXPECT_EQ(clicked, (std::vector<int>{1, -1}));
   QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ShiftModifier, second.center());
   EXPECT_EQ(list.SelectedRows(), (std::vector<int>{1, 2}));
 }

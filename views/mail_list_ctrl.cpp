@@ -49,12 +49,14 @@ std::vector<int> CMailListCtrl::SelectedRows() const {
 
 void CMailListCtrl::mouseReleaseEvent(QMouseEvent* event) {
   QTableView::mouseReleaseEvent(event);
-  if (event->button() == Qt::LeftButton && preview_) preview_(true);
+  if (event->button() == Qt::LeftButton && preview_) {
+    preview_(true, indexAt(event->position().toPoint()).row());
+  }
 }
 
 void CMailListCtrl::keyReleaseEvent(QKeyEvent* event) {
   QTableView::keyReleaseEvent(event);
-  if (preview_) preview_(false);
+  if (preview_) preview_(false, -1);
 }
 
 }  // namespace rescuva::views

@@ -23,8 +23,9 @@ class CMailListCtrl : public QTableView {
   int SortedColumn() const { return sorted_column_; }
   Qt::SortOrder SortOrder() const { return sort_order_; }
   void SortByCaption(int column);
-  // What a left click or a key release starts: the preview of the selection mark's row.
-  void SetPreviewRequest(std::function<void(bool by_click)> request) {
+  // What a left click or a key release starts: the preview of the selection mark's row;
+  // a click also tells the row under it (-1 for none).
+  void SetPreviewRequest(std::function<void(bool by_click, int clicked_row)> request) {
     preview_ = std::move(request);
   }
 
@@ -36,7 +37,7 @@ class CMailListCtrl : public QTableView {
   MessageListModel model_;
   int sorted_column_ = -1;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
-  std::function<void(bool)> preview_;
+  std::function<void(bool, int)> preview_;
 };
 
 }  // namespace rescuva::views

@@ -1,5 +1,4 @@
-// The views of the preview stack: the header pane, the attachment strip, the browser
-// view and the rich-text view. They show nothing yet; the preview fills them.
+// The browser view of the preview stack, and the stack's rows.
 #pragma once
 
 #include <QString>
@@ -7,31 +6,18 @@
 
 namespace rescuva::views {
 
-class CPreviewUpperView : public QWidget {
- public:
-  using QWidget::QWidget;
-};
-
-class CAttachView1 : public QWidget {
- public:
-  using QWidget::QWidget;
-};
-
-// The browser view. It keeps the file it was asked to show; drawing it comes with the
-// preview.
+// The browser view. It keeps the file it was asked to show; rendering it is still to
+// come, so it is always idle.
 class CHtm : public QWidget {
  public:
   using QWidget::QWidget;
   void Navigate(const QString& file) { file_ = file; }
   const QString& File() const { return file_; }
+  bool Idle() const { return true; }
+  void Stop() {}
 
  private:
   QString file_;
-};
-
-class CRtfView : public QWidget {
- public:
-  using QWidget::QWidget;
 };
 
 // The rows of the preview stack and its layouts.

@@ -1,0 +1,48 @@
+// Turns a row of the message list into the preview: the message extracted again by
+// its offset, the header pane, the attachment strip, and the body in the browser view
+// (HTML, as a numbered .mhtml copy of the whole file) or in the rich-text view.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "engine/dbx_recovery_engine.h"
+#include "rtf/rtf_view.h"
+#include "toolkit/row_stack.h"
+#include "views/attach_view.h"
+#include "views/message_list_model.h"
+#include "views/preview_upper_view.h"
+#include "views/preview_views.h"
+
+namespace rescuva::app {
+
+// The first-block offset in a row's key column: a signed decimal number after any
+// white space, read up to the first character that is no digit, its low 32 bits.
+uint32_t ParseRowOffset(const QString& text);
+
+class PreviewGenerator {
+ public:
+  PreviewGenerator(views::CPreviewUpperView& header, views::CAttachView1& attachments,
+                   views::CHtm& browser, rtf::CRtfView& text, toolkit::RowStack& stack,
+                   std::function<const engine::DbxRecoveryEngine*()> engine);
+
+  // `mark` is the list's selection mark; `clicked_row` the row under a click (-1 for
+  // none), whose texts the header pane shows for a click.
+  void PreviewSelectedRow(const views::MessageListModel& list, int mark, bool by_click,
+                          int clicked_row);
+  void ShowPreview(const std::string& path);
+  // The number of the next .mhtml copy.
+  static int PreviewSerial();
+
+ private:
+  void SetRows(std::initializer_list<std::pair<int, int>> rows, bool collapse_others);
+
+  views::CPreviewUpperView& header_;
+  views::CAttachView1& attachments_;
+  views::CHtm& browser_;
+  rtf::CRtfView& text_;
+  toolkit::RowStack& stack_;
+  std::function<const engine::DbxRecoveryEngine*()> engine_;
+};
+
+}  // namespace rescuva::app

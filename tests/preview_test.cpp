@@ -1,0 +1,110 @@
+// Previews of a scanned sample through the window: header values, the attachment strip
+// in reverse order, text and HTML bodies with their numbered copies, a click below the
+// last row, key releases; and the header pane's layout.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+#include "app/main_frame.h"
+#include "msgbox/message_call.h"
+#include "tests/scanned_folder.h"
+#include "tests/temp_dir.h"
+
+namespace rescuva::app {
+namespace {
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  PreviewTest() : frame_({[](const QString&) {}, [] {}}) {
+    msgbox::SetMessageBoxPresenter([](const msgbox::MessageBoxOptions&) { return msgbox::IDOK; });
+    frame_.resize(1200, 900);
+    frame_.show();
+    frame_.ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
+    frame_.Run(kRepair);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame_.ScanPage().Scanning(); }, 60000));
+    QTest::qWait(150);
+  }
+  ~PreviewTest() override { msgbox::SetMessageBoxPresenter(nullptr); }
+
+  // Clicks the row whose subject is given; its index.
+  int ClickSubject(const QString& subject) {
+    views::CMailListCtrl& list = frame_.ItemList().List();
+    for (int row = 0; row < list.Model().rowCount(); ++row) {
+      if (list.Model().CellText(row, 4) == subject) {
+        list.scrollTo(list.Model().index(row, 4));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualRect(list.Model().index(row, 4)).center());
+        return row;
+      }
+    }
+    ADD_FAILURE() << subject.toStdString();
+    return -1;
+  }
+  int RowHeight(int row) { return frame_.PreviewStack().Row(row)->height(); }
+
+  testing::TempDir dir_;
+  CMainFrame frame_;
+};
+
+TEST_F(PreviewTest, TextAndHtmlBodies) {
+  ClickSubject("Minutes of the garden club");
+  EXPECT_EQ(frame_.HeaderPane().From(), "Ada Lindqvist <ada@example.org>");
+  EXPECT_EQ(frame_.HeaderPane().Subject(), "Minutes of the garden club");
+  EXPECT_TRUE(frame_.TextView().Text().startsWith("Paragraph 1:"));
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kTextRow), 3000);
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kBrowserRow), 0);
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kAttachmentRow), 0);
+
+  const int serial = PreviewGenerator::PreviewSerial();
+  const QString folder = QString::fromStdString(frame_.ScanPage().Engine()->TempFolder());
+  ClickSubject("Photo of the new greenhouse");
+  EXPECT_EQ(frame_.Browser().File(), folder + QString::number(serial) + "dddd.mhtml");
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kBrowserRow), 3000);
+  ClickSubject("Photo of the new greenhouse");
+  EXPECT_EQ(frame_.Browser().File(), folder + QString::number(serial + 1) + "dddd.mhtml");
+  EXPECT_FALSE(QFileInfo::exists(folder + QString::number(serial) + "dddd.mhtml"));
+  EXPECT_TRUE(QFileInfo::exists(frame_.Browser().File()));
+  ClickSubject("Minutes of the garden club");  // text again: the copies stay as they are
+  EXPECT_EQ(PreviewGenerator::PreviewSerial(), serial + 2);
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kBrowserRow), 0);
+}
+
+TEST_F(PreviewTest, AttachmentsInReverseOrder) {
+  ClickSubject("Seed order and invoice");
+  EXPECT_EQ(frame_.AttachmentStrip().Names(),
+            (QStringList{"Saatgut für März.csv", "invoice-2004-02.pdf"}));
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kAttachmentRow), 35);
+  ClickSubject("Photo of the new greenhouse");  // an inline picture is no attachment
+  EXPECT_TRUE(frame_.AttachmentStrip().Names().isEmpty());
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kAttachmentRow), 0);
+}
+
+TEST_F(PreviewTest, ClickBelowTheRowsAndKeyReleases) {
+  views::CMailListCtrl& list = frame_.ItemList().List();
+  ClickSubject("Minutes of the garden club");
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(50, list.viewport()->height() - 3));
+  EXPECT_EQ(frame_.HeaderPane().From(), "");
+  EXPECT_EQ(frame_.HeaderPane().Subject(), "");
+  QTest::keyClick(&list, Qt::Key_Shift);
+  EXPECT_EQ(frame_.HeaderPane().Subject(), "Minutes of the garden club");
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(frame_.ScanPage().Engine()->TempFolder()) +
+                                "dd2.eml"));
+}
+
+TEST(PreviewHeader, LayoutAndOffsets) {
+  views::CPreviewUpperView header;
+  header.resize(600, 50);
+  header.show();
+  EXPECT_EQ(header.ValueRect(0).width(), 220);
+  EXPECT_EQ(header.ValueRect(1).x(), 350);
+  EXPECT_EQ(ParseRowOffset("  9404"), 9404u);
+  EXPECT_EQ(ParseRowOffset("4294967297"), 1u);
+  EXPECT_EQ(ParseRowOffset("12ab"), 12u);
+  EXPECT_EQ(ParseRowOffset(""), 0u);
+  EXPECT_EQ(ParseRowOffset("-1"), 0xFFFFFFFFu);
+}
+
+}  // namespace
+}  // namespace rescuva::app
