@@ -10,6 +10,7 @@
 int main(int argc, char** argv) {
   using namespace rescuva;
   static platform::SingleInstance instance("{719967F0-DCC6-49b5-9C61-DE91175C3187}");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the browser view needs it
   QApplication application(argc, argv);
   QApplication::setOrganizationName("Rescuva");
   QApplication::setApplicationName(msgbox::kApplicationTitle);

@@ -20,6 +20,7 @@
 #include "toolkit/row_stack.h"
 #include "views/disp_imfo_view.h"
 #include "views/item_tree_view.h"
+#include "views/htm_view.h"
 #include "views/preview_views.h"
 
 namespace rescuva::app {

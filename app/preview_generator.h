@@ -12,6 +12,7 @@
 #include "views/attach_view.h"
 #include "views/message_list_model.h"
 #include "views/preview_upper_view.h"
+#include "views/htm_view.h"
 #include "views/preview_views.h"
 
 namespace rescuva::app {

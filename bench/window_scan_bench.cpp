@@ -1,6 +1,7 @@
 // rescuva-window-bench FILE CLI: scans a folder file through the real window (offscreen)
 // and with rescuva-cli, and reports both times and the longest stall of the window's
 // user-interface thread during the scan.
+#include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   rescuva::msgbox::SetMessageBoxPresenter([](const auto&) { return rescuva::msgbox::IDOK; });
 

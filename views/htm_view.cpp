@@ -1,0 +1,109 @@
+#include "views/htm_view.h"
+
+#include <QChildEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+#include <mutex>
+
+namespace rescuva::views {
+namespace {}  // namespace
+
+// Lets through what lies in the file itself or on this machine; refuses the rest. It
+// runs on the browser's own thread.
+class LocalOnly : public QWebEngineUrlRequestInterceptor {
+ public:
+  using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+    const QString scheme = info.requestUrl().scheme();
+    if (scheme == "file" || scheme == "cid" || scheme == "data" || scheme == "qrc") return;
+    info.block(true);
+    std::lock_guard lock(mutex_);
+    blocked_.push_back(info.requestUrl().toString());
+  }
+  QStringList Blocked() {
+    std::lock_guard lock(mutex_);
+    return blocked_;
+  }
+
+ private:
+  std::mutex mutex_;
+  QStringList blocked_;
+};
+
+CHtm::CHtm(QWidget* parent)
+    : QWidget(parent),
+      profile_(new QWebEngineProfile(this)),
+      page_(nullptr),
+      view_(nullptr),
+      interceptor_(nullptr) {
+  profile_->setHttpCacheType(QWebEngineProfile::NoCache);
+  interceptor_ = new LocalOnly(this);
+  profile_->setUrlRequestInterceptor(interceptor_);
+  page_ = new QWebEnginePage(profile_, this);
+  QWebEngineSettings* settings = page_->settings();
+  settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+  settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+  settings->setAttribute(QWebEngineSettings::AutoLoadImages, true);
+  view_ = new QWebEngineView(this);
+  view_->setPage(page_);
+  view_->setContextMenuPolicy(Qt::NoContextMenu);
+  connect(view_, &QWebEngineView::loadStarted, this, [this] { loading_ = true; });
+  connect(view_, &QWebEngineView::loadFinished, this, [this] { loading_ = false; });
+  FilterInputOf(view_);
+}
+
+CHtm::~CHtm() {
+  // the view and the page end before the profile they use, the profile before the
+  // interceptor it calls
+  delete view_;
+  delete page_;
+  delete profile_;
+}
+
+QStringList CHtm::BlockedRequests() const {
+  return interceptor_->Blocked();
+}
+
+void CHtm::Navigate(const QString& file) {
+  file_ = file;
+  loading_ = true;
+  view_->load(QUrl::fromLocalFile(file));
+}
+
+void CHtm::Stop() {
+  view_->stop();
+}
+
+void CHtm::resizeEvent(QResizeEvent*) {
+  view_->setGeometry(rect());
+}
+
+void CHtm::FilterInputOf(QObject* object) {
+  object->installEventFilter(this);
+  for (QObject* child : object->children()) FilterInputOf(child);
+}
+
+bool CHtm::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ChildAdded:
+      FilterInputOf(static_cast<QChildEvent*>(event)->child());
+      return false;
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+      return !(static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier);
+    case QEvent::MouseButtonPress:
+      return static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
+    case QEvent::MouseButtonDblClick:
+      return true;
+    default:
+      return QWidget::eventFilter(watched, event);
+  }
+}
+
+}  // namespace rescuva::views

@@ -1,0 +1,49 @@
+// CHtm, the browser view of the preview stack over Qt WebEngine. A recovered message is
+// untrusted: scripts never run, plugins are off, and nothing is fetched from the
+// network. Key presses (without Alt), right presses and double clicks never reach the
+// page; single clicks, the wheel and the scroll bars do, and links navigate.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QWebEngineView;
+class QWebEnginePage;
+class QWebEngineProfile;
+
+namespace rescuva::views {
+
+class LocalOnly;
+
+class CHtm : public QWidget {
+ public:
+  explicit CHtm(QWidget* parent = nullptr);
+  ~CHtm() override;
+
+  // Shows a file: a message copy named .mhtml, or a page of the scan.
+  void Navigate(const QString& file);
+  const QString& File() const { return file_; }
+  // True when nothing is loading.
+  bool Idle() const { return !loading_; }
+  void Stop();
+  // Addresses refused because they would have left the machine.
+  QStringList BlockedRequests() const;
+  QWebEngineView& View() { return *view_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FilterInputOf(QObject* object);
+
+  QWebEngineProfile* profile_;
+  QWebEnginePage* page_;
+  QWebEngineView* view_;
+  QString file_;
+  bool loading_ = false;
+  LocalOnly* interceptor_;
+};
+
+}  // namespace rescuva::views
