@@ -42,7 +42,13 @@ class PreviewTest : public ::testing::Test {
     ADD_FAILURE() << subject.toStdString();
     return -1;
   }
-  int RowHeight(int row) { return frame_.PreviewStack().Row(row)->height(); }
+  void Snapshot(const char* name) {
+    QTest::qWaitFor([&] { return frame_.Browser().Idle(); }, 20000);
+    QTest::qWait(500);
+    if (const char* folder = std::getenv("RESCUVA_SCREENSHOTS")) {
+      frame_.grab().save(QString("%1/%2").arg(folder, name));
+    }
+  }
 
   testing::TempDir dir_;
   CMainFrame frame_;
@@ -56,6 +62,7 @@ TEST_F(PreviewTest, TextAndHtmlBodies) {
   EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kTextRow), 3000);
   EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kBrowserRow), 0);
   EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kAttachmentRow), 0);
+  Snapshot("preview-text.png");
 
   const int serial = PreviewGenerator::PreviewSerial();
   const QString folder = QString::fromStdString(frame_.ScanPage().Engine()->TempFolder());
@@ -66,6 +73,7 @@ TEST_F(PreviewTest, TextAndHtmlBodies) {
   EXPECT_EQ(frame_.Browser().File(), folder + QString::number(serial + 1) + "dddd.mhtml");
   EXPECT_FALSE(QFileInfo::exists(folder + QString::number(serial) + "dddd.mhtml"));
   EXPECT_TRUE(QFileInfo::exists(frame_.Browser().File()));
+  Snapshot("preview-html.png");
   ClickSubject("Minutes of the garden club");  // text again: the copies stay as they are
   EXPECT_EQ(PreviewGenerator::PreviewSerial(), serial + 2);
   EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kBrowserRow), 0);
