@@ -125,7 +125,7 @@ bool Waiting(const std::string& path) {
         }
       }
     }
-    gif.AddFrame(frame, 10);
+    gif.AddFrame(frame, 25);
   }
   return gif.Save(path);
 }

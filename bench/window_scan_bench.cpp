@@ -1,8 +1,9 @@
-// rescuva-window-bench FILE CLI: scans a folder file through the real window (offscreen)
-// and with rescuva-cli, and reports both times and the longest stall of the window's
+// rescuva-window-bench FILE CLI [PROGRAM_FOLDER]: scans a folder file through the real window
+// (offscreen) and with rescuva-cli, and reports both times and the longest stall of the window's
 // user-interface thread during the scan.
 #include <unistd.h>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -15,8 +16,8 @@
 #include "msgbox/message_call.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: rescuva-window-bench FOLDER_FILE RESCUVA_CLI\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: rescuva-window-bench FOLDER_FILE RESCUVA_CLI [PROGRAM_FOLDER]\n");
     return 2;
   }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -32,9 +33,13 @@ int main(int argc, char** argv) {
   const double cli =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - cli_start).count();
 
+  // the program's folder holds the scan's pages, which the window then shows
+  if (argc == 4) QDir::setCurrent(QString::fromLocal8Bit(argv[3]));
   rescuva::app::CMainFrame frame({[](const QString&) {}, [] {}});
   frame.resize(1280, 900);
   frame.show();
+  // the window as a user finds it: the browser view has started
+  while (!frame.Browser().Idle()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   QApplication::processEvents();
   frame.ScanPage().PathBox().setText(QString::fromLocal8Bit(argv[1]));
 

@@ -56,6 +56,8 @@ CHtm::CHtm(QWidget* parent)
   connect(view_, &QWebEngineView::loadStarted, this, [this] { loading_ = true; });
   connect(view_, &QWebEngineView::loadFinished, this, [this] { loading_ = false; });
   FilterInputOf(view_);
+  // starts the renderer now rather than with the first page of a scan
+  view_->load(QUrl("about:blank"));
 }
 
 CHtm::~CHtm() {
