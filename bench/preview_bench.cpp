@@ -62,9 +62,9 @@ int main(int argc, char** argv) {
   frame.show();
   frame.ScanPage().PathBox().setText(QString::fromStdString(path));
   frame.Run(rescuva::app::kRepair);
-  QTest::qWaitFor([&] { return !frame.ScanPage().Scanning(); }, 60000);
+  if (!QTest::qWaitFor([&] { return !frame.ScanPage().Scanning(); }, 60000)) return 1;
   QTest::qWait(300);
-  QTest::qWaitFor([&] { return frame.Browser().Idle(); }, 20000);
+  if (!QTest::qWaitFor([&] { return frame.Browser().Idle(); }, 20000)) return 1;
   auto& list = frame.ItemList().List();
   const QPoint row = list.visualRect(list.Model().index(0, 4)).center();
   double best = 1e9, worst = 0, preparing = 0;
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     timer.start();
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row);
     preparing = std::max(preparing, timer.nsecsElapsed() / 1e6);  // extraction, loader, copy
-    QTest::qWaitFor([&] { return frame.Browser().Idle(); }, 20000);
+    if (!QTest::qWaitFor([&] { return frame.Browser().Idle(); }, 20000)) return 1;
     const double ms = timer.nsecsElapsed() / 1e6;
     best = std::min(best, ms);
     worst = std::max(worst, ms);

@@ -6,8 +6,9 @@ namespace rescuva::msgbox {
 namespace {
 
 bool IsKey(QRgb pixel, std::optional<ColourRef> transparent) {
-  return transparent && (pixel & 0xFFFFFF) == ((RedOf(*transparent) << 16) |
-                                               (GreenOf(*transparent) << 8) | BlueOf(*transparent));
+  if (!transparent) return false;
+  const ColourRef c = *transparent;
+  return (pixel & 0xFFFFFFu) == (qRgb(RedOf(c), GreenOf(c), BlueOf(c)) & 0xFFFFFFu);
 }
 
 int Clamp(double value) {

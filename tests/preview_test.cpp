@@ -43,7 +43,7 @@ class PreviewTest : public ::testing::Test {
     return -1;
   }
   void Snapshot(const char* name) {
-    QTest::qWaitFor([&] { return frame_.Browser().Idle(); }, 20000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame_.Browser().Idle(); }, 20000));
     QTest::qWait(500);
     if (const char* folder = std::getenv("RESCUVA_SCREENSHOTS")) {
       frame_.grab().save(QString("%1/%2").arg(folder, name));
