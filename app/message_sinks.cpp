@@ -63,7 +63,7 @@ class FolderFileSink : public MessageSink {
   bool Open(const std::string& path) { return writer_.Create(path); }
 
   bool Add(const SaveItem&, const std::string& path, std::string& error) override {
-    const auto message = views::LoadMessageFile(path);
+    const auto message = views::LoadMessageFile(path, false);
     engine::MessageInfo info;
     if (message) {
       info = {message->sent_time,     message->received_time,   message->subject,
@@ -88,7 +88,7 @@ class MboxSink : public MessageSink {
   bool Open(const std::string& path) { return file_.Create(path, true); }
 
   bool Add(const SaveItem&, const std::string& path, std::string& error) override {
-    const auto message = views::LoadMessageFile(path);
+    const auto message = views::LoadMessageFile(path, false);
     std::string separator =
         "From " + (message && !message->sender_address.empty() ? message->sender_address
                                                                : std::string("MAILER-DAEMON"));

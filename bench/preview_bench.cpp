@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "bench/folder_generator.h"
 #include "msgbox/message_call.h"
+#include "views/htm_view.h"
 
 namespace {
 
@@ -46,10 +47,7 @@ std::string LargeHtmlMessage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  rescuva::views::CHtm::PrepareHeadlessRun();
   QApplication application(argc, argv);
   rescuva::msgbox::SetMessageBoxPresenter([](const auto&) { return rescuva::msgbox::IDOK; });
   const std::string path = "/tmp/rescuva-preview-bench-" + std::to_string(::getpid()) + ".dbx";

@@ -1,7 +1,6 @@
 // rescuva-window-bench FILE CLI [PROGRAM_FOLDER]: scans a folder file through the real window
 // (offscreen) and with rescuva-cli, and reports both times and the longest stall of the window's
 // user-interface thread during the scan.
-#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,16 +13,14 @@
 
 #include "app/main_frame.h"
 #include "msgbox/message_call.h"
+#include "views/htm_view.h"
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 4) {
     std::fprintf(stderr, "usage: rescuva-window-bench FOLDER_FILE RESCUVA_CLI [PROGRAM_FOLDER]\n");
     return 2;
   }
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  rescuva::views::CHtm::PrepareHeadlessRun();
   QApplication application(argc, argv);
   rescuva::msgbox::SetMessageBoxPresenter([](const auto&) { return rescuva::msgbox::IDOK; });
 

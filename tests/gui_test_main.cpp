@@ -2,20 +2,13 @@
 // unless another is asked for, and settings kept in a folder of the test run's own.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <QApplication>
 #include <QStandardPaths>
 
+#include "views/htm_view.h"
+
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // the browser's renderer runs without its sandbox as root (CI) and without a GPU here
-  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  }
-  if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-  }
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  rescuva::views::CHtm::PrepareHeadlessRun();
   QStandardPaths::setTestModeEnabled(true);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

@@ -1,22 +1,13 @@
 #include "views/attach_view.h"
 
+#include "views/pictures.h"
+
 #include <QApplication>
 #include <QMimeDatabase>
-#include <QPainter>
 #include <QStyle>
 
 namespace rescuva::views {
 namespace {
-
-QIcon AttachmentMark() {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setPen(QPen(QColor(30, 60, 200), 2));
-  painter.drawLine(8, 1, 8, 10);
-  painter.drawPoint(8, 14);
-  return QIcon(pixmap);
-}
 
 // The icon of a file type by the name alone; the generic file icon when unknown.
 QIcon TypeIcon(const QString& name) {
@@ -29,7 +20,7 @@ QIcon TypeIcon(const QString& name) {
 
 CAttachView1::CAttachView1(QWidget* parent)
     : QWidget(parent), mark_(new QToolButton(this)), list_(new QListWidget(this)) {
-  mark_->setIcon(AttachmentMark());
+  mark_->setIcon(QIcon(AttachmentMarkPicture(16, 16)));
   mark_->setAutoRaise(true);
   list_->setViewMode(QListView::ListMode);
   list_->setFlow(QListView::TopToBottom);

@@ -1,6 +1,7 @@
 #include "views/htm_view.h"
 
 #include <QChildEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWebEnginePage>
@@ -9,6 +10,8 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 #include <mutex>
+
+#include <unistd.h>
 
 namespace rescuva::views {
 namespace {}  // namespace
@@ -58,6 +61,17 @@ CHtm::CHtm(QWidget* parent)
   FilterInputOf(view_);
   // starts the renderer now rather than with the first page of a scan
   view_->load(QUrl("about:blank"));
+}
+
+void CHtm::PrepareHeadlessRun() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  }
+  if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+  }
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 CHtm::~CHtm() {

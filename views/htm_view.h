@@ -18,6 +18,11 @@ class LocalOnly;
 
 class CHtm : public QWidget {
  public:
+  // Before the application object exists: what the browser engine needs for headless
+  // runs (tests, benchmarks): the offscreen platform unless another is asked for, no GPU,
+  // and as root no renderer sandbox. The shipped program does not call it.
+  static void PrepareHeadlessRun();
+
   explicit CHtm(QWidget* parent = nullptr);
   ~CHtm() override;
 

@@ -1,10 +1,10 @@
 #include "views/message_list_model.h"
 
+#include "views/pictures.h"
+
 #include <QBrush>
 #include <QDateTime>
 #include <QLocale>
-#include <QPainter>
-#include <QPixmap>
 #include <algorithm>
 #include <numeric>
 
@@ -16,29 +16,6 @@ const char* const kCaptions[MessageListModel::kColumnCount] = {"",        "",   
 
 char16_t Fold(char16_t c) {
   return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-}
-
-// Row pictures, drawn here: a closed envelope and the attachment mark (14 x 13).
-QPixmap Envelope() {
-  QPixmap pixmap(14, 13);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setPen(QColor(90, 90, 90));
-  painter.setBrush(QColor(255, 244, 200));
-  painter.drawRect(0, 2, 13, 9);
-  painter.drawLine(0, 2, 6, 7);
-  painter.drawLine(13, 2, 7, 7);
-  return pixmap;
-}
-
-QPixmap AttachmentMark() {
-  QPixmap pixmap(14, 13);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setPen(QPen(QColor(30, 60, 200), 2));
-  painter.drawLine(7, 1, 7, 8);
-  painter.drawPoint(7, 11);
-  return pixmap;
 }
 
 }  // namespace
@@ -127,11 +104,11 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
       return row.cells[column];
     case Qt::DecorationRole:
       if (column == 0) {
-        static const QPixmap envelope = Envelope();
+        static const QPixmap envelope = EnvelopePicture();
         return envelope;
       }
       if (column == 1 && row.has_attachment) {
-        static const QPixmap mark = AttachmentMark();
+        static const QPixmap mark = AttachmentMarkPicture(14, 13);
         return mark;
       }
       return {};
