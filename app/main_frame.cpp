@@ -21,12 +21,12 @@
 #include <cstdlib>
 
 #include "msgbox/message_call.h"
+#include "platform/scratch_folder.h"
 #include "toolkit/themes.h"
 
 namespace rescuva::app {
 namespace {
 
-constexpr const char* kHomePage = "https://rescuva.example.org/";
 constexpr const char* kHelpFile = "Rescuva for Outlook Express.chm";
 constexpr const char* kVersion = "1.0.0";
 constexpr int kCaptionHeight = 22;
@@ -121,7 +121,7 @@ CMainFrame::CMainFrame(FrameEnvironment environment, QWidget* parent)
   home_->setCursor(Qt::PointingHandCursor);
   home_->setText("Rescuva\nHome page");
   home_->setFlat(true);
-  connect(home_, &QPushButton::clicked, this, [this] { environment_.open(kHomePage); });
+  connect(home_, &QPushButton::clicked, this, [this] { environment_.open(msgbox::kHomePage); });
   // bar layouts: "CommandBars3", then "CommandBars2" over it
   QSettings settings = Settings();
   restoreState(settings.value("CommandBars3").toByteArray());
@@ -225,7 +225,7 @@ void CMainFrame::CreatePanes() {
   });
   save_options_ = new CViewSelSaveOpp(
       *this, [this] { return ListedItems(); },
-      [this](SaveRequest request, std::vector<SaveItem> items) {
+      [this](saving::SaveRequest request, std::vector<saving::SaveItem> items) {
         if (scan_page_->Engine())
           save_progress_->Start(*scan_page_->Engine(), std::move(request), std::move(items));
       });
@@ -244,14 +244,13 @@ void CMainFrame::CreatePanes() {
   });
 }
 
-std::vector<SaveItem> CMainFrame::ListedItems() {
+std::vector<saving::SaveItem> CMainFrame::ListedItems() {
   views::CMailListCtrl& list = items_->List();
   const auto& model = list.Model();
-  std::vector<SaveItem> items;
+  std::vector<saving::SaveItem> items;
   for (int row = 0; row < model.rowCount(); ++row) {
-    items.push_back({model.CellText(row, views::MessageListModel::kOffsetColumn).toULongLong(),
-                     model.CellText(row, views::MessageListModel::kStatusColumn) == "Deleted",
-                     false, model.CellText(row, 4).toStdString()});
+    const catalogue::CatalogueRow& listed = *model.RowAt(row);
+    items.push_back({listed.offset, listed.deleted, false, listed.subject});
   }
   for (int row : list.SelectedRows()) items[static_cast<size_t>(row)].selected = true;
   return items;
@@ -307,7 +306,7 @@ void CMainFrame::Run(int command) {
     case kLiveUpdate:
       msgbox::ShowApplicationMessage(
           std::string(msgbox::kApplicationTitle) + " " + kVersion +
-              " is installed. New versions are published on the home page, " + kHomePage,
+              " is installed. New versions are published on the home page, " + msgbox::kHomePage,
           msgbox::MB_ICONINFORMATION);
       break;
     case kHelp:
@@ -420,20 +419,29 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   ExitSequence();
 }
 
+// A running save is stopped and its output closed whole before the process ends; the
+// question says so. The scratch folders go before the immediate exit.
 void CMainFrame::ExitSequence() {
-  if (msgbox::ShowApplicationMessage("Do you really want to exit",
-                                     msgbox::MB_YESNO | msgbox::MB_ICONQUESTION) != msgbox::IDYES) {
+  const bool saving = save_progress_->Saving();
+  const std::string question =
+      saving ? "Emails are being saved. Saving stops, and what was saved so far is kept whole."
+               "<br>Do you really want to exit"
+             : "Do you really want to exit";
+  if (msgbox::ShowApplicationMessage(question, msgbox::MB_YESNO | msgbox::MB_ICONQUESTION) !=
+      msgbox::IDYES) {
     return;
   }
   QSettings settings = Settings();
   settings.setValue("CommandBars3", saveState());
   settings.setValue("Settings/Theme", theme_);
   scan_page_->RequestStop();
+  save_progress_->StopAndWait();
   if (state_ == WizardState::SaveProgress) save_progress_->OnBack();
   if (state_ == WizardState::SaveOptions) save_options_->OnBack();
   if (state_ == WizardState::Results) scan_page_->OnBack();
-  environment_.open(kHomePage);
+  environment_.open(msgbox::kHomePage);
   settings.sync();
+  platform::RemoveOwnScratchFolders();
   environment_.end_process();
 }
 

@@ -19,8 +19,8 @@
 #include "toolkit/caption_bar.h"
 #include "toolkit/row_stack.h"
 #include "views/disp_imfo_view.h"
-#include "views/item_tree_view.h"
 #include "views/htm_view.h"
+#include "views/item_tree_view.h"
 #include "views/preview_views.h"
 
 namespace rescuva::app {
@@ -91,7 +91,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void OnAbout();
   void OnCustomize();
   void ExitSequence();
-  std::vector<SaveItem> ListedItems();
+  std::vector<saving::SaveItem> ListedItems();
 
   FrameEnvironment environment_;
   WizardState state_ = WizardState::ChooseFile;

@@ -1,9 +1,8 @@
 #include "app/preview_generator.h"
 
 #include <QFile>
-#include <cctype>
 
-#include "views/message_loader.h"
+#include "loader/message_loader.h"
 
 namespace rescuva::app {
 namespace {
@@ -19,19 +18,6 @@ QString CopyName(const std::string& folder, int serial) {
 }
 
 }  // namespace
-
-uint32_t ParseRowOffset(const QString& text) {
-  const std::string s = text.toStdString();
-  size_t at = 0;
-  while (at < s.size() && std::isspace(static_cast<unsigned char>(s[at]))) ++at;
-  bool negative = false;
-  if (at < s.size() && (s[at] == '+' || s[at] == '-')) negative = s[at++] == '-';
-  uint64_t value = 0;
-  for (; at < s.size() && std::isdigit(static_cast<unsigned char>(s[at])); ++at) {
-    value = value * 10 + static_cast<uint64_t>(s[at] - '0');
-  }
-  return static_cast<uint32_t>(negative ? 0 - value : value);
-}
 
 PreviewGenerator::PreviewGenerator(views::CPreviewUpperView& header,
                                    views::CAttachView1& attachments, views::CHtm& browser,
@@ -63,21 +49,22 @@ void PreviewGenerator::PreviewSelectedRow(const views::MessageListModel& list, i
                                           bool by_click, int clicked_row) {
   const engine::DbxRecoveryEngine* engine = engine_();
   if (!engine) return;
-  const uint32_t offset =
-      ParseRowOffset(list.CellText(mark, views::MessageListModel::kOffsetColumn));
+  // no row is offset 0, which names no chain
+  const catalogue::CatalogueRow* marked = list.RowAt(mark);
+  const auto offset = static_cast<uint32_t>(marked ? marked->offset : 0);
   if (by_click && !browser_.Idle()) browser_.Stop();
   const std::string target = engine->TempFolder() + (by_click ? "dd2.gg" : "dd2.eml");
   if (by_click) QFile::remove(QString::fromStdString(target));
   if (!engine->ExtractToFile(target, offset)) return;
-  const int row = by_click ? clicked_row : mark;
-  header_.SetFrom(list.CellText(row, 2));
-  header_.SetTo(list.CellText(row, 3));
-  header_.SetSubject(list.CellText(row, 4));
+  const catalogue::CatalogueRow* shown = list.RowAt(by_click ? clicked_row : mark);
+  header_.SetFrom(shown ? QString::fromStdString(shown->from) : QString());
+  header_.SetTo(shown ? QString::fromStdString(shown->to) : QString());
+  header_.SetSubject(shown ? QString::fromStdString(shown->subject) : QString());
   ShowPreview(target);
 }
 
 void PreviewGenerator::ShowPreview(const std::string& path) {
-  const auto message = views::LoadMessageFile(path);
+  const auto message = loader::LoadMessageFile(path);
   if (!message) return;
   attachments_.Clear();
   bool named = false;

@@ -10,16 +10,12 @@
 #include "rtf/rtf_view.h"
 #include "toolkit/row_stack.h"
 #include "views/attach_view.h"
+#include "views/htm_view.h"
 #include "views/message_list_model.h"
 #include "views/preview_upper_view.h"
-#include "views/htm_view.h"
 #include "views/preview_views.h"
 
 namespace rescuva::app {
-
-// The first-block offset in a row's key column: a signed decimal number after any
-// white space, read up to the first character that is no digit, its low 32 bits.
-uint32_t ParseRowOffset(const QString& text);
 
 class PreviewGenerator {
  public:

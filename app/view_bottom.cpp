@@ -8,16 +8,16 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "app/message_catalogue.h"
 #include "app/page_look.h"
 #include "app/scan_page_layout.h"
+#include "catalogue/message_catalogue.h"
 #include "msgbox/message_call.h"
+#include "session/scan_outcome_text.h"
 
 namespace rescuva::app {
 namespace {
 
 const QColor kPageColour(0xD8, 0xE7, 0xFC);  // COLORREF 0xFCE7D8
-constexpr int kRowInterval = 50;             // milliseconds between two showings of new rows
 constexpr const char* kFilter =
     "Outlook Express File(*.dbx) (*.dbx);;Outlook Express File(*.mbx) (*.mbx);; All Files(*.*) (*)";
 
@@ -47,7 +47,7 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
       stop_button_(PageButton("Stop", ButtonPicture::kStop, this)),
       progress_(new QProgressBar(this)) {
   prompt_->setText("Please select file to repair");
-  counter_->setText(QString::fromStdString(app::CounterText(0)));
+  counter_->setText(QString::fromStdString(catalogue::CounterText(0)));
   progress_->setRange(0, 100);
   progress_->setTextVisible(false);
   // the pages are looked for in the current folder, else beside the program
@@ -59,24 +59,26 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
   connect(scan_, &QPushButton::clicked, this, [this] { OnScan(); });
   connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
   connect(stop_button_, &QPushButton::clicked, this, [this] { OnStop(); });
-  row_timer_.setInterval(kRowInterval);
-  connect(&row_timer_, &QTimer::timeout, this, [this] { FlushRows(); });
   ShowFileChoice();
 }
 
-CViewBottom::~CViewBottom() {
-  stop_ = true;
-  // the worker may be waiting for this thread: keep serving it until it ends
-  while (scanning_) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  if (worker_.joinable()) worker_.join();
+// The session stops its worker and waits for it; nothing it sends arrives afterwards.
+CViewBottom::~CViewBottom() = default;
+
+const engine::DbxRecoveryEngine* CViewBottom::Engine() const {
+  return session_ ? &session_->Engine() : nullptr;
 }
 
-void CViewBottom::FlushRows() {
+void CViewBottom::RequestStop() {
+  if (session_) session_->RequestStop();
+}
+
+// A batch of rows, inserted above all others, the last listed on top.
+void CViewBottom::ShowRows(std::vector<catalogue::CatalogueRow>& rows) {
   auto& model = items_.List().Model();
-  if (model.FlushQueued() > 0) {
-    counter_->setText(
-        QString::fromStdString(app::CounterText(static_cast<size_t>(model.rowCount()))));
-  }
+  model.AddRows(rows);
+  counter_->setText(
+      QString::fromStdString(catalogue::CounterText(static_cast<size_t>(model.rowCount()))));
 }
 
 void CViewBottom::ShowFileChoice() {
@@ -153,72 +155,52 @@ void CViewBottom::OnScan() {
   items_.EmptyAllLists();
   items_.HideAllLists();
   frame_.BrowserOnlyLayout();
-  counter_->setText(QString::fromStdString(app::CounterText(0)));
+  counter_->setText(QString::fromStdString(catalogue::CounterText(0)));
   progress_->setValue(0);
   progress_->show();
   scan_->setText("Save");
   back_->hide();
   update();
 
-  if (worker_.joinable()) worker_.join();
-  engine_ = std::make_unique<engine::DbxRecoveryEngine>(*this);
-  auto& model = items_.List().Model();
-  catalogue_ = std::make_unique<CataloguePipeline>(
-      [&model](const CatalogueRow& row, std::span<const char>) { model.QueueRow(row); });
-  reported_position_ = -1;
-  stop_ = false;
+  // the progress page replaces the previous file's message at once
+  frame_.ShowBrowserPage(page_folder_ + "progress.html");
+  items_.ShowMessageList();
+  session::SessionEvents events;
+  events.status = [this](const std::string& text) {
+    status_->setText(QString::fromStdString(text));
+  };
+  events.progress = [this](int position) { progress_->setValue(position); };
+  events.rows = [this](std::vector<catalogue::CatalogueRow>& rows) { ShowRows(rows); };
+  events.finished = [this](const session::ScanOutcome& outcome) { ScanEnded(outcome); };
+  session_.reset();
+  session_ = std::make_unique<session::RecoverySession>(crossing_, std::move(events));
   scanning_ = true;
-  row_timer_.start();
-  worker_ = std::thread([this, selected = path.toStdString()] { ScanThreadProc(selected); });
+  session_->Start(path.toStdString());
 }
 
-void CViewBottom::ScanThreadProc(std::string path) {
-  OnUiThread([this] {
-    frame_.ShowBrowserPage(page_folder_ + "progress.html");
-    items_.ShowMessageList();
-  });
-  engine_->Run(path);
-  catalogue_->Finish();
-  OnUiThread([this] {
-    row_timer_.stop();
-    FlushRows();
-    // the completion step, a moment after the run
-    QTimer::singleShot(100, this, [this] {
-      frame_.SetPageRow(0, std::max(0, frame_.ClientHeight() - kScanPageHeight));
-      frame_.LayoutPages();
-      progress_->hide();
-    });
-    stop_button_->hide();
-    back_->show();
-    back_->setEnabled(true);
-    scan_->show();
-    frame_.ShowBrowserPage(page_folder_ + "completed.html");
-  });
+void CViewBottom::ScanEnded(const session::ScanOutcome& outcome) {
   scanning_ = false;
-}
-
-void CViewBottom::OnUiThread(const std::function<void()>& change) {
-  QMetaObject::invokeMethod(this, change, Qt::BlockingQueuedConnection);
-}
-
-void CViewBottom::SetStatus(const std::string& text) {
-  const QString line = QString::fromStdString(text);
-  OnUiThread([this, line] { status_->setText(line); });
-}
-
-// Only a new position crosses to the user-interface thread: the stages report before
-// every unit, the bar moves a hundred times at most.
-void CViewBottom::SetProgress(int position) {
-  if (position == reported_position_) return;
-  reported_position_ = position;
-  OnUiThread([this, position] { progress_->setValue(position); });
-}
-
-// The extracted file is read before this returns; the catalogue's own thread loads it
-// and queues its row, and the user-interface thread shows the queued rows every few
-// tens of milliseconds (a row at a time would repaint the window for every message).
-void CViewBottom::AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) {
-  catalogue_->Add(path, deleted, offset);
+  if (outcome.ending == engine::RunEnding::kCannotOpen) {
+    msgbox::ShowApplicationMessage("Unable to open file...", msgbox::MB_ICONINFORMATION);
+  }
+  // the completion step, a moment after the run
+  QTimer::singleShot(100, this, [this] {
+    frame_.SetPageRow(0, std::max(0, frame_.ClientHeight() - kScanPageHeight));
+    frame_.LayoutPages();
+    progress_->hide();
+  });
+  stop_button_->hide();
+  back_->show();
+  back_->setEnabled(true);
+  scan_->show();
+  frame_.ShowBrowserPage(page_folder_ + "completed.html");
+  if (outcome.Lost() > 0) {
+    std::string text;
+    for (const std::string& line : session::LostMessagesText(outcome)) {
+      text += (text.empty() ? "" : "<br>") + msgbox::EscapeMarkup(line);
+    }
+    msgbox::ShowApplicationMessage(text, msgbox::MB_ICONEXCLAMATION);
+  }
 }
 
 void CViewBottom::OnStop() {
@@ -231,7 +213,7 @@ void CViewBottom::OnStop() {
   back_->show();
   back_->setEnabled(!scanning_);
   stop_button_->hide();
-  stop_ = true;
+  if (session_) session_->RequestStop();
 }
 
 void CViewBottom::OnBack() {
@@ -239,9 +221,7 @@ void CViewBottom::OnBack() {
   frame_.SetState(WizardState::ChooseFile);
   items_.EmptyAllLists();
   frame_.ClearFolderTree();
-  if (worker_.joinable()) worker_.join();
-  if (engine_) engine_->CloseSource();
-  engine_.reset();
+  session_.reset();
   frame_.SetPageRow(0, 0);
   frame_.LayoutPages();
   ShowFileChoice();

@@ -1,27 +1,24 @@
 // CViewBottom, the scan page: the file choice in wizard state 1, and in state 2 the
 // strip under the results with the status line, the counter, the progress bar and
-// Stop, Back and Save. It owns the engine of a scan and runs it on a worker thread
-// that changes widgets only through blocking requests to the user-interface thread.
+// Stop, Back and Save. It drives the recovery session of a scan, whose results reach
+// the page through the crossing to the user-interface thread.
 #pragma once
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
-#include <atomic>
 #include <memory>
-#include <thread>
 
-#include "app/catalogue_pipeline.h"
 #include "app/wizard.h"
-#include "engine/dbx_recovery_engine.h"
+#include "session/qt_crossing.h"
+#include "session/recovery_session.h"
 #include "views/disp_imfo_view.h"
 
 namespace rescuva::app {
 
-class CViewBottom : public QWidget, public engine::RecoveryReporter {
+class CViewBottom : public QWidget {
  public:
   CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidget* parent = nullptr);
   ~CViewBottom() override;
@@ -31,16 +28,14 @@ class CViewBottom : public QWidget, public engine::RecoveryReporter {
   void OnStop();
   void OnBack();
   // Sets the stop flag without asking (the exit sequence).
-  void RequestStop() { stop_ = true; }
+  void RequestStop();
 
-  // The engine's reports, called on the worker thread.
-  void SetStatus(const std::string& text) override;
-  void SetProgress(int position) override;
-  bool StopRequested() override { return stop_; }
-  void AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) override;
-
+  // True once the user has confirmed Stop (or the exit sequence stopped the scan).
+  bool StopRequested() const { return session_ && session_->StopRequested(); }
+  // True from Scan until the scan's outcome has reached the page.
   bool Scanning() const { return scanning_; }
-  engine::DbxRecoveryEngine* Engine() const { return engine_.get(); }
+  // The engine of the current session, from Scan to Back; null otherwise.
+  const engine::DbxRecoveryEngine* Engine() const;
   QLineEdit& PathBox() { return *path_; }
   QString StatusText() const { return status_->text(); }
   QString CounterText() const { return counter_->text(); }
@@ -54,12 +49,10 @@ class CViewBottom : public QWidget, public engine::RecoveryReporter {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void ScanThreadProc(std::string path);
   void ShowFileChoice();
-  // Shows the rows the worker has queued and counts them.
-  void FlushRows();
-  // Runs `change` on the user-interface thread and waits for it.
-  void OnUiThread(const std::function<void()>& change);
+  void ShowRows(std::vector<catalogue::CatalogueRow>& rows);
+  // The end of a scan: what the worker's last steps did, and the completion step.
+  void ScanEnded(const session::ScanOutcome& outcome);
 
   WizardFrame& frame_;
   views::CDispImfoView& items_;
@@ -73,13 +66,9 @@ class CViewBottom : public QWidget, public engine::RecoveryReporter {
   QPushButton* stop_button_;
   QProgressBar* progress_;
   QString page_folder_;
-  std::unique_ptr<engine::DbxRecoveryEngine> engine_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> scanning_{false};
-  int reported_position_ = -1;  // the last position the worker sent
-  std::thread worker_;
-  std::unique_ptr<CataloguePipeline> catalogue_;  // for the scan in progress
-  QTimer row_timer_;
+  session::QtCrossing crossing_{this};
+  std::unique_ptr<session::RecoverySession> session_;  // from Scan to Back
+  bool scanning_ = false;
 };
 
 }  // namespace rescuva::app

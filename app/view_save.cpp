@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QPainter>
 
-#include "app/message_catalogue.h"
 #include "app/page_look.h"
+#include "catalogue/message_catalogue.h"
 #include "msgbox/message_call.h"
 
 namespace rescuva::app {
@@ -28,7 +28,7 @@ CViewSave::CViewSave(WizardFrame& frame, std::function<void()> finish_back, QWid
   progress_->setRange(0, 100);
   progress_->setTextVisible(false);
   for (auto*& cell : cells_) cell = new QLabel(this);
-  cells_[0]->setText(QString::fromStdString(CounterText(0)));
+  cells_[0]->setText(QString::fromStdString(catalogue::CounterText(0)));
   stop_button_->hide();
   connect(finish_, &QPushButton::clicked, this, [this] { OnFinish(); });
   connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
@@ -36,13 +36,19 @@ CViewSave::CViewSave(WizardFrame& frame, std::function<void()> finish_back, QWid
 }
 
 CViewSave::~CViewSave() {
-  stop_ = true;
-  // the job reports through queued calls: nothing waits for this thread
-  if (job_) job_->Wait();
+  StopAndWait();
 }
 
-void CViewSave::Start(const engine::DbxRecoveryEngine& engine, SaveRequest request,
-                      std::vector<SaveItem> items) {
+// The job reports through the crossing: nothing it does waits for this thread.
+void CViewSave::StopAndWait() {
+  stop_ = true;
+  if (job_) job_->Wait();
+  if (progress_updates_) progress_updates_->Close();
+  done_ = true;
+}
+
+void CViewSave::Start(const engine::DbxRecoveryEngine& engine, saving::SaveRequest request,
+                      std::vector<saving::SaveItem> items) {
   if (job_) job_->Wait();
   stop_ = false;
   done_ = false;
@@ -55,25 +61,25 @@ void CViewSave::Start(const engine::DbxRecoveryEngine& engine, SaveRequest reque
                        .arg(total_)
                        .arg(QString::fromStdString(request.destination)));
   Show({0, total_, 0});
-  job_ = std::make_unique<SaveJob>(
+  progress_updates_ = std::make_unique<session::Latest<saving::SaveProgress>>(
+      crossing_, [this](const saving::SaveProgress& progress) { Show(progress); });
+  job_ = std::make_unique<saving::SaveJob>(
       engine, std::move(request), std::move(items),
-      [this](const SaveProgress& progress) {
-        QMetaObject::invokeMethod(
-            this, [this, progress] { Show(progress); }, Qt::QueuedConnection);
-      },
-      stop_,
+      [this](const saving::SaveProgress& progress) { progress_updates_->Set(progress); }, stop_,
       [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { Done(); }, Qt::QueuedConnection);
+        crossing_.Post([this] {
+          if (!done_) Done();
+        });
       });
   job_->Start();
 }
 
-void CViewSave::Show(const SaveProgress& progress) {
+void CViewSave::Show(const saving::SaveProgress& progress) {
   progress_->setValue(progress.total == 0 ? 100
                                           : static_cast<int>(progress.done * 100 / progress.total));
   value_->setText(QString("%1 of %2").arg(progress.done).arg(progress.total));
-  cells_[0]->setText(QString::fromStdString(CounterText(progress.done - progress.failed)));
+  cells_[0]->setText(
+      QString::fromStdString(catalogue::CounterText(progress.done - progress.failed)));
   cells_[1]->setText(QString("Failed : %1").arg(progress.failed));
   cells_[2]->setText(QString("Skipped : %1").arg(progress.total - progress.done));
   cells_[3]->setText("Destination : " + QString::fromStdString(request_.destination));
@@ -82,19 +88,24 @@ void CViewSave::Show(const SaveProgress& progress) {
 void CViewSave::Done() {
   job_->Wait();
   done_ = true;
-  const SaveReport& report = job_->Report();
+  progress_updates_->Close();
+  const saving::SaveReport& report = job_->Report();
   Show({report.saved + report.failures.size(), total_, report.failures.size()});
-  cells_[0]->setText(QString::fromStdString(CounterText(report.saved)));
+  cells_[0]->setText(QString::fromStdString(catalogue::CounterText(report.saved)));
   status_->setText(job_->Stopped() ? "Saving stopped" : "Saving done");
   stop_button_->hide();
   finish_->show();
   back_->setEnabled(true);
   if (!report.failures.empty() || !report.destination_error.empty()) {
-    std::string text = report.destination_error.empty() ? "" : report.destination_error + "<br>";
+    // subjects and reasons are shown as text, never as markup
+    using msgbox::EscapeMarkup;
+    std::string text =
+        report.destination_error.empty() ? "" : EscapeMarkup(report.destination_error) + "<br>";
     text += std::to_string(report.failures.size()) + " emails could not be saved:";
     for (size_t i = 0; i < report.failures.size() && i < kNamedFailures; ++i) {
-      const SaveFailure& f = report.failures[i];
-      text += "<br>" + std::to_string(f.offset) + " \"" + f.subject + "\": " + f.reason;
+      const saving::SaveFailure& f = report.failures[i];
+      text += "<br>" + std::to_string(f.offset) + " \"" + EscapeMarkup(f.subject) +
+              "\": " + EscapeMarkup(f.reason);
     }
     if (report.failures.size() > kNamedFailures) text += "<br>...";
     msgbox::ShowApplicationMessage(text, msgbox::MB_ICONEXCLAMATION);
@@ -126,7 +137,7 @@ void CViewSave::OnBack() {
   frame_.SetPageRow(2, frame_.ClientHeight());
   frame_.SetPageRow(3, 0);
   frame_.LayoutPages();
-  cells_[0]->setText(QString::fromStdString(CounterText(0)));
+  cells_[0]->setText(QString::fromStdString(catalogue::CounterText(0)));
   for (int i = 1; i < 6; ++i) cells_[i]->clear();
   status_->clear();
   value_->clear();

@@ -11,8 +11,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/save_job.h"
 #include "app/wizard.h"
+#include "saving/save_job.h"
+#include "session/qt_crossing.h"
 
 namespace rescuva::app {
 
@@ -22,8 +23,10 @@ class CViewSave : public QWidget {
   CViewSave(WizardFrame& frame, std::function<void()> finish_back, QWidget* parent = nullptr);
   ~CViewSave() override;
 
-  void Start(const engine::DbxRecoveryEngine& engine, SaveRequest request,
-             std::vector<SaveItem> items);
+  void Start(const engine::DbxRecoveryEngine& engine, saving::SaveRequest request,
+             std::vector<saving::SaveItem> items);
+  // Stops a running save without asking and waits until its output is closed whole.
+  void StopAndWait();
   void OnStop();
   void OnFinish();
   void OnBack();
@@ -39,7 +42,7 @@ class CViewSave : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void Show(const SaveProgress& progress);
+  void Show(const saving::SaveProgress& progress);
   void Done();
 
   WizardFrame& frame_;
@@ -55,9 +58,11 @@ class CViewSave : public QWidget {
   QRect counter_frame_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> done_{true};
-  SaveRequest request_;
+  saving::SaveRequest request_;
   size_t total_ = 0;
-  std::unique_ptr<SaveJob> job_;
+  session::QtCrossing crossing_{this};
+  std::unique_ptr<session::Latest<saving::SaveProgress>> progress_updates_;
+  std::unique_ptr<saving::SaveJob> job_;
 };
 
 }  // namespace rescuva::app

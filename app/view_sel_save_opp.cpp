@@ -3,15 +3,16 @@
 #include <QFileDialog>
 #include <QPainter>
 
-#include "app/output_names.h"
 #include "app/page_look.h"
 #include "msgbox/message_call.h"
+#include "saving/output_names.h"
 
 namespace rescuva::app {
 namespace {
 
-constexpr SaveScope kScopes[4] = {SaveScope::SaveSelected, SaveScope::SaveAll,
-                                  SaveScope::SaveAllButDeleted, SaveScope::SaveAllButExisting};
+constexpr saving::SaveScope kScopes[4] = {
+    saving::SaveScope::SaveSelected, saving::SaveScope::SaveAll,
+    saving::SaveScope::SaveAllButDeleted, saving::SaveScope::SaveAllButExisting};
 constexpr const char* kScopeTexts[4] = {"Save all selected emails", "Save all",
                                         "Save all but deleted", "Save all but existing"};
 
@@ -27,8 +28,9 @@ std::optional<std::string> ChooseSaveFolder(QWidget* parent) {
 }
 
 CViewSelSaveOpp::CViewSelSaveOpp(
-    WizardFrame& frame, std::function<std::vector<SaveItem>()> rows,
-    std::function<void(SaveRequest, std::vector<SaveItem>)> start_saving, QWidget* parent)
+    WizardFrame& frame, std::function<std::vector<saving::SaveItem>()> rows,
+    std::function<void(saving::SaveRequest, std::vector<saving::SaveItem>)> start_saving,
+    QWidget* parent)
     : QWidget(parent),
       frame_(frame),
       rows_(std::move(rows)),
@@ -50,22 +52,22 @@ CViewSelSaveOpp::CViewSelSaveOpp(
   connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
 }
 
-SaveFormat CViewSelSaveOpp::Format() const {
-  return eml_->isChecked() ? SaveFormat::SaveAsEml : SaveFormat::SaveAsDbx;
+saving::SaveFormat CViewSelSaveOpp::Format() const {
+  return eml_->isChecked() ? saving::SaveFormat::SaveAsEml : saving::SaveFormat::SaveAsDbx;
 }
 
-SaveScope CViewSelSaveOpp::Scope() const {
+saving::SaveScope CViewSelSaveOpp::Scope() const {
   for (int i = 0; i < 4; ++i) {
     if (scopes_[i]->isChecked()) return kScopes[i];
   }
-  return SaveScope::SaveSelected;
+  return saving::SaveScope::SaveSelected;
 }
 
-QRadioButton& CViewSelSaveOpp::FormatButton(SaveFormat format) {
-  return format == SaveFormat::SaveAsEml ? *eml_ : *dbx_;
+QRadioButton& CViewSelSaveOpp::FormatButton(saving::SaveFormat format) {
+  return format == saving::SaveFormat::SaveAsEml ? *eml_ : *dbx_;
 }
 
-QRadioButton& CViewSelSaveOpp::ScopeButton(SaveScope scope) {
+QRadioButton& CViewSelSaveOpp::ScopeButton(saving::SaveScope scope) {
   for (int i = 0; i < 4; ++i) {
     if (kScopes[i] == scope) return *scopes_[i];
   }
@@ -73,7 +75,7 @@ QRadioButton& CViewSelSaveOpp::ScopeButton(SaveScope scope) {
 }
 
 void CViewSelSaveOpp::OnSave() {
-  const std::vector<SaveItem> items = ItemsInScope(rows_(), Scope());
+  const std::vector<saving::SaveItem> items = saving::ItemsInScope(rows_(), Scope());
   if (items.empty()) {
     msgbox::ShowApplicationMessage("There are no emails to save for this choice",
                                    msgbox::MB_ICONINFORMATION);
@@ -81,10 +83,10 @@ void CViewSelSaveOpp::OnSave() {
   }
   const auto folder = choose_folder_();
   if (!folder) return;
-  SaveRequest request{Format(), Scope(), *folder};
-  if (request.format == SaveFormat::SaveAsDbx) {
+  saving::SaveRequest request{Format(), Scope(), *folder};
+  if (request.format == saving::SaveFormat::SaveAsDbx) {
     // one new folder file in the chosen folder, never over an existing file
-    request.destination = FreeFileName(*folder, "Recovered Emails", ".dbx");
+    request.destination = saving::FreeFileName(*folder, "Recovered Emails", ".dbx");
   }
   frame_.SetState(WizardState::SaveProgress);
   const auto heights = PageRowHeights(WizardState::SaveProgress, frame_.ClientHeight());

@@ -10,8 +10,8 @@
 #include <functional>
 #include <optional>
 
-#include "app/save_request.h"
 #include "app/wizard.h"
+#include "saving/save_request.h"
 
 namespace rescuva::app {
 
@@ -19,9 +19,10 @@ class CViewSelSaveOpp : public QWidget {
  public:
   // `choose_folder` asks for the destination folder (nothing when cancelled);
   // `start_saving` receives the request once it is complete.
-  CViewSelSaveOpp(WizardFrame& frame, std::function<std::vector<SaveItem>()> rows,
-                  std::function<void(SaveRequest, std::vector<SaveItem>)> start_saving,
-                  QWidget* parent = nullptr);
+  CViewSelSaveOpp(
+      WizardFrame& frame, std::function<std::vector<saving::SaveItem>()> rows,
+      std::function<void(saving::SaveRequest, std::vector<saving::SaveItem>)> start_saving,
+      QWidget* parent = nullptr);
 
   void SetFolderChooser(std::function<std::optional<std::string>()> choose) {
     choose_folder_ = std::move(choose);
@@ -29,10 +30,10 @@ class CViewSelSaveOpp : public QWidget {
   void OnSave();
   void OnBack();
   bool SaveVisible() const { return save_->isVisible(); }
-  SaveFormat Format() const;
-  SaveScope Scope() const;
-  QRadioButton& FormatButton(SaveFormat format);
-  QRadioButton& ScopeButton(SaveScope scope);
+  saving::SaveFormat Format() const;
+  saving::SaveScope Scope() const;
+  QRadioButton& FormatButton(saving::SaveFormat format);
+  QRadioButton& ScopeButton(saving::SaveScope scope);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -40,8 +41,8 @@ class CViewSelSaveOpp : public QWidget {
 
  private:
   WizardFrame& frame_;
-  std::function<std::vector<SaveItem>()> rows_;
-  std::function<void(SaveRequest, std::vector<SaveItem>)> start_saving_;
+  std::function<std::vector<saving::SaveItem>()> rows_;
+  std::function<void(saving::SaveRequest, std::vector<saving::SaveItem>)> start_saving_;
   std::function<std::optional<std::string>()> choose_folder_;
   QRadioButton* dbx_;
   QRadioButton* eml_;

@@ -11,8 +11,8 @@ namespace {
 
 constexpr int kRows = 100000;
 
-rescuva::app::CatalogueRow Row(int i) {
-  rescuva::app::CatalogueRow row;
+rescuva::catalogue::CatalogueRow Row(int i) {
+  rescuva::catalogue::CatalogueRow row;
   row.subject = "Subject " + std::to_string((i * 7919) % kRows);
   row.from = "sender" + std::to_string(i % 977) + "@example.org";
   row.offset = static_cast<uint64_t>(i) * 0x210;

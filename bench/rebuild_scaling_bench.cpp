@@ -10,6 +10,7 @@
 #include "bench/folder_generator.h"
 #include "bench/generated_mail.h"
 #include "engine/dbx_recovery_engine.h"
+#include "platform/scratch_files.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ class StageClock : public rescuva::engine::RecoveryReporter {
   }
   void SetProgress(int) override {}
   bool StopRequested() override { return false; }
-  void AddRecoveredMessage(const std::string&, bool, uint64_t) override { ++messages; }
+  void AddRecoveredMessage(const rescuva::engine::ExtractedMessage&) override { ++messages; }
   Clock::time_point started, ended;
   size_t messages = 0;
 };
@@ -44,7 +45,7 @@ void RebuildLostMessages(benchmark::State& state) {
   size_t messages = 0;
   for (auto _ : state) {
     StageClock clock;
-    rescuva::engine::DbxRecoveryEngine engine(clock);
+    rescuva::engine::DbxRecoveryEngine engine(clock, rescuva::platform::PrivateTempFolder());
     engine.OpenSource(path);
     engine.ScanForLostBlocks();
     state.SetIterationTime(std::chrono::duration<double>(clock.ended - clock.started).count());

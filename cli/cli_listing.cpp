@@ -5,6 +5,7 @@
 
 #include "cli/json_text.h"
 #include "cli/sha256.h"
+#include "cli/terminal_text.h"
 
 namespace rescuva::cli {
 namespace {
@@ -15,9 +16,10 @@ constexpr const char* kStageTexts[] = {
     "Recovery done, please select emails from list to see preview"};
 constexpr int kBarWidth = 30;
 
-// `text` on one line in `width` characters: cut on a character boundary, or padded
-// with blanks unless it is the last column.
-std::string Cell(std::string text, size_t width, bool pad = true) {
+// `text` on one line in `width` characters, control characters escaped: cut on a
+// character boundary, or padded with blanks unless it is the last column.
+std::string Cell(const std::string& raw, size_t width, bool pad = true) {
+  const std::string text = EscapeControls(raw);
   std::string out;
   size_t characters = 0;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -26,7 +28,7 @@ std::string Cell(std::string text, size_t width, bool pad = true) {
       if (characters == width) break;
       ++characters;
     }
-    out += c < 0x20 ? ' ' : static_cast<char>(c);
+    out += static_cast<char>(c);
   }
   if (pad) out.append(width - characters, ' ');
   return out;
@@ -44,16 +46,19 @@ std::string IsoTime(const std::optional<int64_t>& seconds) {
   return text;
 }
 
-CliListing::CliListing(const CliOptions& options, const std::atomic<bool>& interrupted,
-                       std::FILE* out, std::FILE* err, bool progress_bar)
-    : options_(options),
-      interrupted_(interrupted),
-      out_(out),
-      err_(err),
-      progress_bar_(progress_bar),
-      pipeline_([this](const app::CatalogueRow& row, std::span<const char> bytes) {
-        List(row, bytes);
-      }) {}
+CliListing::CliListing(const CliOptions& options, std::FILE* out, std::FILE* err, bool progress_bar)
+    : options_(options), out_(out), err_(err), progress_bar_(progress_bar) {}
+
+session::SessionEvents CliListing::Events() {
+  session::SessionEvents events;
+  events.status = [this](const std::string& text) { SetStatus(text); };
+  events.progress = [this](int position) { SetProgress(position); };
+  events.listed = [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {
+    List(row, bytes);
+  };
+  events.finished = [this](const session::ScanOutcome& outcome) { outcome_ = outcome; };
+  return events;
+}
 
 void CliListing::SetStatus(const std::string& text) {
   std::lock_guard lock(output_);
@@ -86,25 +91,20 @@ void CliListing::ClearProgress() {
   if (progress_bar_) std::fprintf(err_, "\r\033[K");
 }
 
-void CliListing::AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) {
-  pipeline_.Add(path, deleted, offset);
-}
-
-void CliListing::List(const app::CatalogueRow& row, std::span<const char> bytes) {
+void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> bytes) {
   {
     std::lock_guard lock(output_);
-    ++(row.deleted ? deleted_ : existing_);
     ClearProgress();
     PrintRow(row, bytes);
     DrawProgress();
   }
   if (saver_) {
-    app::SaveItem item{row.offset, row.deleted, false, row.subject};
-    if (app::InScope(item, saver_->Request().scope)) saver_->Save(item);
+    saving::SaveItem item{row.offset, row.deleted, false, row.subject};
+    if (saving::InScope(item, saver_->Request().scope)) saver_->Save(item);
   }
 }
 
-void CliListing::PrintRow(const app::CatalogueRow& row, std::span<const char> bytes) const {
+void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const char> bytes) const {
   if (!options_.json) {
     std::string date = IsoTime(row.received_time);
     if (!date.empty()) date = date.substr(0, 10) + " " + date.substr(11, 5);
@@ -135,8 +135,9 @@ void CliListing::PrintSummary() {
   // JSON output stays one object per line; its summary goes to stderr
   std::FILE* to = options_.json ? err_ : out_;
   if (options_.json && options_.quiet) return;
-  std::fprintf(to, "%zu messages (%zu existing, %zu deleted)\n", existing_ + deleted_, existing_,
-               deleted_);
+  const auto& counts = outcome_.counts;
+  std::fprintf(to, "%zu messages (%zu existing, %zu deleted)\n", counts.listed, counts.existing,
+               counts.deleted);
 }
 
 void CliListing::PrintTimings() const {

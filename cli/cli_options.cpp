@@ -19,7 +19,7 @@ const char* const kUsage =
 std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
                                            std::string& error) {
   CliOptions options;
-  std::optional<app::SaveScope> scope;
+  std::optional<saving::SaveScope> scope;
   auto value_of = [&](size_t& i) -> std::optional<std::string> {
     if (i + 1 >= args.size()) {
       error = args[i] + " needs a value";
@@ -29,7 +29,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    std::optional<app::SaveFormat> format;
+    std::optional<saving::SaveFormat> format;
     if (arg == "--json") {
       options.json = true;
     } else if (arg == "--timings") {
@@ -37,20 +37,20 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     } else if (arg == "--quiet") {
       options.quiet = true;
     } else if (arg == "--save-eml") {
-      format = app::SaveFormat::SaveAsEml;
+      format = saving::SaveFormat::SaveAsEml;
     } else if (arg == "--save-dbx") {
-      format = app::SaveFormat::SaveAsDbx;
+      format = saving::SaveFormat::SaveAsDbx;
     } else if (arg == "--save-mbox") {
-      format = app::SaveFormat::SaveAsMbox;
+      format = saving::SaveFormat::SaveAsMbox;
     } else if (arg == "--scope") {
       auto value = value_of(i);
       if (!value) return std::nullopt;
       if (*value == "all") {
-        scope = app::SaveScope::SaveAll;
+        scope = saving::SaveScope::SaveAll;
       } else if (*value == "existing") {
-        scope = app::SaveScope::SaveAllButDeleted;
+        scope = saving::SaveScope::SaveAllButDeleted;
       } else if (*value == "deleted") {
-        scope = app::SaveScope::SaveAllButExisting;
+        scope = saving::SaveScope::SaveAllButExisting;
       } else {
         error = "unknown scope " + *value;
         return std::nullopt;
@@ -71,7 +71,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
       }
       auto value = value_of(i);
       if (!value) return std::nullopt;
-      options.save = app::SaveRequest{*format, app::SaveScope::SaveAll, *value};
+      options.save = saving::SaveRequest{*format, saving::SaveScope::SaveAll, *value};
     }
   }
   if (options.folder_file.empty()) {

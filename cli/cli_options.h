@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/save_request.h"
+#include "saving/save_request.h"
 
 namespace rescuva::cli {
 
@@ -14,7 +14,7 @@ struct CliOptions {
   bool json = false;
   bool timings = false;
   bool quiet = false;
-  std::optional<app::SaveRequest> save;  // scope all when --scope is not given
+  std::optional<saving::SaveRequest> save;  // scope all when --scope is not given
 };
 
 extern const char* const kUsage;

@@ -6,28 +6,53 @@
 #include <atomic>
 #include <cstdio>
 
-#include "app/message_saver.h"
 #include "cli/cli_listing.h"
 #include "cli/cli_options.h"
-#include "engine/dbx_recovery_engine.h"
-#include "msgbox/message_call.h"
+#include "cli/terminal_text.h"
+#include "platform/scratch_folder.h"
+#include "saving/message_saver.h"
+#include "session/recovery_session.h"
 
 namespace {
 
 enum ExitCode { kDone = 0, kCannotOpen = 1, kBadUsage = 2, kCannotWrite = 3, kInterrupted = 130 };
 
 std::atomic<bool> interrupted{false};
+std::atomic<rescuva::session::RecoverySession*> running_session{nullptr};
 static_assert(std::atomic<bool>::is_always_lock_free);
+static_assert(std::atomic<rescuva::session::RecoverySession*>::is_always_lock_free);
 
 void OnInterrupt(int) {
   interrupted = true;
+  if (auto* session = running_session.load()) session->RequestStop();
 }
 
-void ReportSaving(const rescuva::app::SaveReport& report) {
+void NameProblems(const std::vector<rescuva::engine::MessageProblem>& problems) {
+  for (const auto& problem : problems) {
+    std::fprintf(stderr, "not listed: offset %llu: %s\n",
+                 static_cast<unsigned long long>(problem.offset),
+                 rescuva::cli::EscapeControls(problem.reason).c_str());
+  }
+}
+
+// Messages found but lost to the scratch folder: named, and the folder said.
+bool ReportLost(const rescuva::session::ScanOutcome& outcome) {
+  if (outcome.Lost() == 0) return false;
+  NameProblems(outcome.problems);
+  std::fprintf(stderr, "rescuva-cli: %llu messages could not be listed: the scratch folder %s ",
+               static_cast<unsigned long long>(outcome.Lost()), outcome.scratch_folder.c_str());
+  std::fprintf(stderr, "%s\n",
+               outcome.scratch_error.empty() ? "could not be written or read back"
+                                             : ("is unusable: " + outcome.scratch_error).c_str());
+  return true;
+}
+
+void ReportSaving(const rescuva::saving::SaveReport& report) {
   for (const auto& failure : report.failures) {
     std::fprintf(stderr, "not saved: offset %llu \"%s\": %s\n",
-                 static_cast<unsigned long long>(failure.offset), failure.subject.c_str(),
-                 failure.reason.c_str());
+                 static_cast<unsigned long long>(failure.offset),
+                 rescuva::cli::EscapeControls(failure.subject).c_str(),
+                 rescuva::cli::EscapeControls(failure.reason).c_str());
   }
   if (!report.destination_error.empty())
     std::fprintf(stderr, "%s\n", report.destination_error.c_str());
@@ -44,41 +69,43 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "rescuva-cli: %s\n%s", error.c_str(), cli::kUsage);
     return kBadUsage;
   }
-  // Messages of the engine go to stderr as plain lines.
-  msgbox::SetMessageBoxPresenter([](const msgbox::MessageBoxOptions& box) {
-    if (const auto* text = std::get_if<std::string>(&box.message_text)) {
-      std::fprintf(stderr, "%s\n", text->c_str());
-    }
-    return msgbox::IDOK;
-  });
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  platform::RemoveStaleScratchFolders();
 
-  cli::CliListing listing(*options, interrupted, stdout, stderr,
-                          !options->quiet && ::isatty(STDERR_FILENO));
-  engine::DbxRecoveryEngine engine(listing);
-  if (!engine.OpenSource(options->folder_file)) {
-    msgbox::ShowApplicationMessage("Unable to open file...", msgbox::MB_ICONINFORMATION);
-    return kCannotOpen;
-  }
-  engine.CloseSource();
-  std::optional<app::MessageSaver> saver;
+  cli::CliListing listing(*options, stdout, stderr, !options->quiet && ::isatty(STDERR_FILENO));
+  session::ImmediateCrossing crossing;
+  session::RecoverySession session(crossing, listing.Events());
+  std::optional<saving::MessageSaver> saver;
   if (options->save) {
-    saver.emplace(engine, *options->save);
+    saver.emplace(session.Engine(), *options->save);
     if (!saver->Open()) {
       std::fprintf(stderr, "%s\n", saver->Report().destination_error.c_str());
       return kCannotWrite;
     }
     listing.SetSaver(&*saver);
   }
-  engine.Run(options->folder_file);
-  listing.Finish();
-  if (!engine.IsSourceOpen()) return kCannotOpen;
+  running_session = &session;
+  if (interrupted) session.RequestStop();
+  session.Start(options->folder_file);
+  session.Wait();
+  running_session = nullptr;
+  const session::ScanOutcome& outcome = listing.Outcome();
+  if (outcome.ending == engine::RunEnding::kCannotOpen) {
+    std::fprintf(stderr, "Unable to open file...\n");
+    return kCannotOpen;
+  }
   listing.PrintSummary();
   if (options->timings) listing.PrintTimings();
   int code = kDone;
+  if (ReportLost(outcome)) code = kCannotWrite;
+  if (outcome.ending == engine::RunEnding::kReadError) {
+    std::fprintf(stderr, "rescuva-cli: reading %s failed; the listing ends there\n",
+                 options->folder_file.c_str());
+    code = kCannotOpen;
+  }
   if (saver) {
     const bool finished = saver->Finish();
     ReportSaving(saver->Report());

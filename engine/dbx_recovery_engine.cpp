@@ -1,11 +1,11 @@
 #include "engine/dbx_recovery_engine.h"
 
-#include "msgbox/message_call.h"
-
 namespace rescuva::engine {
 
-DbxRecoveryEngine::DbxRecoveryEngine(RecoveryReporter& reporter)
-    : reporter_(reporter), temp_folder_(platform::PrivateTempFolder()) {}
+DbxRecoveryEngine::DbxRecoveryEngine(RecoveryReporter& reporter, std::string temp_folder)
+    : reporter_(reporter), temp_folder_(std::move(temp_folder)) {
+  if (temp_folder_.empty() || temp_folder_.back() != '/') temp_folder_ += '/';
+}
 
 DbxRecoveryEngine::~DbxRecoveryEngine() = default;
 
@@ -22,20 +22,42 @@ bool DbxRecoveryEngine::Stopping() {
   return read_failed_ || reporter_.StopRequested();
 }
 
-void DbxRecoveryEngine::Run(const std::string& path) {
+RunOutcome DbxRecoveryEngine::Run(const std::string& path) {
+  outcome_ = {};
   reporter_.SetStatus("Opening file...");
   if (!OpenSource(path)) {
-    msgbox::ShowApplicationMessage("Unable to open file...", msgbox::MB_ICONINFORMATION);
-    return;
+    outcome_.ending = RunEnding::kCannotOpen;
+    return outcome_;
   }
   reporter_.SetStatus("Process((1/4)) Finding existing emails ...");
   FindExistingMessages();
-  if (Stopping()) {
-    reporter_.SetStatus("User aborted process");
-    return;
+  if (!Stopping()) ScanForLostBlocks();
+  const bool stopped = Stopping();
+  reporter_.SetStatus(stopped ? "User aborted process" : "Repairing  done..");
+  outcome_.ending = read_failed_ ? RunEnding::kReadError
+                    : stopped    ? RunEnding::kStopped
+                                 : RunEnding::kDone;
+  return outcome_;
+}
+
+void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark) {
+  // a message reached twice in one run (a crafted index naming it again) is listed once
+  if (listed_firsts_.Contains(first)) return;
+  std::string name = "dd.eml";
+  bool damaged = false;
+  if (ExtractToTempFolder(temp_folder_, name, first, &damaged)) {
+    listed_firsts_.Insert(first);
+    ++outcome_.extracted;
+    ExtractedMessage message{temp_folder_ + name, use_damage_mark && damaged, first, {}, false};
+    if (last_text_held_) message.text = text_, message.held = true;
+    reporter_.AddRecoveredMessage(message);
+  } else if (!write_error_.empty()) {
+    listed_firsts_.Insert(first);
+    if (outcome_.problems.size() < kNamedProblems) {
+      outcome_.problems.push_back({first, write_error_});
+    }
+    ++outcome_.not_written;
   }
-  ScanForLostBlocks();
-  reporter_.SetStatus(Stopping() ? "User aborted process" : "Repairing  done..");
 }
 
 }  // namespace rescuva::engine

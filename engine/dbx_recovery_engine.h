@@ -12,10 +12,13 @@
 #include "engine/message_info_record.h"
 #include "engine/offset_set.h"
 #include "engine/recovery_reporter.h"
+#include "engine/run_outcome.h"
 #include "platform/scratch_files.h"
 #include "platform/source_file.h"
 
 namespace rescuva::engine {
+
+enum class ChainCopy { kCopied, kReadFailed, kWriteFailed };
 
 // A block found by the scan: its offset and the block it names as next.
 struct BlockCandidate {
@@ -25,14 +28,15 @@ struct BlockCandidate {
 
 class DbxRecoveryEngine {
  public:
-  explicit DbxRecoveryEngine(RecoveryReporter& reporter);
+  // Scratch files are written into `temp_folder`, which the owner provides.
+  DbxRecoveryEngine(RecoveryReporter& reporter, std::string temp_folder);
   DbxRecoveryEngine(const DbxRecoveryEngine&) = delete;
   DbxRecoveryEngine& operator=(const DbxRecoveryEngine&) = delete;
   virtual ~DbxRecoveryEngine();
 
-  // Opens the file and runs the three stages. The file stays open afterwards so that
-  // messages can still be extracted from it.
-  void Run(const std::string& path);
+  // Opens the file and runs the three stages; says how the run ended. The file stays
+  // open afterwards so that messages can still be extracted from it.
+  RunOutcome Run(const std::string& path);
   bool OpenSource(const std::string& path);
   bool IsSourceOpen() const { return source_.IsOpen(); }
   void CloseSource();
@@ -41,13 +45,16 @@ class DbxRecoveryEngine {
   // Writes the chain starting at `first` to folder + name, where name starts as the
   // scratch name and falls back to "0" + name, "1" + name, ... when the file cannot be
   // replaced. Every block passed joins the known blocks. False when the chain holds
-  // no data. `damaged` receives this extraction's damage mark.
+  // no data or its file cannot be written whole (WriteError() then says why).
+  // `damaged` receives this extraction's damage mark.
   bool ExtractToTempFolder(std::string folder, std::string& name, uint64_t first,
                            bool* damaged = nullptr);
+  const std::string& WriteError() const { return write_error_; }
   // Writes the chain starting at `first` to `path`. False when the chain holds no
-  // data or the file cannot be written whole. Safe to call while Run works on
-  // another thread.
-  bool ExtractToFile(const std::string& path, uint64_t first, bool* damaged = nullptr) const;
+  // data or the file cannot be written whole; `error` then says why. Safe to call
+  // while Run works on another thread.
+  bool ExtractToFile(const std::string& path, uint64_t first, bool* damaged = nullptr,
+                     std::string* error = nullptr) const;
 
   // Stage 1: the messages the index still lists.
   void FindExistingMessages();
@@ -76,9 +83,12 @@ class DbxRecoveryEngine {
   };
 
   ChainSummary MeasureChain(uint32_t first, OffsetSet* known, std::vector<uint8_t>& text) const;
-  bool WriteChain(uint32_t first, const ChainSummary& chain, std::vector<uint8_t>& text,
-                  platform::OutputFile& out) const;
-  bool CopyChain(uint32_t first, const ChainSummary& chain, platform::OutputFile& out) const;
+  // Extracts a stage's message to the scratch folder and hands it to the reporter;
+  // a message that cannot be written is counted in the outcome.
+  void RecoverMessage(uint32_t first, bool use_damage_mark);
+  ChainCopy WriteChain(uint32_t first, const ChainSummary& chain, std::vector<uint8_t>& text,
+                       platform::OutputFile& out) const;
+  ChainCopy CopyChain(uint32_t first, const ChainSummary& chain, platform::OutputFile& out) const;
   bool Stopping();
 
   RecoveryReporter& reporter_;
@@ -86,7 +96,6 @@ class DbxRecoveryEngine {
   FolderFileHeader header_;
   uint64_t index_capacity_ = 0;
   std::vector<IndexSlot> index_slots_;
-  uint64_t nodes_visited_ = 0;
   uint32_t current_offset_ = 0;
   MessageInfoRecord record_;
   std::vector<uint8_t> record_bytes_;  // the record's first bytes, read with its header
@@ -99,6 +108,11 @@ class DbxRecoveryEngine {
   std::string last_scratch_path_;
   uint64_t last_scratch_length_ = 0;
   bool read_failed_ = false;
+  std::string write_error_;
+  bool last_text_held_ = false;  // text_ holds the message last written, whole
+  OffsetSet visited_nodes_;      // index nodes walked in this run
+  OffsetSet listed_firsts_;      // first blocks of the messages handed over in this run
+  RunOutcome outcome_;
 };
 
 }  // namespace rescuva::engine

@@ -9,8 +9,8 @@
 namespace rescuva::engine {
 namespace {
 
-// Honest trees are a few levels deep and visit each node once; these bounds stop a
-// crafted tree that names the same child again and again.
+// Honest trees are a few levels deep and name each node once; a crafted tree that
+// names the same child again and again is walked into each node only once.
 constexpr int kMaxIndexDepth = 64;
 constexpr size_t kRecordPrefetch = 2048;  // header, up to 255 entries and the data's start
 
@@ -30,7 +30,7 @@ void DbxRecoveryEngine::FindExistingMessages() {
   // count of four billion costs nothing while the tree delivers a handful.
   index_capacity_ = header_.message_count;
   index_slots_.clear();
-  nodes_visited_ = 0;
+  visited_nodes_ = {};
   bool walked = false;
   try {
     walked = WalkIndexNode(0, header_.index_root, 0, header_.message_count);
@@ -53,23 +53,19 @@ void DbxRecoveryEngine::FindExistingMessages() {
     if ((PresenceMask() & (1u << kFirstBlockAttribute)) == 0) continue;
     const uint32_t first = AttributeValue(kFirstBlockAttribute);
     known_blocks_.Insert(first);
-    std::string name = "dd.eml";
-    if (ExtractToTempFolder(temp_folder_, name, first)) {
-      reporter_.AddRecoveredMessage(temp_folder_ + name, false, first);
-    }
+    RecoverMessage(first, false);
   }
 }
 
 bool DbxRecoveryEngine::WalkIndexNode(uint32_t parent, uint32_t node, uint64_t first_position,
                                       uint64_t count, int depth) {
   if (first_position + count > index_capacity_ || node > source_.Length()) return true;
-  if (depth > kMaxIndexDepth || ++nodes_visited_ > source_.Length() / kIndexNodeSize + 1) {
-    return true;
-  }
+  if (depth > kMaxIndexDepth || visited_nodes_.Contains(node)) return true;
   std::array<uint8_t, kIndexNodeSize> bytes;
   if (!source_.ReadAt(node, bytes)) return false;
   const IndexNode decoded = IndexNode::Decode(bytes);
   if (!decoded.IsAcceptable(node, parent)) return true;
+  visited_nodes_.Insert(node);
 
   uint64_t f = 0;
   if (decoded.child_offset != 0) {

@@ -72,6 +72,7 @@ std::string ToWindows1252(const std::string& utf8) {
 bool FolderFileWriter::Create(const std::string& path) {
   if (!file_.Create(path, true)) return false;
   end_ = kFolderFileHeaderSize;
+  last_checkpoint_ = std::chrono::steady_clock::now();
   return Put(0, FolderFileHeader{}.Encode());
 }
 
@@ -119,19 +120,47 @@ bool FolderFileWriter::EndMessage(const MessageInfo& info) {
   end_ += bytes.size();
   if (!Put(at, bytes)) return false;
   records_.push_back(at);
+  if (++since_checkpoint_ >= kCheckpointMessages ||
+      std::chrono::steady_clock::now() - last_checkpoint_ >= kCheckpointInterval) {
+    return Checkpoint();
+  }
   return true;
+}
+
+// The index goes into the places of the checkpoint before the last one (no header
+// names them any more), with new places after the last message where it needs more;
+// then the header names it.
+bool FolderFileWriter::Checkpoint() {
+  since_checkpoint_ = 0;
+  last_checkpoint_ = std::chrono::steady_clock::now();
+  FolderFileHeader header;
+  if (!records_.empty()) {
+    std::vector<uint32_t>& places = node_places_[next_places_];
+    size_t used = 0;
+    const NodePlace place = [&]() -> uint32_t {
+      if (used == places.size()) {
+        places.push_back(static_cast<uint32_t>(end_));
+        end_ += kIndexNodeSize;
+      }
+      return places[used++];
+    };
+    header.message_count = static_cast<uint32_t>(records_.size());
+    header.index_root = WriteIndexTree(
+        records_, place, [this](uint64_t offset, auto bytes) { return Put(offset, bytes); });
+    next_places_ ^= 1;
+  }
+  return Put(0, header.Encode());
 }
 
 namespace {
 
 // A subtree of the in-order list: up to 51 entries in the node, and when there are
 // more, the rest spread evenly over subtrees that follow each entry.
-uint32_t WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent, uint64_t& end,
-                           const PutBytes& put) {
+uint32_t WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent,
+                           const NodePlace& place, const PutBytes& put) {
   IndexNode node;
-  node.self_offset = static_cast<uint32_t>(end);
+  node.self_offset = place();
   node.parent_offset = parent;
-  end += kIndexNodeSize;
   const size_t entries = std::min<size_t>(records.size(), kMaxIndexEntries);
   node.entry_count = static_cast<uint8_t>(entries);
   const size_t rest = records.size() - entries;
@@ -142,7 +171,7 @@ uint32_t WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent, u
     const size_t below = rest / entries + (i < rest % entries ? 1 : 0);
     if (below > 0) {
       entry.child_offset =
-          WriteIndexSubtree(records.subspan(next, below), node.self_offset, end, put);
+          WriteIndexSubtree(records.subspan(next, below), node.self_offset, place, put);
       entry.child_entry_count = static_cast<uint32_t>(below);
       next += below;
     }
@@ -153,8 +182,20 @@ uint32_t WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent, u
 
 }  // namespace
 
+uint32_t WriteIndexTree(std::span<const uint32_t> records, const NodePlace& place,
+                        const PutBytes& put) {
+  return WriteIndexSubtree(records, 0, place, put);
+}
+
 uint32_t WriteIndexTree(std::span<const uint32_t> records, uint64_t& end, const PutBytes& put) {
-  return WriteIndexSubtree(records, 0, end, put);
+  return WriteIndexTree(
+      records,
+      [&end] {
+        const auto at = static_cast<uint32_t>(end);
+        end += kIndexNodeSize;
+        return at;
+      },
+      put);
 }
 
 std::vector<uint8_t> BuildMessageInfoRecord(const MessageInfo& info, uint32_t index,
@@ -177,13 +218,7 @@ std::vector<uint8_t> BuildMessageInfoRecord(const MessageInfo& info, uint32_t in
 }
 
 bool FolderFileWriter::Finish() {
-  FolderFileHeader header;
-  if (!records_.empty()) {
-    header.message_count = static_cast<uint32_t>(records_.size());
-    header.index_root = WriteIndexTree(
-        records_, end_, [this](uint64_t offset, auto bytes) { return Put(offset, bytes); });
-  }
-  Put(0, header.Encode());
+  Checkpoint();
   const bool closed = file_.Close();
   return closed && !failed_;
 }

@@ -1,8 +1,10 @@
 // Writes a new message folder file that this engine and Outlook Express read: each
-// message's text in 512-byte blocks with its message-info record as it arrives, then
-// the index tree (at most 51 entries a node) and the header.
+// message's text in 512-byte blocks with its message-info record as it arrives, and
+// at checkpoints the index tree (at most 51 entries a node) and the header, so that
+// the file lists every message up to the last checkpoint at any moment.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -35,8 +37,14 @@ using PutBytes = std::function<bool(uint64_t offset, std::span<const uint8_t> by
 std::vector<uint8_t> BuildMessageInfoRecord(const MessageInfo& info, uint32_t index,
                                             uint32_t first_block, uint64_t size, uint32_t at);
 
-// Writes an index tree listing `records` in order from offset `end` on, advancing
-// `end`; returns the root node's offset.
+// Where the next index node goes.
+using NodePlace = std::function<uint32_t()>;
+
+// Writes an index tree listing `records` in order, each node where `place` says;
+// returns the root node's offset.
+uint32_t WriteIndexTree(std::span<const uint32_t> records, const NodePlace& place,
+                        const PutBytes& put);
+// The same with the nodes one after another from offset `end` on, advancing `end`.
 uint32_t WriteIndexTree(std::span<const uint32_t> records, uint64_t& end, const PutBytes& put);
 
 class FolderFileWriter {
@@ -52,10 +60,17 @@ class FolderFileWriter {
   // form a complete folder file.
   bool Finish();
   size_t MessageCount() const { return records_.size(); }
+  // Why the last write failed.
+  std::string Error() const { return file_.Error(); }
+
+  // A checkpoint comes after this many messages at most, or after this long.
+  static constexpr size_t kCheckpointMessages = 1000;
+  static constexpr std::chrono::milliseconds kCheckpointInterval{1000};
 
  private:
   bool FlushBlock(bool last);
   bool Put(uint64_t offset, std::span<const uint8_t> bytes);
+  bool Checkpoint();
 
   platform::OutputFile file_;
   uint64_t end_ = 0;
@@ -64,6 +79,12 @@ class FolderFileWriter {
   std::vector<uint8_t> block_;
   uint32_t first_block_ = 0;
   uint64_t message_size_ = 0;
+  // Index nodes are written in turn into two sets of places: a checkpoint never
+  // writes over the index the header names until its own header replaces it.
+  std::vector<uint32_t> node_places_[2];
+  int next_places_ = 0;
+  size_t since_checkpoint_ = 0;
+  std::chrono::steady_clock::time_point last_checkpoint_;
 };
 
 // Latin letters and the Windows-1252 punctuation as they are; anything else as '?'.

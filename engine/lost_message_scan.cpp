@@ -72,11 +72,7 @@ void DbxRecoveryEngine::RebuildLostMessages() {
       start = w;
     }
     known_blocks_.Insert(start);
-    std::string name = "dd.eml";
-    bool damaged = false;
-    if (ExtractToTempFolder(temp_folder_, name, start, &damaged)) {
-      reporter_.AddRecoveredMessage(temp_folder_ + name, damaged, start);
-    }
+    RecoverMessage(start, true);
   }
 }
 

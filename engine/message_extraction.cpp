@@ -74,6 +74,9 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
   };
   bool gathering = true;
   bool copy_ended = false;
+  // No honest chain holds more text than the file it lies in: a chain whose blocks
+  // overlap (a crafted file) ends once it has copied that much.
+  uint64_t copied = 0;
   text.clear();
   uint32_t tortoise = first;
   uint64_t power = 1, lambda = 1;
@@ -101,12 +104,15 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
     }
     chain.damaged = header.IsDamaged();
     chain.total += header.data_length;
-    if (gathering && !copy_ended) {
-      copy_ended = uint64_t{b} + kBlockHeaderSize > length;
-      const size_t n = copy_ended ? 0 : std::min(header.data_length, kBlockDataSize);
-      text.insert(text.end(), block.begin() + kBlockHeaderSize, block.begin() + kBlockHeaderSize + n);
+    copy_ended = copy_ended || uint64_t{b} + kBlockHeaderSize > length;
+    const size_t n = copy_ended ? 0 : std::min(header.data_length, kBlockDataSize);
+    if (gathering) {
+      text.insert(text.end(), block.begin() + kBlockHeaderSize,
+                  block.begin() + kBlockHeaderSize + n);
       gathering = text.size() <= kGatheredTextLimit;
     }
+    copied += n;
+    if (copied > length) break;
     b = header.next_offset;
   }
   chain.text_complete = gathering && !cycle;
@@ -124,11 +130,15 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
     fast = step(fast);
     ++mu;
   }
-  chain = {0, mu + lambda, false, false};
+  chain = {0, 0, false, false};
+  copied = 0;
   uint32_t b = first;
-  for (uint64_t i = 0; i < chain.blocks && read_header(b, header); ++i) {
+  for (uint64_t i = 0; i < mu + lambda && copied <= length && read_header(b, header); ++i) {
+    ++chain.blocks;
     chain.damaged = header.IsDamaged();
     chain.total += header.data_length;
+    if (uint64_t{b} + kBlockHeaderSize <= length)
+      copied += std::min(header.data_length, kBlockDataSize);
     b = header.next_offset;
   }
   return chain;
@@ -136,44 +146,48 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
 
 // Writes the text gathered by the length pass, or copies the chain block by block when
 // it could not be gathered. NUL bytes become '_' when the chain is damaged.
-bool DbxRecoveryEngine::WriteChain(uint32_t first, const ChainSummary& chain,
-                                   std::vector<uint8_t>& text, platform::OutputFile& out) const {
+ChainCopy DbxRecoveryEngine::WriteChain(uint32_t first, const ChainSummary& chain,
+                                        std::vector<uint8_t>& text,
+                                        platform::OutputFile& out) const {
   if (!chain.text_complete) return CopyChain(first, chain, out);
   if (chain.damaged) std::replace(text.begin(), text.end(), uint8_t{0}, uint8_t{'_'});
-  return out.Write(text);
+  return out.Write(text) ? ChainCopy::kCopied : ChainCopy::kWriteFailed;
 }
 
 // The copy pass: at most 512 bytes of each block, NUL bytes turned into '_' when the
-// chain is damaged. False when a read or a write fails.
-bool DbxRecoveryEngine::CopyChain(uint32_t first, const ChainSummary& chain,
-                                  platform::OutputFile& out) const {
+// chain is damaged.
+ChainCopy DbxRecoveryEngine::CopyChain(uint32_t first, const ChainSummary& chain,
+                                       platform::OutputFile& out) const {
   const uint64_t length = source_.Length();
   BlockReader reader(source_);
   std::array<uint8_t, kBlockDataSize> data;
   uint32_t c = first;
   for (uint64_t i = 0; i < chain.blocks && c != 0 && c <= length; ++i) {
     const auto block = reader.Read(c);
-    if (!block) return false;
+    if (!block) return ChainCopy::kReadFailed;
     if (uint64_t{c} + kBlockHeaderSize > length) break;
     const auto header = MessageBlockHeader::Decode(block->first<kBlockHeaderSize>());
     const size_t n = std::min(header.data_length, kBlockDataSize);
     std::copy_n(block->begin() + kBlockHeaderSize, n, data.begin());
     if (chain.damaged) std::replace(data.begin(), data.begin() + n, uint8_t{0}, uint8_t{'_'});
-    if (!out.Write(std::span(data).first(n))) return false;
+    if (!out.Write(std::span(data).first(n))) return ChainCopy::kWriteFailed;
     c = header.next_offset;
   }
-  return true;
+  return ChainCopy::kCopied;
 }
 
 bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& name, uint64_t first,
                                             bool* damaged) {
   const auto start = static_cast<uint32_t>(first);
+  write_error_.clear();
+  last_text_held_ = false;
   const ChainSummary chain = MeasureChain(start, &known_blocks_, text_);
   if (damaged) *damaged = chain.damaged;
   if (chain.total == 0) return false;
   if (folder.empty() || folder.back() != '/') folder += '/';
   // The scratch file is replaced; when that fails it is deleted, and when it cannot
-  // be deleted the next free numbered name is taken.
+  // be deleted the next free numbered name is taken. A folder that takes no file at
+  // all (missing, not writable, full) makes no other name work either.
   platform::OutputFile out;
   std::string path = folder + name;
   if (!out.Create(path, false)) {
@@ -181,42 +195,62 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
     platform::RemoveFile(path);
     if (platform::PathExists(path) || !out.Create(path, false)) {
       bool found = false;
-      for (int k = 0; k < kMaxScratchNameAttempts && !found; ++k) {
+      bool names_help = out.NameInTheWay() && platform::IsWritableFolder(folder);
+      for (int k = 0; k < kMaxScratchNameAttempts && !found && names_help; ++k) {
         std::string candidate = folder + std::to_string(k) + name;
         if (!platform::PathExists(candidate) ||
             (platform::RemoveFile(candidate) && !platform::PathExists(candidate))) {
           found = out.Create(candidate, false);
+          names_help = out.NameInTheWay();
           if (found) {
             name = std::to_string(k) + name;
             path = candidate;
           }
         }
       }
-      if (!found) return false;
+      if (!found) {
+        write_error_ = "cannot write a scratch file in " + folder + ": " + out.Error();
+        return false;
+      }
     }
   }
-  // A message cut short by a failing read or write is still listed: its row keeps
-  // the offset, and the preview and the saving extract it again.
-  const bool written = WriteChain(start, chain, text_, out);
+  const ChainCopy copy = WriteChain(start, chain, text_, out);
+  const bool written = copy == ChainCopy::kCopied;
   const bool longer = written && chain.text_complete && path == last_scratch_path_ &&
                       out.Size() >= last_scratch_length_;
   last_scratch_path_ = path;
   last_scratch_length_ = out.Size();
-  if (!out.Close(!longer)) last_scratch_path_.clear();
+  const bool closed = out.Close(!longer);
+  if (!written || !closed) {
+    last_scratch_path_.clear();
+    write_error_ = copy == ChainCopy::kReadFailed ? "cannot read the folder file"
+                                                  : "cannot write " + path + ": " + out.Error();
+    return false;
+  }
+  last_text_held_ = chain.text_complete;
   return true;
 }
 
-bool DbxRecoveryEngine::ExtractToFile(const std::string& path, uint64_t first,
-                                      bool* damaged) const {
+bool DbxRecoveryEngine::ExtractToFile(const std::string& path, uint64_t first, bool* damaged,
+                                      std::string* error) const {
   const auto start = static_cast<uint32_t>(first);
   std::vector<uint8_t> text;
   const ChainSummary chain = MeasureChain(start, nullptr, text);
   if (damaged) *damaged = chain.damaged;
-  if (chain.total == 0) return false;
+  auto fail = [&](std::string why) {
+    if (error) *error = std::move(why);
+    return false;
+  };
+  if (chain.total == 0) return fail("the message's chain holds no data");
   platform::OutputFile out;
-  if (!out.Create(path, false)) return false;
-  const bool written = WriteChain(start, chain, text, out);
-  return out.Close() && written;
+  if (!out.Create(path, false)) return fail("cannot create " + path + ": " + out.Error());
+  const ChainCopy copy = WriteChain(start, chain, text, out);
+  const bool closed = out.Close();
+  if (copy == ChainCopy::kReadFailed) return fail("cannot read the folder file");
+  if (copy == ChainCopy::kWriteFailed || !closed) {
+    return fail("cannot write " + path + ": " + out.Error());
+  }
+  return true;
 }
 
 }  // namespace rescuva::engine

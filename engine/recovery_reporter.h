@@ -3,9 +3,21 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace rescuva::engine {
+
+// One message extracted by a stage and written to the scratch folder.
+struct ExtractedMessage {
+  std::string path;  // the scratch file, overwritten by the next extraction
+  bool deleted = false;
+  uint64_t offset = 0;  // the chain's first block
+  // The message's bytes when the engine holds them whole (valid during the call);
+  // otherwise empty and `held` false, and the file at `path` holds them.
+  std::span<const uint8_t> text;
+  bool held = false;
+};
 
 class RecoveryReporter {
  public:
@@ -13,9 +25,8 @@ class RecoveryReporter {
   virtual void SetStatus(const std::string& text) = 0;
   virtual void SetProgress(int position) = 0;  // 0 ... 100
   virtual bool StopRequested() = 0;
-  // One extracted message: the file at `path` is overwritten by the next extraction,
-  // so it must be read before this call returns.
-  virtual void AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) = 0;
+  // One extracted message; what it refers to is valid only during the call.
+  virtual void AddRecoveredMessage(const ExtractedMessage& message) = 0;
 };
 
 }  // namespace rescuva::engine

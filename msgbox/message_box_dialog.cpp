@@ -18,6 +18,7 @@
 #include "msgbox/qt_markup_surface.h"
 #include "msgbox/remembered_answers.h"
 #include "msgbox/system_colours.h"
+#include "session/qt_crossing.h"
 
 namespace rescuva::msgbox {
 namespace {
@@ -65,7 +66,7 @@ MessageBoxDialog::MessageBoxDialog(const MessageBoxOptions& options, QWidget* ow
     drawer->Attach([this](int) { update(); });
     drawer->SetLinkActions(
         [](const std::string& target) {
-          QDesktopServices::openUrl(QUrl(QString::fromStdString(target)));
+          if (IsOwnAddress(target)) QDesktopServices::openUrl(QUrl(QString::fromStdString(target)));
         },
         nullptr);
   }
@@ -398,8 +399,8 @@ void MessageBoxDialog::paintEvent(QPaintEvent*) {
                           header + geometry_.message_height - kTextMargin});
   if (expanded_) {
     const int bottom = height();
-    details_.Draw(surface,
-                  {kTextMargin, bottom - geometry_.details_height + kTextMargin, w - kTextMargin, bottom});
+    details_.Draw(surface, {kTextMargin, bottom - geometry_.details_height + kTextMargin,
+                            w - kTextMargin, bottom});
   }
 }
 
@@ -422,8 +423,13 @@ int ShowMessageBox(MessageBoxOptions options) {
   return box.exec();
 }
 
+// A box asked for on another thread is shown on the user-interface thread; the
+// caller waits for the answer.
 void InstallMessageBoxDialog() {
-  SetMessageBoxPresenter([](const MessageBoxOptions& options) { return ShowMessageBox(options); });
+  static session::QtCrossing crossing(QCoreApplication::instance());
+  SetMessageBoxPresenter([](const MessageBoxOptions& options) {
+    return crossing.Ask<int>([options] { return ShowMessageBox(options); });
+  });
 }
 
 }  // namespace rescuva::msgbox

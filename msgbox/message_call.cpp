@@ -41,6 +41,21 @@ int PPMessageBox(void* owner, const MessageText& text, const MessageText& captio
   return presenter ? presenter(copy) : PrintToStderr(copy);
 }
 
+bool IsOwnAddress(const std::string& target) {
+  return target.starts_with(kHomePage);
+}
+
+// "<<" is the markup's literal "<"; the entities that remain only ever make text.
+std::string EscapeMarkup(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '<') out += '<';
+    out += c;
+  }
+  return out;
+}
+
 MessageBoxOptions ApplicationMessageLook() {
   MessageBoxOptions look;
   look.body_area.background_effect = 12;  // vertical bump

@@ -22,6 +22,13 @@ int PPMessageBox(void* owner, const MessageText& text, const MessageText& captio
                  const MessageBoxOptions* options);
 
 inline constexpr const char* kApplicationTitle = "Rescuva for Outlook Express";
+// The program's own home page: the only address a link in a box may open.
+inline constexpr const char* kHomePage = "https://rescuva.example.org/";
+bool IsOwnAddress(const std::string& target);
+
+// Text shown as it is inside a message's markup: recovered subjects, names and
+// addresses never become tags.
+std::string EscapeMarkup(const std::string& text);
 
 // The application's common look: owner none, the application's title as caption and
 // a vertical bump background (light blue, white, light blue).

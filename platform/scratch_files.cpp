@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,7 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, const uint64_t* at) {
         at ? ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(*at + done))
            : ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
@@ -56,6 +58,12 @@ bool PathExists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
+bool IsWritableFolder(const std::string& folder) {
+  struct stat st {};
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+         ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 bool RemoveFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
@@ -81,17 +89,45 @@ bool OutputFile::Create(const std::string& path, bool exclusive) {
   int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (exclusive ? O_EXCL : 0);
   fd_ = ::open(path.c_str(), flags, 0600);
   size_ = 0;
+  error_ = fd_ >= 0 ? 0 : errno;
   return fd_ >= 0;
 }
 
+bool OutputFile::NameInTheWay() const {
+  switch (error_) {
+    case EEXIST:
+    case EISDIR:
+    case ETXTBSY:
+    case EACCES:
+    case EPERM:
+    case ELOOP:
+    case EBUSY:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string OutputFile::Error() const {
+  return std::strerror(error_);
+}
+
 bool OutputFile::Write(std::span<const uint8_t> bytes) {
-  if (fd_ < 0 || !WriteAll(fd_, bytes, nullptr)) return false;
+  if (fd_ < 0) return false;
+  if (!WriteAll(fd_, bytes, nullptr)) {
+    error_ = errno;
+    return false;
+  }
   size_ += bytes.size();
   return true;
 }
 
 bool OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
-  if (fd_ < 0 || !WriteAll(fd_, bytes, &offset)) return false;
+  if (fd_ < 0) return false;
+  if (!WriteAll(fd_, bytes, &offset)) {
+    error_ = errno;
+    return false;
+  }
   size_ = std::max<uint64_t>(size_, offset + bytes.size());
   return true;
 }
@@ -99,7 +135,10 @@ bool OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
 bool OutputFile::Close(bool cut) {
   if (fd_ < 0) return true;
   const bool cut_done = !cut || ::ftruncate(fd_, static_cast<off_t>(size_)) == 0;
-  return ::close(std::exchange(fd_, -1)) == 0 && cut_done;
+  if (!cut_done) error_ = errno;
+  const bool closed = ::close(std::exchange(fd_, -1)) == 0;
+  if (!closed) error_ = errno;
+  return closed && cut_done;
 }
 
 }  // namespace rescuva::platform

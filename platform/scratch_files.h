@@ -15,6 +15,8 @@ std::string PrivateTempFolder();
 
 // True when something of that name exists (a dangling link counts).
 bool PathExists(const std::string& path);
+// True when files can be made in the folder.
+bool IsWritableFolder(const std::string& folder);
 // Removes a file or link (never follows it). True when it is gone.
 bool RemoveFile(const std::string& path);
 
@@ -33,6 +35,11 @@ class OutputFile {
 
   bool Create(const std::string& path, bool exclusive);
   bool IsOpen() const { return fd_ >= 0; }
+  // What the system said of the last creation or write that failed, as text.
+  std::string Error() const;
+  // True when the last creation failed for the name alone (a file, folder or link of
+  // that name is in the way), so that another name in the same folder may work.
+  bool NameInTheWay() const;
   // Appends at the end of what was written so far.
   bool Write(std::span<const uint8_t> bytes);
   // Writes at an absolute offset without moving the append position.
@@ -46,6 +53,7 @@ class OutputFile {
  private:
   int fd_ = -1;
   uint64_t size_ = 0;
+  int error_ = 0;
 };
 
 }  // namespace rescuva::platform

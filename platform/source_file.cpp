@@ -15,12 +15,42 @@ SourceFile::~SourceFile() {
   Close();
 }
 
+namespace {
+
+// True when another process holds a record lock on any part of the file. Our own
+// lock is an open-file-description lock, which this test does not count.
+bool RecordLocked(int fd) {
+  struct flock probe {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  if (::fcntl(fd, F_OFD_GETLK, &probe) != 0) return false;
+  if (probe.l_type != F_UNLCK) return true;
+  probe = {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  return ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
+// A shared record lock of our own, so that a program that locks before it writes
+// sees the file in use.
+bool HoldReadLock(int fd) {
+  struct flock lock {};
+  lock.l_type = F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+}  // namespace
+
+// The file is opened without waiting (a FIFO or a device would block an ordinary
+// open) and refused unless it is a regular file nobody else holds locked.
 bool SourceFile::Open(const std::string& path) {
   Close();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return false;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+      RecordLocked(fd) || !HoldReadLock(fd)) {
     ::close(fd);
     return false;
   }

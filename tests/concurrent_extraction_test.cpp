@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "engine/dbx_recovery_engine.h"
+#include "platform/scratch_files.h"
 #include "tests/folder_builder.h"
 #include "tests/recording_reporter.h"
 #include "tests/temp_dir.h"
@@ -25,7 +26,7 @@ TEST(ConcurrentExtraction, PreviewsDoNotDisturbTheRun) {
   const std::string path = folder.Write(dir.Path());
 
   testing::RecordingReporter reporter;
-  DbxRecoveryEngine engine(reporter);
+  DbxRecoveryEngine engine(reporter, platform::PrivateTempFolder());
   ASSERT_TRUE(engine.OpenSource(path));
   std::atomic<bool> done{false};
   std::thread worker([&] {

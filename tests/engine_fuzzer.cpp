@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the engine as a folder file: a whole run, then an
-// extraction from every offset the run reported. Nothing may crash, hang or leak.
+// Feeds arbitrary bytes to the engine as a folder file: a whole run with every message
+// loaded as the catalogue loads it, then an extraction from the last offset reported. Nothing may
+// crash, hang or leak.
 #include <unistd.h>
 
 #include <cstdint>
@@ -7,6 +8,8 @@
 #include <string>
 
 #include "engine/dbx_recovery_engine.h"
+#include "loader/message_loader.h"
+#include "platform/scratch_files.h"
 
 namespace {
 
@@ -15,8 +18,13 @@ class CountingReporter : public rescuva::engine::RecoveryReporter {
   void SetStatus(const std::string&) override {}
   void SetProgress(int) override {}
   bool StopRequested() override { return false; }
-  void AddRecoveredMessage(const std::string&, bool, uint64_t offset) override {
-    last_offset = offset;
+  // every message goes through the loader too, as the catalogue would take it
+  void AddRecoveredMessage(const rescuva::engine::ExtractedMessage& message) override {
+    last_offset = message.offset;
+    if (message.held) {
+      rescuva::loader::LoadMessage(
+          {reinterpret_cast<const char*>(message.text.data()), message.text.size()});
+    }
   }
   uint64_t last_offset = 0;
 };
@@ -30,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fwrite(data, 1, size, file);
   std::fclose(file);
   CountingReporter reporter;
-  rescuva::engine::DbxRecoveryEngine engine(reporter);
+  static const std::string scratch = rescuva::platform::PrivateTempFolder();
+  rescuva::engine::DbxRecoveryEngine engine(reporter, scratch);
   engine.Run(path);
   engine.ExtractToFile(engine.TempFolder() + "fuzz.eml", reporter.last_offset);
   return 0;

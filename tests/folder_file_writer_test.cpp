@@ -7,6 +7,7 @@
 
 #include "engine/dbx_recovery_engine.h"
 #include "engine/folder_file_writer.h"
+#include "platform/scratch_files.h"
 #include "tests/folder_builder.h"
 #include "tests/recording_reporter.h"
 #include "tests/temp_dir.h"
@@ -48,7 +49,7 @@ TEST(FolderFileWriter, ReadsBackAsTheSameExistingMessages) {
     ASSERT_TRUE(writer.Finish());
 
     testing::RecordingReporter reporter;
-    DbxRecoveryEngine engine(reporter);
+    DbxRecoveryEngine engine(reporter, platform::PrivateTempFolder());
     engine.Run(path);
     ASSERT_EQ(reporter.messages.size(), texts.size()) << count;
     for (size_t i = 0; i < texts.size(); ++i) {

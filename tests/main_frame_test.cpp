@@ -79,11 +79,11 @@ TEST_F(MainFrameTest, ScanSaveAndFinish) {
   frame->Run(kRepair);  // moves on to the save options
   EXPECT_EQ(frame->State(), WizardState::SaveOptions);
   EXPECT_EQ(frame->PageStack().Row(2)->height(), h);
-  EXPECT_TRUE(frame->SaveOptionPage().FormatButton(SaveFormat::SaveAsDbx).isChecked());
-  EXPECT_TRUE(frame->SaveOptionPage().ScopeButton(SaveScope::SaveSelected).isChecked());
+  EXPECT_TRUE(frame->SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsDbx).isChecked());
+  EXPECT_TRUE(frame->SaveOptionPage().ScopeButton(saving::SaveScope::SaveSelected).isChecked());
   Snapshot(*frame, "state3-save-options.png");
-  frame->SaveOptionPage().FormatButton(SaveFormat::SaveAsEml).setChecked(true);
-  frame->SaveOptionPage().ScopeButton(SaveScope::SaveAllButExisting).setChecked(true);
+  frame->SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsEml).setChecked(true);
+  frame->SaveOptionPage().ScopeButton(saving::SaveScope::SaveAllButExisting).setChecked(true);
   const std::string out = dir_.Path() + "/out";
   std::filesystem::create_directory(out);
   frame->SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
@@ -98,9 +98,9 @@ TEST_F(MainFrameTest, ScanSaveAndFinish) {
   frame->SaveProgressPage().OnBack();  // back to the options, counters reset
   EXPECT_EQ(frame->State(), WizardState::SaveOptions);
   EXPECT_EQ(frame->SaveProgressPage().Cell(1), "Emails          :  0");
-  EXPECT_TRUE(frame->SaveOptionPage().FormatButton(SaveFormat::SaveAsEml).isChecked());
-  frame->SaveOptionPage().ScopeButton(SaveScope::SaveAll).setChecked(true);
-  frame->SaveOptionPage().FormatButton(SaveFormat::SaveAsDbx).setChecked(true);
+  EXPECT_TRUE(frame->SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsEml).isChecked());
+  frame->SaveOptionPage().ScopeButton(saving::SaveScope::SaveAll).setChecked(true);
+  frame->SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsDbx).setChecked(true);
   frame->Run(kSave);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 30000));
   QTest::qWait(50);
@@ -161,8 +161,9 @@ TEST_F(MainFrameTest, PagesFollowTheirLayoutTables) {
     options.show();  // a hidden page hears of its size when it shows
     options.resize(size.width(), 600);
     const int a = 600 / 2;
-    EXPECT_EQ(options.FormatButton(SaveFormat::SaveAsDbx).geometry(), QRect(120, a - 90, 300, 18));
-    EXPECT_EQ(options.ScopeButton(SaveScope::SaveAllButExisting).geometry(),
+    EXPECT_EQ(options.FormatButton(saving::SaveFormat::SaveAsDbx).geometry(),
+              QRect(120, a - 90, 300, 18));
+    EXPECT_EQ(options.ScopeButton(saving::SaveScope::SaveAllButExisting).geometry(),
               QRect(120, a + 102, 300, 18));
     CViewSave& progress = frame->SaveProgressPage();
     progress.show();

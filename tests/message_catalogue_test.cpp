@@ -3,12 +3,13 @@
 
 #include <fstream>
 
-#include "app/message_catalogue.h"
+#include "catalogue/message_catalogue.h"
 #include "engine/dbx_recovery_engine.h"
 #include "tests/recording_reporter.h"
+#include "tests/scanned_folder.h"
 #include "tests/temp_dir.h"
 
-namespace rescuva::app {
+namespace rescuva::catalogue {
 namespace {
 
 std::string Fixture(const std::string& name) {
@@ -18,11 +19,11 @@ std::string Fixture(const std::string& name) {
 
 class CatalogueTest : public ::testing::Test {
  protected:
-  std::optional<CatalogueRow> Row(const std::string& text, bool deleted = false,
-                                  uint64_t offset = 1) {
+  std::optional<catalogue::CatalogueRow> Row(const std::string& text, bool deleted = false,
+                                             uint64_t offset = 1) {
     const std::string path = dir_.Path() + "/dd.eml";
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-    return MakeCatalogueRow(path, deleted, offset);
+    return catalogue::MakeCatalogueRow(path, deleted, offset);
   }
   testing::TempDir dir_;
 };
@@ -39,7 +40,7 @@ TEST_F(CatalogueTest, ListedWhenAnyOfSenderRecipientOrSubject) {
   // a damaged chain whose text has no header, and an empty file, list nothing
   EXPECT_FALSE(Row("____rn-Path: <x>\r\nsome text without fields\r\n"));
   EXPECT_FALSE(Row(""));
-  EXPECT_FALSE(MakeCatalogueRow(dir_.Path() + "/missing.eml", false, 1));
+  EXPECT_FALSE(catalogue::MakeCatalogueRow(dir_.Path() + "/missing.eml", false, 1));
 }
 
 TEST_F(CatalogueTest, AttachmentMarkNeedsANamedPart) {
@@ -58,17 +59,10 @@ TEST(Catalogue, CounterText) {
 }
 
 // What the catalogue lists of a whole run.
-std::vector<CatalogueRow> ListedRows(const std::string& folder_file) {
-  struct Listing : testing::RecordingReporter {
-    void AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) override {
-      if (auto row = MakeCatalogueRow(path, deleted, offset)) rows.push_back(*row);
-    }
-    std::vector<CatalogueRow> rows;
-  } listing;
-  engine::DbxRecoveryEngine engine(listing);
-  engine.Run(folder_file);
-  EXPECT_EQ(listing.statuses.back(), "Repairing  done..") << folder_file;
-  return listing.rows;
+std::vector<catalogue::CatalogueRow> ListedRows(const std::string& folder_file) {
+  testing::ScannedFolder scanned(folder_file);
+  EXPECT_EQ(scanned.statuses.back(), "Repairing  done..") << folder_file;
+  return scanned.rows;
 }
 
 TEST(RealFolderFiles, InboxListsTheWelcomeMessage) {
@@ -88,4 +82,4 @@ TEST(RealFolderFiles, OtherFilesListNothingAndDoNotFail) {
 }
 
 }  // namespace
-}  // namespace rescuva::app
+}  // namespace rescuva::catalogue

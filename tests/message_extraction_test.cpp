@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "engine/dbx_recovery_engine.h"
+#include "platform/scratch_files.h"
 #include "tests/folder_builder.h"
 #include "tests/recording_reporter.h"
 #include "tests/temp_dir.h"
@@ -20,7 +21,7 @@ class ExtractionTest : public ::testing::Test {
  protected:
   // Opens the built file in a fresh engine.
   DbxRecoveryEngine& Open(const FolderBuilder& folder) {
-    engine_ = std::make_unique<DbxRecoveryEngine>(reporter_);
+    engine_ = std::make_unique<DbxRecoveryEngine>(reporter_, platform::PrivateTempFolder());
     EXPECT_TRUE(engine_->OpenSource(folder.Write(dir_.Path())));
     return *engine_;
   }

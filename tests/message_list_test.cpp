@@ -9,8 +9,8 @@
 namespace rescuva::views {
 namespace {
 
-app::CatalogueRow Row(const std::string& subject, bool deleted = false, uint64_t offset = 1) {
-  app::CatalogueRow row;
+catalogue::CatalogueRow Row(const std::string& subject, bool deleted = false, uint64_t offset = 1) {
+  catalogue::CatalogueRow row;
   row.subject = subject;
   row.from = "alice@example.org";
   row.deleted = deleted;

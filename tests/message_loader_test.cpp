@@ -4,10 +4,10 @@
 
 #include <fstream>
 
+#include "loader/message_loader.h"
 #include "tests/temp_dir.h"
-#include "views/message_loader.h"
 
-namespace rescuva::views {
+namespace rescuva::loader {
 namespace {
 
 class LoaderTest : public ::testing::Test {
@@ -109,4 +109,4 @@ TEST_F(LoaderTest, HeaderOnlyEmptyAndMissingFiles) {
 }
 
 }  // namespace
-}  // namespace rescuva::views
+}  // namespace rescuva::loader

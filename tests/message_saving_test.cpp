@@ -5,13 +5,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/output_names.h"
-#include "app/save_job.h"
+#include "saving/output_names.h"
+#include "saving/save_job.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
 #include "tests/temp_dir.h"
 
-namespace rescuva::app {
+namespace rescuva::saving {
 namespace {
 
 namespace fs = std::filesystem;
@@ -156,4 +156,4 @@ TEST_F(SavingTest, StopLeavesAWholeFolderFile) {
 }
 
 }  // namespace
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

@@ -1,5 +1,7 @@
 #include "tests/recording_reporter.h"
 
+#include <gtest/gtest.h>
+
 #include "tests/folder_builder.h"
 
 namespace rescuva::testing {
@@ -18,9 +20,13 @@ void RecordingReporter::Reset() {
   stop_ = false;
 }
 
-void RecordingReporter::AddRecoveredMessage(const std::string& path, bool deleted,
-                                            uint64_t offset) {
-  messages.push_back({ReadFileText(path), deleted, offset, path});
+// The scratch file must hold what the engine handed over with it.
+void RecordingReporter::AddRecoveredMessage(const engine::ExtractedMessage& message) {
+  const std::string text = ReadFileText(message.path);
+  if (message.held) {
+    EXPECT_EQ(std::string(message.text.begin(), message.text.end()), text) << message.path;
+  }
+  messages.push_back({text, message.deleted, message.offset, message.path});
 }
 
 }  // namespace rescuva::testing

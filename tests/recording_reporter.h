@@ -24,7 +24,7 @@ class RecordingReporter : public engine::RecoveryReporter {
   void SetStatus(const std::string& text) override { statuses.push_back(text); }
   void SetProgress(int position) override { progress.push_back(position); }
   bool StopRequested() override;
-  void AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) override;
+  void AddRecoveredMessage(const engine::ExtractedMessage& message) override;
 
   // Forgets everything recorded and clears the stop flag, for the next run.
   void Reset();

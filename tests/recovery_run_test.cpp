@@ -2,13 +2,17 @@
 // each stage, the index walk's edge cases and the rebuilding of lost chains.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "engine/dbx_recovery_engine.h"
-#include "msgbox/message_call.h"
+#include "platform/scratch_files.h"
 #include "tests/folder_builder.h"
 #include "tests/recording_reporter.h"
 #include "tests/temp_dir.h"
@@ -28,9 +32,9 @@ constexpr const char* kAborted = "User aborted process";
 class RecoveryRunTest : public ::testing::Test {
  protected:
   void Run(const FolderBuilder& folder) { RunPath(folder.Write(dir_.Path())); }
-  void RunPath(const std::string& path) {
-    DbxRecoveryEngine engine(reporter_);
-    engine.Run(path);
+  RunOutcome RunPath(const std::string& path) {
+    DbxRecoveryEngine engine(reporter_, platform::PrivateTempFolder());
+    return engine.Run(path);
   }
   // Runs stage 1 alone: the stop comes as stage 2 begins.
   void RunIndexOnly(const FolderBuilder& folder) {
@@ -82,28 +86,45 @@ TEST_F(RecoveryRunTest, ProgressOfTheBlockScanFollowsTheWindows) {
   EXPECT_EQ(scan, (std::vector<int>{0, 0, 32, 65, 98}));
 }
 
-TEST_F(RecoveryRunTest, UnopenableFilesShowTheMessageAndStop) {
-  std::vector<msgbox::MessageBoxOptions> shown;
-  msgbox::SetMessageBoxPresenter([&](const msgbox::MessageBoxOptions& o) {
-    shown.push_back(o);
-    return msgbox::IDOK;
-  });
+// Missing, a folder, a FIFO (never waited for), a file another program holds with
+// flock or with a record lock: the run says so and reads nothing.
+TEST_F(RecoveryRunTest, UnopenableFilesEndTheRunAtOnce) {
   const std::string locked = FolderBuilder().Write(dir_.Path());
+  const std::string record_locked = dir_.Path() + "/record.dbx";
+  std::filesystem::copy_file(locked, record_locked);
+  const std::string fifo = dir_.Path() + "/pipe.dbx";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   int holder = ::open(locked.c_str(), O_RDONLY);
   ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-  for (const std::string& path : {dir_.Path() + "/missing.dbx", dir_.Path(), locked}) {
+  // a record lock counts only when another process holds it
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int fd = ::open(record_locked.c_str(), O_RDWR);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ::fcntl(fd, F_SETLK, &lock);
+    char byte = 1;
+    (void)::write(ready[1], &byte, 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char byte;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  for (const std::string& path :
+       {dir_.Path() + "/missing.dbx", dir_.Path(), fifo, locked, record_locked}) {
     reporter_.Reset();
-    RunPath(path);
+    EXPECT_EQ(RunPath(path).ending, RunEnding::kCannotOpen) << path;
     EXPECT_EQ(reporter_.statuses, std::vector<std::string>{"Opening file..."}) << path;
   }
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
   ::close(holder);
-  msgbox::SetMessageBoxPresenter(nullptr);
-  ASSERT_EQ(shown.size(), 3u);
-  EXPECT_EQ(std::get<std::string>(shown[0].message_text), "Unable to open file...");
-  EXPECT_EQ(std::get<std::string>(shown[0].caption), "Rescuva for Outlook Express");
-  EXPECT_EQ(shown[0].style, 0x40u);
-  EXPECT_EQ(shown[0].body_area.background_effect, 12);
   EXPECT_TRUE(reporter_.messages.empty());
+  reporter_.Reset();
+  EXPECT_EQ(RunPath(record_locked).ending, RunEnding::kDone);
 }
 
 TEST_F(RecoveryRunTest, StopInStageOneSkipsTheScan) {
@@ -156,7 +177,7 @@ TEST_F(RecoveryRunTest, IndexCapacityDecidesWhichEntriesAreUsed) {
 TEST_F(RecoveryRunTest, IndexTreeShapes) {
   FolderBuilder folder(0x8000);
   // root: (child before: node C with record R1), entry 0 names no record but has a
-  // child D (R2), entry 1 names R3 twice over via two entries, entry 3 has a record
+  // child D (R2), entries 1 and 2 both name R3, entry 3 has a record
   // without attribute 4, entry 4 a record whose attribute 4 is 0.
   folder.Header(8, 0x2600)
       .Node(0x2600, 0,
@@ -175,7 +196,8 @@ TEST_F(RecoveryRunTest, IndexTreeShapes) {
       .Chain({0x3400}, MailText("R2"))
       .Chain({0x3800}, MailText("R3"));
   RunIndexOnly(folder);
-  EXPECT_EQ(Offsets(), (std::vector<uint64_t>{0x3000, 0x3400, 0x3800, 0x3800}));
+  // a message named twice is listed once
+  EXPECT_EQ(Offsets(), (std::vector<uint64_t>{0x3000, 0x3400, 0x3800}));
 }
 
 TEST_F(RecoveryRunTest, DamagedNodesLoseTheirSubtreeOnly) {

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "loader/message_loader.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
 #include "tests/temp_dir.h"
-#include "views/message_loader.h"
 
 namespace rescuva::testing {
 
@@ -45,7 +45,7 @@ TEST(SampleFolder, ListsExistingAndDeletedMessages) {
   // the HTML message keeps its picture; the broken chain gives a shortened letter
   const std::string path = dir.Path() + "/m.eml";
   ASSERT_TRUE(folder.engine.ExtractToFile(path, folder.rows[1].offset));
-  auto html = views::LoadMessageFile(path);
+  auto html = loader::LoadMessageFile(path);
   EXPECT_NE(html->html_body.find("cid:picture1@example.org"), std::string::npos);
   ASSERT_TRUE(folder.engine.ExtractToFile(path, folder.rows[4].offset));
   EXPECT_EQ(ReadFileBytes(path).size(), 1024u);

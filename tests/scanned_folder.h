@@ -6,27 +6,31 @@
 #include <string>
 #include <vector>
 
-#include "app/message_catalogue.h"
-#include "app/save_request.h"
+#include "catalogue/message_catalogue.h"
 #include "engine/dbx_recovery_engine.h"
+#include "saving/save_request.h"
 #include "tests/recording_reporter.h"
 
 namespace rescuva::testing {
 
 class ScannedFolder : public RecordingReporter {
  public:
-  explicit ScannedFolder(const std::string& path) : engine(*this) { engine.Run(path); }
-
-  void AddRecoveredMessage(const std::string& path, bool deleted, uint64_t offset) override {
-    if (auto row = app::MakeCatalogueRow(path, deleted, offset)) rows.push_back(*row);
+  explicit ScannedFolder(const std::string& path) : engine(*this, platform::PrivateTempFolder()) {
+    engine.Run(path);
   }
-  std::vector<app::SaveItem> Items() const {
-    std::vector<app::SaveItem> items;
+
+  void AddRecoveredMessage(const engine::ExtractedMessage& message) override {
+    if (auto row = catalogue::MakeCatalogueRow(message.path, message.deleted, message.offset)) {
+      rows.push_back(*row);
+    }
+  }
+  std::vector<saving::SaveItem> Items() const {
+    std::vector<saving::SaveItem> items;
     for (const auto& row : rows) items.push_back({row.offset, row.deleted, false, row.subject});
     return items;
   }
 
-  std::vector<app::CatalogueRow> rows;
+  std::vector<catalogue::CatalogueRow> rows;
   engine::DbxRecoveryEngine engine;
 };
 

@@ -26,7 +26,6 @@ CMailListCtrl::CMailListCtrl(QWidget* parent) : QTableView(parent) {
 }
 
 void CMailListCtrl::SortByCaption(int column) {
-  model_.FlushQueued();
   sort_order_ = column == sorted_column_ && sort_order_ == Qt::AscendingOrder ? Qt::DescendingOrder
                                                                               : Qt::AscendingOrder;
   sorted_column_ = column;

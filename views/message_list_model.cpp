@@ -37,7 +37,7 @@ QString LocalDateText(const std::optional<int64_t>& seconds) {
 
 MessageListModel::MessageListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-MessageListModel::Row MessageListModel::MakeRow(const app::CatalogueRow& row) {
+MessageListModel::Row MessageListModel::MakeRow(catalogue::CatalogueRow row) {
   Row added;
   added.cells[2] = QString::fromStdString(row.from);
   added.cells[3] = QString::fromStdString(row.to);
@@ -45,35 +45,26 @@ MessageListModel::Row MessageListModel::MakeRow(const app::CatalogueRow& row) {
   added.cells[5] = LocalDateText(row.received_time);
   added.cells[6] = QString::fromStdString(row.StatusText());
   added.cells[7] = QString::fromStdString(row.OffsetText());
-  added.has_attachment = row.HasAttachment();
-  added.deleted = added.cells[6].startsWith("Deleted");
+  added.data = std::move(row);
   return added;
 }
 
-void MessageListModel::AddRow(const app::CatalogueRow& row) {
+void MessageListModel::AddRow(const catalogue::CatalogueRow& row) {
   beginInsertRows({}, 0, 0);
   rows_.push_front(MakeRow(row));
   endInsertRows();
 }
 
-void MessageListModel::QueueRow(const app::CatalogueRow& row) {
-  Row made = MakeRow(row);
-  std::lock_guard lock(queue_mutex_);
-  queued_.push_back(std::move(made));
+void MessageListModel::AddRows(std::vector<catalogue::CatalogueRow>& rows) {
+  if (rows.empty()) return;
+  beginInsertRows({}, 0, static_cast<int>(rows.size()) - 1);
+  for (catalogue::CatalogueRow& row : rows) rows_.push_front(MakeRow(std::move(row)));
+  endInsertRows();
 }
 
-int MessageListModel::FlushQueued() {
-  std::vector<Row> rows;
-  {
-    std::lock_guard lock(queue_mutex_);
-    rows.swap(queued_);
-  }
-  if (rows.empty()) return 0;
-  const int n = static_cast<int>(rows.size());
-  beginInsertRows({}, 0, n - 1);
-  for (Row& row : rows) rows_.push_front(std::move(row));
-  endInsertRows();
-  return n;
+const catalogue::CatalogueRow* MessageListModel::RowAt(int row) const {
+  if (row < 0 || row >= rowCount()) return nullptr;
+  return &rows_[static_cast<size_t>(row)].data;
 }
 
 void MessageListModel::Clear() {
@@ -107,7 +98,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
         static const QPixmap envelope = EnvelopePicture();
         return envelope;
       }
-      if (column == 1 && row.has_attachment) {
+      if (column == 1 && row.data.HasAttachment()) {
         static const QPixmap mark = AttachmentMarkPicture(14, 13);
         return mark;
       }
@@ -116,7 +107,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
       return column == 0 ? QVariant(row.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
     case Qt::ForegroundRole:
       if (column == kOffsetColumn) return QBrush(Qt::white);
-      return row.deleted ? QVariant(QBrush(QColor(255, 0, 0))) : QVariant();
+      return row.data.deleted ? QVariant(QBrush(QColor(255, 0, 0))) : QVariant();
     case Qt::BackgroundRole:
       return column == kOffsetColumn ? QVariant(QBrush(Qt::white)) : QVariant();
     case Qt::TextAlignmentRole:

@@ -1,15 +1,15 @@
-// The rows of the message list: newest first, eight columns of text read back by the
-// rest of the system (column 7, the first-block offset, is the row's key), red rows
-// for deleted messages, and the list's own text sort.
+// The rows of the message list: newest first, each keeping its catalogue row (offset,
+// kind, source, header texts, attachment names) from which its eight columns are
+// drawn (column 7, the first-block offset, is the row's key); red rows for deleted
+// messages, and the list's own text sort.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QString>
 #include <deque>
-#include <mutex>
 #include <vector>
 
-#include "app/message_catalogue.h"
+#include "catalogue/message_catalogue.h"
 
 namespace rescuva::views {
 
@@ -27,14 +27,13 @@ class MessageListModel : public QAbstractTableModel {
   explicit MessageListModel(QObject* parent = nullptr);
 
   // Inserts the row above all others.
-  void AddRow(const app::CatalogueRow& row);
-  // From any thread: keeps the row for the next FlushQueued, which the user-interface
-  // thread runs; a scan's rows then reach the view in a few large insertions instead
-  // of one each (each insertion costs the view time in proportion to its rows).
-  void QueueRow(const app::CatalogueRow& row);
-  // Inserts the queued rows above all others, the last queued on top; their number.
-  int FlushQueued();
+  void AddRow(const catalogue::CatalogueRow& row);
+  // Inserts the rows above all others, the last one on top, in one insertion: a
+  // scan's rows reach the view in a few large insertions instead of one each.
+  void AddRows(std::vector<catalogue::CatalogueRow>& rows);
   void Clear();
+  // The catalogue row shown in a row; null for an index that names no row.
+  const catalogue::CatalogueRow* RowAt(int row) const;
   // The text of a cell; empty for an index that names no row.
   QString CellText(int row, int column) const;
 
@@ -49,16 +48,13 @@ class MessageListModel : public QAbstractTableModel {
 
  private:
   struct Row {
-    QString cells[kColumnCount];
-    bool has_attachment = false;
-    bool deleted = false;
+    catalogue::CatalogueRow data;
+    QString cells[kColumnCount];  // drawn from `data` once, for showing and sorting
     bool checked = false;
   };
-  static Row MakeRow(const app::CatalogueRow& row);
+  static Row MakeRow(catalogue::CatalogueRow row);
 
   std::deque<Row> rows_;
-  std::mutex queue_mutex_;
-  std::vector<Row> queued_;
 };
 
 // The received time as the user's locale writes a short date and time.

@@ -17,6 +17,7 @@ CPreviewUpperView::CPreviewUpperView(QWidget* parent) : QWidget(parent) {
     for (QLabel* label : {labels_[i], values_[i]}) {
       label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       label->setTextInteractionFlags(Qt::NoTextInteraction);
+      label->setTextFormat(Qt::PlainText);  // recovered text is never markup
     }
   }
 }

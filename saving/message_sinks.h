@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "app/save_request.h"
+#include "saving/save_request.h"
 
-namespace rescuva::app {
+namespace rescuva::saving {
 
 class MessageSink {
  public:
@@ -22,4 +22,4 @@ class MessageSink {
 // not). Nothing, with `error` set, when it cannot be created.
 std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& error);
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace rescuva::app {
+namespace rescuva::saving {
 
 enum class SaveFormat { SaveAsDbx, SaveAsEml, SaveAsMbox };
 enum class SaveScope { SaveSelected, SaveAll, SaveAllButDeleted, SaveAllButExisting };
@@ -29,4 +29,4 @@ struct SaveItem {
 std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope);
 bool InScope(const SaveItem& item, SaveScope scope);
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

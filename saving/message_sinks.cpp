@@ -1,4 +1,4 @@
-#include "app/message_sinks.h"
+#include "saving/message_sinks.h"
 
 #include <cstdio>
 #include <cstring>
@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/output_names.h"
 #include "engine/folder_file_writer.h"
-#include "views/message_loader.h"
+#include "loader/message_loader.h"
+#include "saving/output_names.h"
 
-namespace rescuva::app {
+namespace rescuva::saving {
 namespace {
 
 constexpr size_t kChunk = 64 * 1024;
@@ -63,7 +63,7 @@ class FolderFileSink : public MessageSink {
   bool Open(const std::string& path) { return writer_.Create(path); }
 
   bool Add(const SaveItem&, const std::string& path, std::string& error) override {
-    const auto message = views::LoadMessageFile(path, false);
+    const auto message = loader::LoadMessageFile(path, false);
     engine::MessageInfo info;
     if (message) {
       info = {message->sent_time,     message->received_time,   message->subject,
@@ -71,9 +71,15 @@ class FolderFileSink : public MessageSink {
               message->receiver_name, message->receiver_address};
     }
     writer_.BeginMessage();
-    const bool read = ForEachChunk(path, [&](auto bytes) { return writer_.AppendText(bytes); });
-    if (writer_.EndMessage(info) && read) return true;
-    error = read ? "cannot write the folder file" : "cannot read the extracted message";
+    bool written = true;
+    const bool read = ForEachChunk(path, [&](auto bytes) {
+      written = writer_.AppendText(bytes);
+      return written;
+    });
+    const bool ended = writer_.EndMessage(info);
+    if (ended && read && written) return true;
+    error = !written || (read && !ended) ? "cannot write the folder file: " + writer_.Error()
+                                         : "cannot read the extracted message";
     return false;
   }
   bool Finish() override { return writer_.Finish(); }
@@ -88,7 +94,7 @@ class MboxSink : public MessageSink {
   bool Open(const std::string& path) { return file_.Create(path, true); }
 
   bool Add(const SaveItem&, const std::string& path, std::string& error) override {
-    const auto message = views::LoadMessageFile(path, false);
+    const auto message = loader::LoadMessageFile(path, false);
     std::string separator =
         "From " + (message && !message->sender_address.empty() ? message->sender_address
                                                                : std::string("MAILER-DAEMON"));
@@ -160,4 +166,4 @@ std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& e
   return nullptr;
 }
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

@@ -1,6 +1,6 @@
-#include "app/message_saver.h"
+#include "saving/message_saver.h"
 
-namespace rescuva::app {
+namespace rescuva::saving {
 
 MessageSaver::MessageSaver(const engine::DbxRecoveryEngine& engine, SaveRequest request)
     : engine_(engine), request_(std::move(request)), scratch_(engine.TempFolder() + "dd3.eml") {}
@@ -31,4 +31,4 @@ bool MessageSaver::Finish() {
   return report_.destination_error.empty();
 }
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/message_saver.h"
+#include "saving/message_saver.h"
 
-namespace rescuva::app {
+namespace rescuva::saving {
 
 struct SaveProgress {
   size_t done = 0;  // messages handled, saved or failed
@@ -46,4 +46,4 @@ class SaveJob {
   std::thread thread_;
 };
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

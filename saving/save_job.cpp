@@ -1,6 +1,6 @@
-#include "app/save_job.h"
+#include "saving/save_job.h"
 
-namespace rescuva::app {
+namespace rescuva::saving {
 
 SaveJob::SaveJob(const engine::DbxRecoveryEngine& engine, SaveRequest request,
                  std::vector<SaveItem> items, std::function<void(const SaveProgress&)> progress,
@@ -41,4 +41,4 @@ void SaveJob::Work() {
   if (finished_) finished_();
 }
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace rescuva::app {
+#include "loader/message_loader.h"
+
+namespace rescuva::catalogue {
 
 struct CatalogueRow {
   bool deleted = false;
@@ -18,6 +20,7 @@ struct CatalogueRow {
   std::string subject;
   std::optional<int64_t> received_time;       // seconds since 1970 UTC
   std::vector<std::string> attachment_names;  // the named attachments, in message order
+  std::string source;                         // the folder file the message came from
 
   std::string StatusText() const { return deleted ? "Deleted" : "Existing"; }
   std::string OffsetText() const { return std::to_string(offset); }
@@ -28,6 +31,9 @@ struct CatalogueRow {
 // has neither sender, recipient nor subject.
 std::optional<CatalogueRow> MakeCatalogueRow(const std::string& path, bool deleted,
                                              uint64_t offset);
+// The same for a message already loaded.
+std::optional<CatalogueRow> MakeCatalogueRow(loader::LoadedMessage message, bool deleted,
+                                             uint64_t offset);
 // The same for the bytes of such a file.
 std::optional<CatalogueRow> MakeCatalogueRow(std::span<const char> bytes, bool deleted,
                                              uint64_t offset);
@@ -35,4 +41,4 @@ std::optional<CatalogueRow> MakeCatalogueRow(std::span<const char> bytes, bool d
 // The scan page's counter: "Emails", ten blanks, a colon, two blanks, the row count.
 std::string CounterText(size_t rows);
 
-}  // namespace rescuva::app
+}  // namespace rescuva::catalogue

@@ -1,4 +1,4 @@
-#include "views/message_loader.h"
+#include "loader/message_loader.h"
 
 #include <fcntl.h>
 #include <gmime/gmime.h>
@@ -12,7 +12,7 @@
 #include <memory>
 #include <mutex>
 
-namespace rescuva::views {
+namespace rescuva::loader {
 namespace {
 
 template <typename T>
@@ -207,4 +207,4 @@ std::optional<LoadedMessage> LoadMessage(std::span<const char> bytes, bool bodie
   return message;
 }
 
-}  // namespace rescuva::views
+}  // namespace rescuva::loader

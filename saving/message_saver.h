@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/message_sinks.h"
-#include "app/save_request.h"
 #include "engine/dbx_recovery_engine.h"
+#include "saving/message_sinks.h"
+#include "saving/save_request.h"
 
-namespace rescuva::app {
+namespace rescuva::saving {
 
 struct SaveFailure {
   uint64_t offset = 0;
@@ -45,4 +45,4 @@ class MessageSaver {
   SaveReport report_;
 };
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace rescuva::views {
+namespace rescuva::loader {
 
 struct LoadedMessage {
   std::string from;  // display text of From, encoded words decoded; UTF-8
@@ -39,4 +39,4 @@ std::optional<LoadedMessage> LoadMessageFile(const std::string& path, bool bodie
 std::optional<std::vector<char>> ReadMessageBytes(const std::string& path);
 std::optional<LoadedMessage> LoadMessage(std::span<const char> bytes, bool bodies = true);
 
-}  // namespace rescuva::views
+}  // namespace rescuva::loader

@@ -1,9 +1,9 @@
-#include "app/output_names.h"
+#include "saving/output_names.h"
 
 #include <cerrno>
 #include <string_view>
 
-namespace rescuva::app {
+namespace rescuva::saving {
 namespace {
 
 constexpr size_t kMaxStemBytes = 80;
@@ -69,4 +69,4 @@ std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
   return {};
 }
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

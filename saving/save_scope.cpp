@@ -1,6 +1,6 @@
-#include "app/save_request.h"
+#include "saving/save_request.h"
 
-namespace rescuva::app {
+namespace rescuva::saving {
 
 bool InScope(const SaveItem& item, SaveScope scope) {
   switch (scope) {
@@ -24,4 +24,4 @@ std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope 
   return items;
 }
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <optional>
 
-namespace rescuva::app {
+namespace rescuva::catalogue {
 
 template <typename T>
 class BoundedQueue {
@@ -45,4 +45,4 @@ class BoundedQueue {
   bool closed_ = false;
 };
 
-}  // namespace rescuva::app
+}  // namespace rescuva::catalogue

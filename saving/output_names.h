@@ -7,7 +7,7 @@
 
 #include "platform/scratch_files.h"
 
-namespace rescuva::app {
+namespace rescuva::saving {
 
 // The subject made safe as a file name: no path separators, reserved characters,
 // control characters, trailing dots or blanks, or reserved device names; at most 80
@@ -23,4 +23,4 @@ std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
 std::string FreeFileName(const std::string& folder, const std::string& stem,
                          const std::string& extension);
 
-}  // namespace rescuva::app
+}  // namespace rescuva::saving

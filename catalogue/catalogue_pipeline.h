@@ -1,0 +1,66 @@
+// The catalogue as a pipeline: the engine's thread only takes each extracted message
+// (its bytes, or the scratch file read before the next extraction overwrites it); a
+// second thread loads it and applies the catalogue's rules, handing over the listed
+// rows in the order the engine found them, and counting what it could not list.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "catalogue/bounded_queue.h"
+#include "catalogue/message_catalogue.h"
+#include "engine/recovery_reporter.h"
+#include "engine/run_outcome.h"
+
+namespace rescuva::catalogue {
+
+// What the pipeline did with the messages it was given.
+struct CatalogueCounts {
+  size_t listed = 0;
+  size_t existing = 0;
+  size_t deleted = 0;
+  size_t without_headers = 0;  // not listed: neither sender, recipient nor subject
+  size_t not_messages = 0;     // not listed: the loader could not read a message from it
+  size_t unreadable = 0;       // not listed: the scratch file could not be read back
+  std::vector<engine::MessageProblem> problems;  // the first unreadable ones, named
+};
+
+class CataloguePipeline {
+ public:
+  // Called on the pipeline's thread for every message the catalogue lists.
+  using Listed = std::function<void(const CatalogueRow& row, std::span<const char> bytes)>;
+
+  // `source` is the folder file the messages come from; every row carries it.
+  CataloguePipeline(std::string source, Listed listed);
+  CataloguePipeline(const CataloguePipeline&) = delete;
+  CataloguePipeline& operator=(const CataloguePipeline&) = delete;
+  ~CataloguePipeline();
+
+  // What AddRecoveredMessage does: takes the message's bytes.
+  void Add(const engine::ExtractedMessage& message);
+  // Lists what is still queued and ends the pipeline's thread.
+  void Finish();
+  // Valid after Finish.
+  const CatalogueCounts& Counts() const { return counts_; }
+
+ private:
+  struct Extracted {
+    std::vector<char> bytes;
+    bool deleted;
+    uint64_t offset;
+  };
+  void ListQueued();
+
+  std::string source_;
+  Listed listed_;
+  CatalogueCounts counts_;  // the pipeline thread's, until Finish
+  size_t unreadable_ = 0;   // the engine thread's
+  std::vector<engine::MessageProblem> unreadable_problems_;
+  BoundedQueue<Extracted> queue_{64};
+  std::thread lister_;
+};
+
+}  // namespace rescuva::catalogue

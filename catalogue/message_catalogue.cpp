@@ -1,0 +1,42 @@
+#include "catalogue/message_catalogue.h"
+
+#include "loader/message_loader.h"
+
+namespace rescuva::catalogue {
+
+std::optional<CatalogueRow> MakeCatalogueRow(const std::string& path, bool deleted,
+                                             uint64_t offset) {
+  const auto bytes = loader::ReadMessageBytes(path);
+  if (!bytes) return std::nullopt;
+  return MakeCatalogueRow(*bytes, deleted, offset);
+}
+
+std::optional<CatalogueRow> MakeCatalogueRow(std::span<const char> bytes, bool deleted,
+                                             uint64_t offset) {
+  auto message = loader::LoadMessage(bytes, false);
+  if (!message) return std::nullopt;
+  return MakeCatalogueRow(std::move(*message), deleted, offset);
+}
+
+std::optional<CatalogueRow> MakeCatalogueRow(loader::LoadedMessage message, bool deleted,
+                                             uint64_t offset) {
+  if (message.from.empty() && message.to.empty() && message.subject.empty()) return std::nullopt;
+  CatalogueRow row{deleted,
+                   offset,
+                   std::move(message.from),
+                   std::move(message.to),
+                   std::move(message.subject),
+                   message.received_time,
+                   {},
+                   {}};
+  for (auto& name : message.attachment_names) {
+    if (!name.empty()) row.attachment_names.push_back(std::move(name));
+  }
+  return row;
+}
+
+std::string CounterText(size_t rows) {
+  return "Emails          :  " + std::to_string(rows);
+}
+
+}  // namespace rescuva::catalogue

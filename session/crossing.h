@@ -1,0 +1,154 @@
+// The one way work crosses from a worker thread to the thread that shows it. A
+// Crossing runs tasks on its receiving thread and never makes the sender wait; Latest
+// carries only the newest of a stream of values (status texts, progress positions),
+// Batched carries items in batches. The window receives on its user-interface
+// thread; rescuva-cli receives at once on the sending thread, one task at a time.
+#pragma once
+
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace rescuva::session {
+
+class Crossing {
+ public:
+  virtual ~Crossing() = default;
+  // Runs `task` on the receiving thread, not before `delay_ms` milliseconds.
+  virtual void Post(std::function<void()> task, int delay_ms = 0) = 0;
+  virtual bool OnReceivingThread() const = 0;
+
+  // Runs `task` on the receiving thread and waits for its result: for a question
+  // that a worker must have answered before it goes on.
+  template <typename R>
+  R Ask(std::function<R()> task) {
+    if (OnReceivingThread()) return task();
+    auto promise = std::make_shared<std::promise<R>>();
+    auto answer = promise->get_future();
+    Post([promise, task = std::move(task)] { promise->set_value(task()); });
+    return answer.get();
+  }
+};
+
+// Runs every task at once on the thread that posts it, one at a time.
+class ImmediateCrossing : public Crossing {
+ public:
+  void Post(std::function<void()> task, int) override {
+    std::lock_guard lock(mutex_);
+    task();
+  }
+  bool OnReceivingThread() const override { return true; }
+
+ private:
+  std::recursive_mutex mutex_;
+};
+
+// The newest value of a stream; a value set while an earlier one has not been
+// delivered replaces it.
+template <typename T>
+class Latest {
+ public:
+  Latest(Crossing& crossing, std::function<void(const T&)> sink)
+      : crossing_(crossing), state_(std::make_shared<State>()) {
+    state_->sink = std::move(sink);
+  }
+  ~Latest() { Close(); }
+
+  void Set(T value) {
+    {
+      std::lock_guard lock(state_->mutex);
+      state_->value = std::move(value);
+      if (state_->pending || state_->closed) return;
+      state_->pending = true;
+    }
+    crossing_.Post([state = state_] { Deliver(*state); });
+  }
+  // Nothing is delivered after this; call it on the receiving thread.
+  void Close() {
+    std::lock_guard lock(state_->mutex);
+    state_->closed = true;
+  }
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::optional<T> value;
+    bool pending = false;
+    bool closed = false;
+    std::function<void(const T&)> sink;
+  };
+  static void Deliver(State& state) {
+    std::optional<T> value;
+    {
+      std::lock_guard lock(state.mutex);
+      state.pending = false;
+      if (state.closed) return;
+      value.swap(state.value);
+    }
+    if (value) state.sink(*value);
+  }
+
+  Crossing& crossing_;
+  std::shared_ptr<State> state_;
+};
+
+// Items delivered in batches: the first item of a batch sends it on its way after
+// `delay_ms`, and every item added until it is delivered joins it.
+template <typename T>
+class Batched {
+ public:
+  Batched(Crossing& crossing, int delay_ms, std::function<void(std::vector<T>&)> sink)
+      : crossing_(crossing), delay_ms_(delay_ms), state_(std::make_shared<State>()) {
+    state_->sink = std::move(sink);
+  }
+  ~Batched() { Close(); }
+
+  void Add(T item) {
+    {
+      std::lock_guard lock(state_->mutex);
+      if (state_->closed) return;
+      state_->items.push_back(std::move(item));
+      if (state_->pending) return;
+      state_->pending = true;
+    }
+    crossing_.Post([state = state_] { Deliver(*state); }, delay_ms_);
+  }
+  // Sends what was added so far without waiting for the delay.
+  void Flush() {
+    crossing_.Post([state = state_] { Deliver(*state); });
+  }
+  void Close() {
+    std::lock_guard lock(state_->mutex);
+    state_->closed = true;
+    state_->items.clear();
+  }
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::vector<T> items;
+    bool pending = false;
+    bool closed = false;
+    std::function<void(std::vector<T>&)> sink;
+  };
+  static void Deliver(State& state) {
+    std::vector<T> items;
+    {
+      std::lock_guard lock(state.mutex);
+      state.pending = false;
+      if (state.closed) return;
+      items.swap(state.items);
+    }
+    if (!items.empty()) state.sink(items);
+  }
+
+  Crossing& crossing_;
+  const int delay_ms_;
+  std::shared_ptr<State> state_;
+};
+
+}  // namespace rescuva::session

@@ -1,0 +1,91 @@
+// RecoverySession: one scan of one folder file, driven alike by the window's scan page
+// and by rescuva-cli. It owns the engine, the catalogue pipeline, the stop flag and the
+// session's own scratch folder, runs the engine on its worker thread, and delivers
+// status, progress, listed rows and the outcome through a Crossing.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "catalogue/catalogue_pipeline.h"
+#include "engine/dbx_recovery_engine.h"
+#include "platform/scratch_folder.h"
+#include "session/crossing.h"
+
+namespace rescuva::session {
+
+// How a scan ended, with what it listed and what it could not.
+struct ScanOutcome {
+  engine::RunEnding ending = engine::RunEnding::kDone;
+  catalogue::CatalogueCounts counts;
+  uint64_t not_written = 0;  // not listed: the scratch copy could not be written
+  std::vector<engine::MessageProblem> problems;  // the first messages lost, named
+  std::string scratch_folder;
+  std::string scratch_error;  // why the scratch folder could not be made, if it could not
+
+  // Messages found and lost to a failure (not to the catalogue's rules).
+  uint64_t Lost() const { return not_written + counts.unreadable; }
+};
+
+// What a session delivers; each is called on the crossing's receiving thread.
+struct SessionEvents {
+  std::function<void(const std::string& text)> status;
+  std::function<void(int position)> progress;
+  std::function<void(std::vector<catalogue::CatalogueRow>& rows)> rows;
+  std::function<void(const ScanOutcome& outcome)> finished;
+  // Called on the catalogue's own thread for each listed row with the message's
+  // bytes, before the row crosses: for work that needs the bytes (hashes, saving).
+  std::function<void(const catalogue::CatalogueRow& row, std::span<const char> bytes)> listed;
+};
+
+class RecoverySession : private engine::RecoveryReporter {
+ public:
+  // Rows cross in batches at most this often (milliseconds).
+  static constexpr int kRowInterval = 50;
+
+  RecoverySession(Crossing& crossing, SessionEvents events);
+  RecoverySession(const RecoverySession&) = delete;
+  RecoverySession& operator=(const RecoverySession&) = delete;
+  // Stops a scan that still runs and waits for it; removes the scratch folder.
+  ~RecoverySession() override;
+
+  // Starts the scan of `path` on the worker thread. A session scans once.
+  void Start(const std::string& path);
+  // From any thread; a stop is never taken back.
+  void RequestStop() { stop_ = true; }
+  bool StopRequested() override { return stop_; }
+  // True from Start until the worker has ended.
+  bool Running() const { return running_; }
+  // Waits for the worker to end.
+  void Wait();
+
+  // The engine, for previews and saving: its source stays open until the session ends.
+  const engine::DbxRecoveryEngine& Engine() const { return engine_; }
+  const std::string& ScratchPath() const { return scratch_.Path(); }
+
+ private:
+  void SetStatus(const std::string& text) override;
+  void SetProgress(int position) override;
+  void AddRecoveredMessage(const engine::ExtractedMessage& message) override;
+  void Scan(std::string path);
+
+  SessionEvents events_;
+  platform::ScratchFolder scratch_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> running_{false};
+  Latest<std::string> status_;
+  Latest<int> progress_;
+  Batched<catalogue::CatalogueRow> rows_;
+  Latest<ScanOutcome> outcome_;
+  engine::DbxRecoveryEngine engine_;
+  std::unique_ptr<catalogue::CataloguePipeline> catalogue_;
+  int reported_position_ = -1;  // the worker's own
+  std::thread worker_;
+};
+
+}  // namespace rescuva::session
