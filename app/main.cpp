@@ -1,10 +1,12 @@
 // Rescuva for Outlook Express: one copy per machine, the settings store, the message
-// box, and the main window shown maximised.
+// box, scratch folders left by copies that ended without removing them, and the main
+// window shown maximised.
 #include <QApplication>
 
 #include "app/main_frame.h"
 #include "msgbox/message_box_dialog.h"
 #include "msgbox/message_call.h"
+#include "platform/scratch_folder.h"
 #include "platform/single_instance.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +22,7 @@ int main(int argc, char** argv) {
                                    msgbox::MB_ICONEXCLAMATION);
     return 0;
   }
+  platform::RemoveStaleScratchFolders();
   app::CMainFrame frame;
   frame.showMaximized();
   return application.exec();

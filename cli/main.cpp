@@ -39,11 +39,12 @@ void NameProblems(const std::vector<rescuva::engine::MessageProblem>& problems) 
 bool ReportLost(const rescuva::session::ScanOutcome& outcome) {
   if (outcome.Lost() == 0) return false;
   NameProblems(outcome.problems);
-  std::fprintf(stderr, "rescuva-cli: %llu messages could not be listed: the scratch folder %s ",
-               static_cast<unsigned long long>(outcome.Lost()), outcome.scratch_folder.c_str());
-  std::fprintf(stderr, "%s\n",
-               outcome.scratch_error.empty() ? "could not be written or read back"
-                                             : ("is unusable: " + outcome.scratch_error).c_str());
+  const std::string why =
+      outcome.scratch_error.empty()
+          ? "the scratch folder " + outcome.scratch_folder + " could not be written or read back"
+          : "no scratch folder: " + outcome.scratch_error;
+  std::fprintf(stderr, "rescuva-cli: %llu messages could not be listed: %s\n",
+               static_cast<unsigned long long>(outcome.Lost()), why.c_str());
   return true;
 }
 

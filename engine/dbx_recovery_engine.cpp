@@ -10,7 +10,11 @@ DbxRecoveryEngine::DbxRecoveryEngine(RecoveryReporter& reporter, std::string tem
 DbxRecoveryEngine::~DbxRecoveryEngine() = default;
 
 bool DbxRecoveryEngine::OpenSource(const std::string& path) {
-  return source_.Open(path);
+  if (!source_.Open(path)) return false;
+  for (OffsetSet* set : {&known_blocks_, &visited_nodes_, &listed_firsts_}) {
+    set->SetFileLength(source_.Length());
+  }
+  return true;
 }
 
 void DbxRecoveryEngine::CloseSource() {

@@ -101,7 +101,9 @@ class DbxRecoveryEngine {
   std::vector<uint8_t> record_bytes_;  // the record's first bytes, read with its header
   OffsetSet known_blocks_;
   std::vector<BlockCandidate> candidates_;
-  std::vector<std::pair<uint32_t, uint32_t>> predecessors_;  // (next offset, offset)
+  // Candidates that name a next block, by (next offset, offset): indexes into
+  // candidates_, four bytes each however many candidates a crafted file holds.
+  std::vector<uint32_t> predecessors_;
   std::string temp_folder_;
   std::vector<uint8_t> text_;  // the text of the message being extracted by a stage
   // The scratch file last written and its length: a longer text needs no cutting.

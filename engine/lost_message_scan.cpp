@@ -54,10 +54,18 @@ void DbxRecoveryEngine::RebuildLostMessages() {
   // Predecessors by next offset; among equal ones the lowest offset comes first, as
   // a search of the candidates in file order would find it.
   predecessors_.clear();
-  for (const BlockCandidate& c : candidates_) {
-    if (c.next_offset != 0) predecessors_.emplace_back(c.next_offset, c.offset);
+  predecessors_.reserve(static_cast<size_t>(
+      std::count_if(candidates_.begin(), candidates_.end(),
+                    [](const BlockCandidate& c) { return c.next_offset != 0; })));
+  for (uint32_t i = 0; i < n; ++i) {
+    if (candidates_[i].next_offset != 0) predecessors_.push_back(i);
   }
-  std::sort(predecessors_.begin(), predecessors_.end());
+  // candidates lie in file order: among equal next offsets the lower index is the
+  // lower offset
+  std::sort(predecessors_.begin(), predecessors_.end(), [this](uint32_t a, uint32_t b) {
+    const uint32_t x = candidates_[a].next_offset, y = candidates_[b].next_offset;
+    return x != y ? x < y : a < b;
+  });
 
   uint64_t k = 0;
   for (const BlockCandidate& q : candidates_) {
@@ -78,9 +86,13 @@ void DbxRecoveryEngine::RebuildLostMessages() {
 
 uint32_t DbxRecoveryEngine::FindPredecessor(uint32_t offset) {
   if (Stopping()) return 0;
-  auto it = std::lower_bound(predecessors_.begin(), predecessors_.end(),
-                             std::pair<uint32_t, uint32_t>{offset, 0});
-  return it != predecessors_.end() && it->first == offset ? it->second : 0;
+  auto it = std::lower_bound(predecessors_.begin(), predecessors_.end(), offset,
+                             [this](uint32_t candidate, uint32_t next) {
+                               return candidates_[candidate].next_offset < next;
+                             });
+  return it != predecessors_.end() && candidates_[*it].next_offset == offset
+             ? candidates_[*it].offset
+             : 0;
 }
 
 }  // namespace rescuva::engine

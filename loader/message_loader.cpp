@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gmime/gmime.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -143,32 +144,32 @@ bool LoadedMessage::HasNamedAttachment() const {
 }
 
 // The whole file in one read: parsing from memory spares the parser's many small reads.
+// The file is read into a buffer of its size; one that grows meanwhile is read on.
 std::optional<std::vector<char>> ReadMessageBytes(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
-  // read into a buffer that is not cleared first, then keep what was read
-  size_t capacity = 16 * 1024;
-  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+  struct stat st {};
+  std::vector<char> bytes;
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(static_cast<size_t>(st.st_size));
   size_t done = 0;
   bool failed = false;
+  char more[16 * 1024];
   for (;;) {
-    if (done == capacity) {
-      auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
-      std::copy_n(buffer.get(), done, larger.get());
-      buffer = std::move(larger);
-      capacity *= 2;
-    }
-    const ssize_t n = ::read(fd, buffer.get() + done, capacity - done);
+    const bool full = done == bytes.size();
+    const ssize_t n =
+        full ? ::read(fd, more, sizeof more) : ::read(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       failed = n < 0;
       break;
     }
+    if (full) bytes.insert(bytes.end(), more, more + n);
     done += static_cast<size_t>(n);
   }
   ::close(fd);
   if (failed || done == 0) return std::nullopt;
-  return std::vector<char>(buffer.get(), buffer.get() + done);
+  bytes.resize(done);
+  return bytes;
 }
 
 std::optional<LoadedMessage> LoadMessageFile(const std::string& path, bool bodies) {

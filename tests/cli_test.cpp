@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <sstream>
 
 #include "cli/sha256.h"
@@ -27,15 +32,25 @@ class CliTest : public ::testing::Test {
  protected:
   CliTest() : sample_(testing::CopyOfSample(dir_.Path())) {}
 
-  CliResult Run(const std::string& args) {
+  // `command` true: `args` is the whole command line.
+  CliResult Run(const std::string& args, bool command = false) {
     const std::string out = dir_.Path() + "/out.txt", err = dir_.Path() + "/err.txt";
-    const int status =
-        std::system((std::string(RESCUVA_CLI) + " " + args + " >" + out + " 2>" + err).c_str());
+    const std::string line = command ? args : std::string(RESCUVA_CLI) + " " + args;
+    const int status = std::system((line + " >" + out + " 2>" + err).c_str());
     return {WEXITSTATUS(status), testing::ReadFileText(out), testing::ReadFileText(err)};
   }
   static size_t Lines(const std::string& text) {
     return std::count(text.begin(), text.end(), '\n');
   }
+  // 20,000 lost messages: long enough a run to interrupt.
+  std::string BigFolder() {
+    testing::FolderBuilder big(0x3000 + kBigMessages * 0x210);
+    for (uint32_t i = 0; i < kBigMessages; ++i) {
+      big.Chain({0x3000 + i * 0x210}, testing::MailText("lost " + std::to_string(i)));
+    }
+    return big.Write(dir_.Path(), "big.dbx");
+  }
+  static constexpr uint32_t kBigMessages = 20000;
 
   testing::TempDir dir_;
   std::string sample_;
@@ -132,12 +147,8 @@ TEST_F(CliTest, ExitStatuses) {
 
 TEST_F(CliTest, InterruptKeepsWhatWasListedWhole) {
   // enough lost messages that the run is still going when the first one is printed
-  constexpr uint32_t kMessages = 20000;
-  testing::FolderBuilder big(0x3000 + kMessages * 0x210);
-  for (uint32_t i = 0; i < kMessages; ++i) {
-    big.Chain({0x3000 + i * 0x210}, testing::MailText("lost " + std::to_string(i)));
-  }
-  const std::string path = big.Write(dir_.Path(), "big.dbx");
+  constexpr uint32_t kMessages = kBigMessages;
+  const std::string path = BigFolder();
   int out[2];
   ASSERT_EQ(::pipe(out), 0);
   const pid_t child = ::fork();
@@ -168,6 +179,156 @@ TEST_F(CliTest, InterruptKeepsWhatWasListedWhole) {
   EXPECT_EQ(text.back(), '\n');
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.back(), '}');
+}
+
+// The listing and the saved files of one run, as text to compare.
+std::string Saved(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = testing::ReadFileText(entry.path().string());
+  }
+  std::string all;
+  for (const auto& [name, text] : files) all += name + "\n" + text + "\n";
+  return all;
+}
+
+pid_t Start(const std::vector<std::string>& args, const std::string& out) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, STDOUT_FILENO);
+    std::vector<char*> argv{const_cast<char*>(RESCUVA_CLI)};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(RESCUVA_CLI, argv.data());
+    ::_exit(99);
+  }
+  return child;
+}
+
+int Finish(pid_t child) {
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Two runs at once by the same user, on different files, each listing and saving: each
+// gives exactly what it gives alone.
+TEST_F(CliTest, TwoRunsAtOnceNeverMix) {
+  const std::string other = dir_.Path() + "/other.dbx";
+  testing::FolderBuilder folder(0x3000 + 300 * 0x210);
+  for (uint32_t i = 0; i < 300; ++i) {
+    folder.Chain({0x3000 + i * 0x210}, testing::MailText("other " + std::to_string(i)));
+  }
+  folder.Write(dir_.Path(), "other.dbx");
+  auto run = [&](const std::string& file, const std::string& tag) {
+    const std::string saved = dir_.Path() + "/saved-" + tag;
+    std::filesystem::remove_all(saved);
+    std::filesystem::create_directory(saved);
+    return Start({"--json", "--quiet", "--save-eml", saved, file}, dir_.Path() + "/out-" + tag);
+  };
+  auto result = [&](const std::string& tag) {
+    return testing::ReadFileText(dir_.Path() + "/out-" + tag) +
+           Saved(dir_.Path() + "/saved-" + tag);
+  };
+  ASSERT_EQ(Finish(run(sample_, "a")), 0);
+  ASSERT_EQ(Finish(run(other, "b")), 0);
+  const std::string alone_a = result("a"), alone_b = result("b");
+  ASSERT_NE(alone_b.find("other 299"), std::string::npos);
+  for (int i = 0; i < 20; ++i) {
+    const pid_t a = run(sample_, "a"), b = run(other, "b");
+    ASSERT_EQ(Finish(a), 0);
+    ASSERT_EQ(Finish(b), 0);
+    ASSERT_EQ(result("a"), alone_a) << "round " << i;
+    ASSERT_EQ(result("b"), alone_b) << "round " << i;
+  }
+}
+
+// A scratch folder that takes nothing, or fills up: every message that could not be
+// listed is named, the run says why and ends with status 3.
+TEST_F(CliTest, AScratchFolderThatFailsIsReported) {
+  const std::string blocked = dir_.Path() + "/blocked";
+  std::ofstream(blocked) << "not a folder";
+  auto r = Run("TMPDIR=" + blocked + " " + std::string(RESCUVA_CLI) + " --quiet " + sample_, true);
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(
+      r.err.find("8 messages could not be listed: no scratch folder: cannot make a folder in " +
+                 blocked),
+      std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("not listed: offset 9404: "), std::string::npos);
+
+  // files larger than 1,000 bytes cannot be written: the larger messages are named
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1000, 1000};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const int fd = ::open((dir_.Path() + "/full.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, STDERR_FILENO);
+    ::execl(RESCUVA_CLI, RESCUVA_CLI, "--quiet", sample_.c_str(), nullptr);
+    ::_exit(99);
+  }
+  EXPECT_EQ(Finish(child), 3);
+  const std::string err = testing::ReadFileText(dir_.Path() + "/full.txt");
+  EXPECT_NE(err.find("File too large"), std::string::npos) << err;
+  EXPECT_NE(err.find("messages could not be listed"), std::string::npos) << err;
+}
+
+// A FIFO is refused at once, not waited on.
+TEST_F(CliTest, AFifoIsRefusedAtOnce) {
+  const std::string fifo = dir_.Path() + "/pipe.dbx";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto started = std::chrono::steady_clock::now();
+  auto r = Run(fifo);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "Unable to open file...\n");
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
+// Control characters of a recovered subject reach the terminal escaped.
+TEST_F(CliTest, ControlCharactersAreShownEscaped) {
+  testing::FolderBuilder folder(0x4000);
+  folder.Chain({0x3000}, "From: a@example.org\r\nSubject: \x1b]0;owned\x07\x1b[2J\r\n\r\nx\r\n");
+  auto r = Run(folder.Write(dir_.Path(), "controls.dbx"));
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+  EXPECT_NE(r.out.find("\\x1b]0;owned\\x07\\x1b[2J"), std::string::npos) << r.out;
+}
+
+// A save killed at any moment leaves a folder file that lists what was saved up to
+// its last checkpoint.
+TEST_F(CliTest, AKilledSaveLeavesAReadableFolderFile) {
+  const std::string path = BigFolder();
+  const std::string saved = dir_.Path() + "/saved.dbx";
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(out[1], STDOUT_FILENO);
+    ::close(out[0]);
+    ::execl(RESCUVA_CLI, RESCUVA_CLI, "--quiet", "--save-dbx", saved.c_str(), path.c_str(),
+            nullptr);
+    ::_exit(99);
+  }
+  ::close(out[1]);
+  size_t lines = 0;
+  char buffer[4096];
+  ssize_t n;
+  while (lines < 5000 && (n = ::read(out[0], buffer, sizeof buffer)) > 0) {
+    lines += static_cast<size_t>(std::count(buffer, buffer + n, '\n'));
+  }
+  ::kill(child, SIGKILL);
+  ::close(out[0]);
+  Finish(child);
+  auto r = Run("--json --quiet " + saved);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_GE(Lines(r.out), 1000u);
+  EXPECT_EQ(r.out.find("\"Deleted\""), std::string::npos);
+  std::istringstream listed(r.out);
+  for (std::string line; std::getline(listed, line);) {
+    ASSERT_NE(line.find("\"subject\": \"lost "), std::string::npos) << line;
+  }
 }
 
 }  // namespace

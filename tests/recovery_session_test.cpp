@@ -1,0 +1,122 @@
+// A recovery session end to end: what it delivers and in which order, how it says it
+// ended, and what it reports when its scratch folder cannot be used.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/scratch_files.h"
+#include "session/recovery_session.h"
+#include "session/scan_outcome_text.h"
+#include "tests/folder_builder.h"
+#include "tests/scanned_folder.h"
+#include "tests/temp_dir.h"
+
+namespace rescuva::session {
+namespace {
+
+struct Delivered {
+  std::vector<std::string> statuses;
+  std::vector<catalogue::CatalogueRow> rows;
+  std::optional<ScanOutcome> outcome;
+  bool rows_after_outcome = false;
+
+  SessionEvents Events() {
+    SessionEvents events;
+    events.status = [this](const std::string& text) { statuses.push_back(text); };
+    events.rows = [this](std::vector<catalogue::CatalogueRow>& batch) {
+      rows_after_outcome = rows_after_outcome || outcome.has_value();
+      rows.insert(rows.end(), batch.begin(), batch.end());
+    };
+    events.finished = [this](const ScanOutcome& o) { outcome = o; };
+    return events;
+  }
+};
+
+TEST(RecoverySession, DeliversTheRowsOfTheSampleThenItsOutcome) {
+  testing::TempDir dir;
+  const std::string sample = testing::CopyOfSample(dir.Path());
+  ImmediateCrossing crossing;
+  Delivered delivered;
+  std::string scratch;
+  {
+    RecoverySession session(crossing, delivered.Events());
+    scratch = session.ScratchPath();
+    session.Start(sample);
+    session.Wait();
+    EXPECT_FALSE(session.Running());
+    EXPECT_TRUE(std::filesystem::exists(scratch + "dd.eml"));
+  }
+  EXPECT_FALSE(std::filesystem::exists(scratch));  // the scratch folder goes with it
+  ASSERT_TRUE(delivered.outcome);
+  EXPECT_FALSE(delivered.rows_after_outcome);
+  EXPECT_EQ(delivered.outcome->ending, engine::RunEnding::kDone);
+  EXPECT_EQ(delivered.outcome->counts.listed, 7u);
+  EXPECT_EQ(delivered.outcome->counts.existing, 5u);
+  EXPECT_EQ(delivered.outcome->Lost(), 0u);
+  EXPECT_TRUE(session::LostMessagesText(*delivered.outcome).empty());
+  EXPECT_EQ(delivered.statuses.back(), "Repairing  done..");
+  // the same rows, in the same order, as the engine and the catalogue give alone
+  testing::ScannedFolder alone(testing::CopyOfSample(dir.Path() + "/.."));
+  ASSERT_EQ(delivered.rows.size(), alone.rows.size());
+  for (size_t i = 0; i < alone.rows.size(); ++i) {
+    EXPECT_EQ(delivered.rows[i].offset, alone.rows[i].offset);
+    EXPECT_EQ(delivered.rows[i].subject, alone.rows[i].subject);
+    EXPECT_EQ(delivered.rows[i].source, sample);
+  }
+}
+
+TEST(RecoverySession, SaysWhenTheFileCannotBeOpenedOrTheScanWasStopped) {
+  testing::TempDir dir;
+  ImmediateCrossing crossing;
+  Delivered missing;
+  {
+    RecoverySession session(crossing, missing.Events());
+    session.Start(dir.Path() + "/missing.dbx");
+  }
+  ASSERT_TRUE(missing.outcome);
+  EXPECT_EQ(missing.outcome->ending, engine::RunEnding::kCannotOpen);
+  EXPECT_EQ(missing.statuses, std::vector<std::string>{"Opening file..."});
+
+  Delivered stopped;
+  RecoverySession session(crossing, stopped.Events());
+  session.RequestStop();
+  session.Start(testing::CopyOfSample(dir.Path()));
+  session.Wait();
+  ASSERT_TRUE(stopped.outcome);
+  EXPECT_EQ(stopped.outcome->ending, engine::RunEnding::kStopped);
+  EXPECT_EQ(stopped.statuses.back(), "User aborted process");
+}
+
+// A temporary folder where nothing can be written: every message found is counted,
+// named and reported with the folder, and nothing is listed from another run's files.
+TEST(RecoverySession, MessagesThatCannotBeWrittenAreCountedAndNamed) {
+  testing::TempDir dir;
+  const std::string sample = testing::CopyOfSample(dir.Path());
+  const std::string blocked = dir.Path() + "/blocked";
+  std::ofstream(blocked) << "a file where the temporary folder should be";
+  setenv("TMPDIR", blocked.c_str(), 1);
+  ImmediateCrossing crossing;
+  Delivered delivered;
+  {
+    RecoverySession session(crossing, delivered.Events());
+    session.Start(sample);
+    session.Wait();
+  }
+  ASSERT_TRUE(delivered.outcome);
+  const ScanOutcome& outcome = *delivered.outcome;
+  EXPECT_EQ(outcome.ending, engine::RunEnding::kDone);
+  EXPECT_TRUE(delivered.rows.empty());
+  EXPECT_EQ(outcome.not_written, 8u);  // every chain with data
+  EXPECT_EQ(outcome.problems.size(), 8u);
+  EXPECT_EQ(outcome.problems[0].offset, 9404u);
+  EXPECT_FALSE(outcome.scratch_error.empty());
+  const auto text = LostMessagesText(outcome);
+  ASSERT_GE(text.size(), 3u);
+  EXPECT_EQ(text[0], "8 emails were found but could not be read into the list.");
+  EXPECT_NE(text[1].find(blocked), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rescuva::session
