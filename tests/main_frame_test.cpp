@@ -10,6 +10,7 @@
 
 #include "app/main_frame.h"
 #include "msgbox/message_call.h"
+#include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
 #include "tests/temp_dir.h"
 
@@ -150,6 +151,60 @@ TEST_F(MainFrameTest, ThemesAndTheExitSequence) {
   elsewhere->Run(kHelp);
   EXPECT_EQ(messages_.back(),
             "Rescuva for Outlook Express.chm file not exist, please reinstall software ");
+}
+
+// 20,000 lost messages: a scan and a save long enough to leave in the middle.
+std::string BigFolder(const std::string& folder) {
+  constexpr uint32_t kMessages = 20000;
+  testing::FolderBuilder big(0x3000 + kMessages * 0x210);
+  for (uint32_t i = 0; i < kMessages; ++i) {
+    big.Chain({0x3000 + i * 0x210}, testing::MailText("lost " + std::to_string(i)));
+  }
+  return big.Write(folder, "big.dbx");
+}
+
+// Exit while a folder file is being saved: the question says so, the save stops, and
+// the file left behind is whole; the scratch folders are gone before the process ends.
+TEST_F(MainFrameTest, ExitDuringASaveLeavesAWholeFolderFile) {
+  auto frame = Frame();
+  frame->ScanPage().PathBox().setText(QString::fromStdString(BigFolder(dir_.Path())));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  const std::string scratch = frame->ScanPage().Engine()->TempFolder();
+  frame->Run(kRepair);
+  frame->SaveOptionPage().ScopeButton(saving::SaveScope::SaveAll).setChecked(true);
+  const std::string out = dir_.Path() + "/out";
+  std::filesystem::create_directory(out);
+  frame->SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
+  frame->Run(kSave);
+  ASSERT_TRUE(frame->SaveProgressPage().Saving());
+  QTest::qWait(100);
+  frame->close();
+  EXPECT_EQ(ended_, 1);
+  EXPECT_NE(messages_.back().find("Emails are being saved"), std::string::npos);
+  EXPECT_NE(messages_.back().find("Do you really want to exit"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(scratch));
+  testing::ScannedFolder saved(out + "/Recovered Emails.dbx");
+  EXPECT_GT(saved.rows.size(), 0u);
+  for (const auto& row : saved.rows) {
+    EXPECT_FALSE(row.deleted);
+    EXPECT_TRUE(row.subject.starts_with("lost ")) << row.subject;
+  }
+}
+
+// Exit in the middle of a scan: the immediate exit still takes the scratch folder.
+TEST_F(MainFrameTest, ExitDuringAScanRemovesItsScratchFolder) {
+  auto frame = Frame();
+  frame->ScanPage().PathBox().setText(QString::fromStdString(BigFolder(dir_.Path())));
+  frame->Run(kRepair);
+  ASSERT_TRUE(frame->ScanPage().Scanning());
+  const std::string scratch = frame->ScanPage().Engine()->TempFolder();
+  EXPECT_TRUE(std::filesystem::exists(scratch));
+  frame->close();
+  EXPECT_EQ(ended_, 1);
+  EXPECT_EQ(messages_.back(), "Do you really want to exit");
+  EXPECT_FALSE(std::filesystem::exists(scratch));
+  WaitForScan(*frame);
 }
 
 TEST_F(MainFrameTest, PagesFollowTheirLayoutTables) {

@@ -4,6 +4,7 @@
 
 #include "msgbox/markup_drawer.h"
 #include "msgbox/markup_text.h"
+#include "msgbox/message_call.h"
 #include "tests/fake_markup_surface.h"
 
 namespace rescuva::msgbox {
@@ -127,6 +128,20 @@ TEST_F(MarkupTest, LinksHoverAndClick) {
   EXPECT_EQ(surface_.texts[1].style.text_colour, 0xFF0000u);
   drawer_.Click(link.left + 1, link.top + 1);
   EXPECT_EQ(opened, "https://example.org");
+}
+
+// Recovered text put into a message's markup stays text: no link, no picture, no style.
+TEST_F(MarkupTest, EscapedTextIsDrawnAsItStands) {
+  const std::string subject = "<a href=\"https://evil.example\">win</a> <img src=x> <b>&lt;i>";
+  Render("Not saved: \"" + EscapeMarkup(subject) + "\"");
+  EXPECT_TRUE(drawer_.Links().empty());
+  std::string drawn;
+  for (const auto& text : Texts()) drawn += text;
+  EXPECT_NE(drawn.find("<a href=\"https://evil.example\">win</a>"), std::string::npos) << drawn;
+  EXPECT_NE(drawn.find("<img src=x> <b><i>"), std::string::npos) << drawn;
+  for (const auto& t : surface_.texts) EXPECT_EQ(t.style.font_weight, 400);
+  EXPECT_TRUE(IsOwnAddress(kHomePage));
+  EXPECT_FALSE(IsOwnAddress("https://evil.example/"));
 }
 
 TEST_F(MarkupTest, StringsLineFeedModeAndDisabledDrawing) {

@@ -109,5 +109,28 @@ TEST(PreviewHeader, Layout) {
   EXPECT_EQ(header.ValueRect(1).x(), 350);
 }
 
+// A subject full of markup is shown as the characters it is: the drawn text is as wide
+// as those characters, not as the one bold word the markup would make of it.
+TEST(PreviewHeader, MarkupInRecoveredTextIsShownAsText) {
+  views::CPreviewUpperView header;
+  header.resize(900, 50);
+  const QString subject = "<b>win</b><img src=\"file:///etc/passwd\"><a href=\"x\">y</a>";
+  header.SetSubject(subject);
+  header.show();
+  const QImage shown = header.grab().toImage();
+  const QRect row = header.ValueRect(2);
+  const QRgb background = shown.pixel(row.right() - 1, row.center().y());
+  int rightmost = -1;
+  for (int x = row.left(); x < row.right(); ++x) {
+    for (int y = row.top(); y < row.bottom(); ++y) {
+      if (shown.pixel(x, y) != background) rightmost = std::max(rightmost, x);
+    }
+  }
+  QFont font("Arial");
+  font.setPixelSize(16);
+  const int width = QFontMetrics(font).horizontalAdvance(subject);
+  EXPECT_NEAR(rightmost - row.left(), width, 12);
+}
+
 }  // namespace
 }  // namespace rescuva::app
