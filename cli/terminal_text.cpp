@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/utf8.h"
+
 namespace rescuva::cli {
 namespace {
 
@@ -11,21 +13,6 @@ void AppendEscaped(std::string& out, unsigned char byte) {
   out += escape;
 }
 
-// The length of the UTF-8 sequence that starts at `i`, or 0 when none does.
-size_t SequenceLength(const std::string& text, size_t i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  const size_t n = lead < 0x80         ? 1
-                   : (lead >> 5) == 6  ? 2
-                   : (lead >> 4) == 14 ? 3
-                   : (lead >> 3) == 30 ? 4
-                                       : 0;
-  if (n == 0 || i + n > text.size()) return 0;
-  for (size_t k = 1; k < n; ++k) {
-    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-  }
-  return n;
-}
-
 }  // namespace
 
 std::string EscapeControls(const std::string& text) {
@@ -33,7 +20,7 @@ std::string EscapeControls(const std::string& text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    const size_t n = SequenceLength(text, i);
+    const size_t n = Utf8Length(text, i);
     const bool c1 = n == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
     if (n == 0 || byte < 0x20 || byte == 0x7F || c1) {
       for (size_t k = 0; k < (n == 0 ? 1 : n); ++k) {

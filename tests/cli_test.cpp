@@ -22,6 +22,45 @@
 namespace rescuva::cli {
 namespace {
 
+// Starts rescuva-cli with its output going to `out_fd`.
+pid_t StartWithOutput(const std::vector<std::string>& args, int out_fd, int other_end = -1) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(out_fd, STDOUT_FILENO);
+    if (other_end >= 0) ::close(other_end);
+    std::vector<char*> argv{const_cast<char*>(RESCUVA_CLI)};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(RESCUVA_CLI, argv.data());
+    ::_exit(99);
+  }
+  return child;
+}
+
+// Its output into the file `out`.
+pid_t Start(const std::vector<std::string>& args, const std::string& out) {
+  const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const pid_t child = StartWithOutput(args, fd);
+  ::close(fd);
+  return child;
+}
+
+// Its output through a pipe whose reading end is `read_end`.
+pid_t StartPiped(const std::vector<std::string>& args, int& read_end) {
+  int ends[2];
+  if (::pipe(ends) != 0) return -1;
+  const pid_t child = StartWithOutput(args, ends[1], ends[0]);
+  ::close(ends[1]);
+  read_end = ends[0];
+  return child;
+}
+
+int Finish(pid_t child) {
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 struct CliResult {
   int code = -1;
   std::string out;
@@ -149,28 +188,20 @@ TEST_F(CliTest, InterruptKeepsWhatWasListedWhole) {
   // enough lost messages that the run is still going when the first one is printed
   constexpr uint32_t kMessages = kBigMessages;
   const std::string path = BigFolder();
-  int out[2];
-  ASSERT_EQ(::pipe(out), 0);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::dup2(out[1], STDOUT_FILENO);
-    ::close(out[0]);
-    ::execl(RESCUVA_CLI, RESCUVA_CLI, "--json", "--quiet", path.c_str(), nullptr);
-    ::_exit(99);
-  }
-  ::close(out[1]);
+  int out = -1;
+  const pid_t child = StartPiped({"--json", "--quiet", path}, out);
   std::string text;
   char buffer[4096];
   ssize_t n;
   bool signalled = false;
-  while ((n = ::read(out[0], buffer, sizeof buffer)) > 0) {
+  while ((n = ::read(out, buffer, sizeof buffer)) > 0) {
     text.append(buffer, static_cast<size_t>(n));
     if (!signalled && text.find('\n') != std::string::npos) {
       ::kill(child, SIGINT);
       signalled = true;
     }
   }
-  ::close(out[0]);
+  ::close(out);
   int status = 0;
   ::waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
@@ -190,26 +221,6 @@ std::string Saved(const std::string& folder) {
   std::string all;
   for (const auto& [name, text] : files) all += name + "\n" + text + "\n";
   return all;
-}
-
-pid_t Start(const std::vector<std::string>& args, const std::string& out) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(fd, STDOUT_FILENO);
-    std::vector<char*> argv{const_cast<char*>(RESCUVA_CLI)};
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::execv(RESCUVA_CLI, argv.data());
-    ::_exit(99);
-  }
-  return child;
-}
-
-int Finish(pid_t child) {
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Two runs at once by the same user, on different files, each listing and saving: each
@@ -301,25 +312,16 @@ TEST_F(CliTest, ControlCharactersAreShownEscaped) {
 TEST_F(CliTest, AKilledSaveLeavesAReadableFolderFile) {
   const std::string path = BigFolder();
   const std::string saved = dir_.Path() + "/saved.dbx";
-  int out[2];
-  ASSERT_EQ(::pipe(out), 0);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::dup2(out[1], STDOUT_FILENO);
-    ::close(out[0]);
-    ::execl(RESCUVA_CLI, RESCUVA_CLI, "--quiet", "--save-dbx", saved.c_str(), path.c_str(),
-            nullptr);
-    ::_exit(99);
-  }
-  ::close(out[1]);
+  int out = -1;
+  const pid_t child = StartPiped({"--quiet", "--save-dbx", saved, path}, out);
   size_t lines = 0;
   char buffer[4096];
   ssize_t n;
-  while (lines < 5000 && (n = ::read(out[0], buffer, sizeof buffer)) > 0) {
+  while (lines < 5000 && (n = ::read(out, buffer, sizeof buffer)) > 0) {
     lines += static_cast<size_t>(std::count(buffer, buffer + n, '\n'));
   }
   ::kill(child, SIGKILL);
-  ::close(out[0]);
+  ::close(out);
   Finish(child);
   auto r = Run("--json --quiet " + saved);
   EXPECT_EQ(r.code, 0) << r.err;
