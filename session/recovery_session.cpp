@@ -38,7 +38,7 @@ void RecoverySession::Start(const std::string& path) {
   catalogue_ = std::make_unique<catalogue::CataloguePipeline>(
       path, [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {
         if (events_.listed) events_.listed(row, bytes);
-        rows_.Add(row);
+        if (events_.rows) rows_.Add(row);
       });
   worker_ = std::thread([this, path] { Scan(path); });
 }
