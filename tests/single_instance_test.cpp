@@ -40,7 +40,9 @@ TEST(SingleInstance, OnlyARunningCopyBlocksAStart) {
     SingleInstance first(kName);
     EXPECT_TRUE(first.First()) << variant;
     EXPECT_FALSE(SingleInstance(kName).First()) << variant;
-    if (variant == 2) EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/elsewhere"));
+    if (variant == 2) {
+      EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/elsewhere"));
+    }
   }
 }
 
