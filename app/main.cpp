@@ -1,6 +1,6 @@
 // Rescuva for Outlook Express: one copy per machine, the settings store, the message
 // box, scratch folders left by copies that ended without removing them, and the main
-// window shown maximised.
+// window shown maximised with a file named on the command line ready to scan.
 #include <QApplication>
 
 #include "app/main_frame.h"
@@ -24,6 +24,10 @@ int main(int argc, char** argv) {
   }
   platform::RemoveStaleScratchFolders();
   app::CMainFrame frame;
+  // a file named on the command line (the desktop's "open with") waits in the path
+  // box for Scan
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 1) frame.ScanPage().PathBox().setText(arguments.at(1));
   frame.showMaximized();
   return application.exec();
 }

@@ -20,15 +20,16 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "app/data_folder.h"
 #include "msgbox/message_call.h"
 #include "platform/scratch_folder.h"
+#include "rescuva/version.h"
 #include "toolkit/themes.h"
 
 namespace rescuva::app {
 namespace {
 
 constexpr const char* kHelpFile = "Rescuva for Outlook Express.chm";
-constexpr const char* kVersion = "1.0.0";
 constexpr int kCaptionHeight = 22;
 constexpr int kListPaneHeight = 200;
 
@@ -305,7 +306,7 @@ void CMainFrame::Run(int command) {
       break;
     case kLiveUpdate:
       msgbox::ShowApplicationMessage(
-          std::string(msgbox::kApplicationTitle) + " " + kVersion +
+          std::string(msgbox::kApplicationTitle) + " " + rescuva::kVersion +
               " is installed. New versions are published on the home page, " + msgbox::kHomePage,
           msgbox::MB_ICONINFORMATION);
       break;
@@ -348,10 +349,9 @@ void CMainFrame::ApplyTheme(int theme) {
   update();
 }
 
-// The help file is looked for in the start folder, else beside the program.
+// The help file is looked for in the start folder, else where the program's files are.
 void CMainFrame::OnHelp() {
-  QString help = start_folder_ + kHelpFile;
-  if (!QFileInfo::exists(help)) help = QCoreApplication::applicationDirPath() + "/" + kHelpFile;
+  const QString help = FolderHolding(start_folder_, kHelpFile) + kHelpFile;
   if (!QFileInfo::exists(help)) {
     msgbox::ShowApplicationMessage(
         std::string(kHelpFile) + " file not exist, please reinstall software ",
@@ -379,7 +379,7 @@ void CMainFrame::OnAbout() {
   picture->setPixmap(art);
   picture->setGeometry(0, 0, 456, 339);
   auto* text = new QLabel(
-      QString("<b>%1</b><br>Version %2").arg(msgbox::kApplicationTitle, kVersion), &about);
+      QString("<b>%1</b><br>Version %2").arg(msgbox::kApplicationTitle, rescuva::kVersion), &about);
   text->setAlignment(Qt::AlignCenter);
   text->setGeometry(0, 120, 456, 60);
   text->setStyleSheet("color: white; font-size: 16px;");

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "app/data_folder.h"
 #include "app/page_look.h"
 #include "app/scan_page_layout.h"
 #include "catalogue/message_catalogue.h"
@@ -50,11 +51,7 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
   counter_->setText(QString::fromStdString(catalogue::CounterText(0)));
   progress_->setRange(0, 100);
   progress_->setTextVisible(false);
-  // the pages are looked for in the current folder, else beside the program
-  page_folder_ = QDir::currentPath() + "/";
-  if (!QFileInfo::exists(page_folder_ + "progress.html")) {
-    page_folder_ = QCoreApplication::applicationDirPath() + "/";
-  }
+  page_folder_ = FolderHolding(QDir::currentPath() + "/", "progress.html");
   connect(browse_, &QPushButton::clicked, this, [this] { OnBrowse(); });
   connect(scan_, &QPushButton::clicked, this, [this] { OnScan(); });
   connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });

@@ -5,6 +5,7 @@ namespace rescuva::cli {
 const char* const kUsage =
     "usage: rescuva-cli [--json] [--save-eml DIR | --save-dbx FILE | --save-mbox FILE]\n"
     "                   [--scope all|existing|deleted] [--timings] [--quiet] FILE\n"
+    "       rescuva-cli --help | --version\n"
     "\n"
     "Lists the messages recovered from an Outlook Express folder file (.dbx) and\n"
     "optionally saves them.\n"
@@ -14,7 +15,11 @@ const char* const kUsage =
     "  --save-mbox FILE one mbox file, mboxrd quoting (FILE must not exist)\n"
     "  --scope        which messages to save: all (default), existing or deleted\n"
     "  --timings      the time of each stage on stderr\n"
-    "  --quiet        no progress bar\n";
+    "  --quiet        no progress bar\n"
+    "  --help         this text\n"
+    "  --version      the version of rescuva-cli\n"
+    "Exit status: 0 done, 1 the file cannot be opened or read, 2 bad usage,\n"
+    "3 an output or a message could not be written, 130 interrupted.\n";
 
 std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
                                            std::string& error) {
@@ -30,7 +35,10 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     std::optional<saving::SaveFormat> format;
-    if (arg == "--json") {
+    if (arg == "--help" || arg == "--version") {
+      (arg == "--help" ? options.help : options.version) = true;
+      return options;
+    } else if (arg == "--json") {
       options.json = true;
     } else if (arg == "--timings") {
       options.timings = true;

@@ -14,6 +14,8 @@ struct CliOptions {
   bool json = false;
   bool timings = false;
   bool quiet = false;
+  bool help = false;     // --help: the usage, nothing else
+  bool version = false;  // --version: the version, nothing else
   std::optional<saving::SaveRequest> save;  // scope all when --scope is not given
 };
 

@@ -10,6 +10,7 @@
 #include "cli/cli_options.h"
 #include "cli/terminal_text.h"
 #include "platform/scratch_folder.h"
+#include "rescuva/version.h"
 #include "saving/message_saver.h"
 #include "session/recovery_session.h"
 
@@ -69,6 +70,11 @@ int main(int argc, char** argv) {
   if (!options) {
     std::fprintf(stderr, "rescuva-cli: %s\n%s", error.c_str(), cli::kUsage);
     return kBadUsage;
+  }
+  if (options->help || options->version) {
+    if (options->help) std::fputs(cli::kUsage, stdout);
+    if (options->version) std::printf("rescuva-cli %s\n", kVersion);
+    return kDone;
   }
   struct sigaction action {};
   action.sa_handler = OnInterrupt;

@@ -157,6 +157,12 @@ TEST_F(CliTest, SavingByScope) {
 }
 
 TEST_F(CliTest, ExitStatuses) {
+  auto help = Run("--help");
+  EXPECT_EQ(help.code, 0);
+  EXPECT_TRUE(help.out.starts_with("usage: rescuva-cli")) << help.out;
+  auto version = Run("--version");
+  EXPECT_EQ(version.code, 0);
+  EXPECT_TRUE(version.out.starts_with("rescuva-cli 1.")) << version.out;
   EXPECT_EQ(Run("").code, 2);
   auto usage = Run("--bogus " + sample_);
   EXPECT_EQ(usage.code, 2);

@@ -2,12 +2,15 @@
 // themes and the exit sequence, with the shell and the process end replaced.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTest>
 #include <filesystem>
 
+#include "app/data_folder.h"
 #include "app/main_frame.h"
 #include "msgbox/message_call.h"
 #include "tests/folder_builder.h"
@@ -205,6 +208,24 @@ TEST_F(MainFrameTest, ExitDuringAScanRemovesItsScratchFolder) {
   EXPECT_EQ(messages_.back(), "Do you really want to exit");
   EXPECT_FALSE(std::filesystem::exists(scratch));
   WaitForScan(*frame);
+}
+
+// The program's files are found in the start folder, else beside the program, else in
+// the data folder of an installation (share/rescuva beside bin/).
+TEST(DataFolder, StartFolderThenProgramThenInstalledData) {
+  testing::TempDir dir;
+  const QString start = QString::fromStdString(dir.Path()) + "/";
+  const QString program = QCoreApplication::applicationDirPath() + "/";
+  const QString installed = QDir::cleanPath(program + "../share/rescuva") + "/";
+  const QString name = QString("data-folder-test-%1.html").arg(QCoreApplication::applicationPid());
+  EXPECT_EQ(FolderHolding(start, name), start);  // nowhere: the start folder
+  ASSERT_TRUE(QDir().mkpath(installed));
+  for (const QString& folder : {installed, program, start}) {
+    QFile file(folder + name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_EQ(FolderHolding(start, name), folder);
+  }
+  for (const QString& folder : {installed, program, start}) QFile::remove(folder + name);
 }
 
 TEST_F(MainFrameTest, PagesFollowTheirLayoutTables) {
