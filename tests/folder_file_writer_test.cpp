@@ -60,6 +60,42 @@ TEST(FolderFileWriter, ReadsBackAsTheSameExistingMessages) {
   }
 }
 
+// A copy of the file taken at any moment of a save (a save killed there) lists the
+// messages of its last checkpoint: at least every 1,000 messages (and every second,
+// which a slow run may reach first).
+TEST(FolderFileWriter, TheFileListsItsLastCheckpointAtAnyMoment) {
+  testing::TempDir dir;
+  const std::string path = dir.Path() + "/saving.dbx";
+  FolderFileWriter writer;
+  ASSERT_TRUE(writer.Create(path));
+  auto listed = [&](const std::string& name) {
+    const std::string copy = dir.Path() + "/" + name;
+    std::filesystem::copy_file(path, copy);
+    testing::RecordingReporter reporter;
+    DbxRecoveryEngine engine(reporter, platform::PrivateTempFolder());
+    engine.Run(copy);
+    return reporter.messages.size();
+  };
+  EXPECT_EQ(listed("empty.dbx"), 0u);
+  for (size_t i = 0; i < 2500; ++i) {
+    const std::string text = testing::MailText("m" + std::to_string(i));
+    writer.BeginMessage();
+    ASSERT_TRUE(writer.AppendText({reinterpret_cast<const uint8_t*>(text.data()), text.size()}));
+    ASSERT_TRUE(writer.EndMessage({}));
+    if (i == 999) EXPECT_EQ(listed("at-1000.dbx"), 1000u);
+    if (i == 1500) {
+      const size_t n = listed("at-1501.dbx");
+      EXPECT_TRUE(n >= 1000 && n <= 1501) << n;
+    }
+    if (i == 2499) {
+      const size_t n = listed("at-2500.dbx");
+      EXPECT_TRUE(n >= 2000 && n <= 2500) << n;
+    }
+  }
+  ASSERT_TRUE(writer.Finish());
+  EXPECT_EQ(listed("finished.dbx"), 2500u);
+}
+
 TEST(FolderFileWriter, NeverReplacesAFileAndSkipsEmptyMessages) {
   testing::TempDir dir;
   const std::string path = dir.Path() + "/exists.dbx";

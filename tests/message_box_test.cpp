@@ -2,6 +2,9 @@
 // countdowns, the details area, remembered answers and the layout arithmetic.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -75,6 +78,22 @@ TEST(MessageBox, TimeoutPressesTheDefaultButton) {
   box.Tick();
   EXPECT_FALSE(box.isVisible());
   EXPECT_EQ(box.result(), IDOK);
+}
+
+// A box asked for on a worker thread is shown on the user-interface thread, and the
+// worker gets its answer.
+TEST(MessageBox, AskedFromAnotherThreadItShowsOnTheUserInterfaceThread) {
+  InstallMessageBoxDialog();
+  MessageBoxOptions options = ApplicationMessageLook();
+  options.timeout = 1;
+  std::atomic<int> answer{0};
+  std::thread worker([&] {
+    answer = PPMessageBox(nullptr, std::string("from a worker"), std::string("t"), 0x40, &options);
+  });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return answer != 0; }, 10000));
+  worker.join();
+  EXPECT_EQ(answer, IDOK);
+  SetMessageBoxPresenter(nullptr);
 }
 
 TEST(MessageBox, DelayOnlyEnablesTheButtons) {
