@@ -32,12 +32,13 @@ bool RecordLocked(int fd) {
 }
 
 // A shared record lock of our own, so that a program that locks before it writes
-// sees the file in use.
+// sees the file in use. Only a lock held by another program refuses the file; a file
+// system without record locks (some network and image mounts) does not.
 bool HoldReadLock(int fd) {
   struct flock lock {};
   lock.l_type = F_RDLCK;
   lock.l_whence = SEEK_SET;
-  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES);
 }
 
 }  // namespace
