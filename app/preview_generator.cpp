@@ -82,7 +82,13 @@ void PreviewGenerator::ShowPreview(const std::string& path) {
     QFile::remove(CopyName(folder, preview_serial - 1));
     const QString copy = CopyName(folder, preview_serial);
     QFile::remove(copy);
-    QFile::copy(QString::fromStdString(path), copy);
+    // the browser reads an archive only as multipart/related with the HTML as its root:
+    // the copy is such an archive, written from the loaded message
+    QFile archive(copy);
+    if (archive.open(QIODevice::WriteOnly)) {
+      archive.write(QByteArray::fromStdString(loader::MhtmlArchive(*message)));
+    }
+    archive.close();
     browser_.Navigate(copy);
     ++preview_serial;
     return;

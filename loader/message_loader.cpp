@@ -104,9 +104,33 @@ bool IsAttachmentDisposition(GMimeObject* part) {
   return disposition && g_mime_content_disposition_is_attachment(disposition);
 }
 
+// A leaf's content with its transfer encoding undone, its charset left as it is.
+std::optional<std::string> Content(GMimeObject* part) {
+  if (!GMIME_IS_PART(part)) return std::nullopt;
+  GMimeDataWrapper* wrapper = g_mime_part_get_content(GMIME_PART(part));
+  if (!wrapper) return std::nullopt;
+  GObjectPtr<GMimeStream> decoded(g_mime_stream_mem_new());
+  if (g_mime_data_wrapper_write_to_stream(wrapper, decoded.get()) < 0) return std::nullopt;
+  GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(decoded.get()));
+  return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
+}
+
+// A leaf an HTML body may refer to, by its Content-ID or Content-Location.
+void KeepRelated(GMimeObject* part, LoadedMessage& message) {
+  const char* id = g_mime_object_get_content_id(part);
+  const char* location = g_mime_object_get_header(part, "Content-Location");
+  if ((!id || !*id) && (!location || !*location)) return;
+  auto content = Content(part);
+  if (!content) return;
+  GMimeContentType* type = g_mime_object_get_content_type(part);
+  message.related_parts.push_back({Text(GText(g_mime_content_type_get_mime_type(type)).get()),
+                                   Text(id), Text(location), std::move(*content)});
+}
+
 // Walks the MIME tree: the first unnamed, inline text/html and text/plain parts are
 // the bodies; every other leaf is an attachment, except the resources an HTML body
-// refers to inside multipart/related.
+// refers to inside multipart/related. With the bodies, the leaves an HTML body can
+// refer to are kept too.
 void Collect(GMimeObject* part, bool related_resource, bool bodies, LoadedMessage& message) {
   if (GMIME_IS_MULTIPART(part)) {
     GMimeMultipart* multipart = GMIME_MULTIPART(part);
@@ -129,9 +153,14 @@ void Collect(GMimeObject* part, bool related_resource, bool bodies, LoadedMessag
       *body = bodies
                   ? ValidUtf8(Text(GText(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).get()))
                   : " ";  // taken, so that a later part of its type is no body
+      if (bodies && body == &message.html_body) {
+        message.html_source = Content(part).value_or(std::string());
+        message.html_charset = Text(g_mime_object_get_content_type_parameter(part, "charset"));
+      }
       return;
     }
   }
+  if (bodies) KeepRelated(part, message);
   if (related_resource && !attachment_disposition) return;
   message.attachment_names.push_back(name);
 }

@@ -10,6 +10,14 @@
 
 namespace rescuva::loader {
 
+// A part the HTML body may refer to: by its Content-ID (cid:) or its Content-Location.
+struct RelatedPart {
+  std::string content_type;  // "image/png"
+  std::string content_id;    // without the angle brackets
+  std::string content_location;
+  std::string content;  // decoded
+};
+
 struct LoadedMessage {
   std::string from;  // display text of From, encoded words decoded; UTF-8
   std::string to;    // display text of To
@@ -19,6 +27,12 @@ struct LoadedMessage {
   std::string html_body;                 // decoded text of the HTML body part; empty when none
   std::string text_body;  // decoded text of the plain-text body part; empty when none
   std::vector<std::string> attachment_names;  // one per attachment, empty when unnamed
+  // With the bodies: the HTML body's bytes as the part holds them (transfer encoding
+  // undone, in its own charset, which its markup may name too) and that charset.
+  std::string html_source;
+  std::string html_charset;  // empty when the part names none
+  // With the bodies: every other part that has a Content-ID or a Content-Location.
+  std::vector<RelatedPart> related_parts;
 
   // For the message-info record of a saved folder file.
   std::string message_id;
@@ -38,5 +52,11 @@ std::optional<LoadedMessage> LoadMessageFile(const std::string& path, bool bodie
 // gives nothing for a missing, unreadable or empty file.
 std::optional<std::vector<char>> ReadMessageBytes(const std::string& path);
 std::optional<LoadedMessage> LoadMessage(std::span<const char> bytes, bool bodies = true);
+
+// The message's HTML body as a MIME HTML archive a browser shows: a multipart/related
+// whose root is the HTML body in its own charset, declared (UTF-8 when valid, else
+// Windows-1252, for a part that names none), followed by the parts it may refer to.
+// Empty when the message has no HTML body.
+std::string MhtmlArchive(const LoadedMessage& message);
 
 }  // namespace rescuva::loader
