@@ -8,19 +8,25 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cstdlib>
 
 #include "app/data_folder.h"
+#include "app/program_icon.h"
 #include "msgbox/message_call.h"
 #include "platform/scratch_folder.h"
 #include "rescuva/version.h"
@@ -114,6 +120,12 @@ CMainFrame::CMainFrame(FrameEnvironment environment, QWidget* parent)
   const int stored = Settings().value("Settings/Theme", 2).toInt();
   theme_ = stored >= 0 && stored <= 3 ? stored : 2;
   setWindowTitle(msgbox::kApplicationTitle);
+  setWindowIcon(ProgramIcon());
+  // the normal geometry is the screen's available area: without a window manager, and
+  // after a restore, the window is as large as when maximised
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    setGeometry(screen->availableGeometry());
+  }
   CreateBars();
   CreatePanes();
   // the home-page button in the top-right corner
@@ -126,6 +138,10 @@ CMainFrame::CMainFrame(FrameEnvironment environment, QWidget* parent)
   // bar layouts: "CommandBars3", then "CommandBars2" over it
   QSettings settings = Settings();
   restoreState(settings.value("CommandBars3").toByteArray());
+  bar_options_ = {settings.value("CommandBars3/LargeIcons", true).toBool(),
+                  settings.value("CommandBars3/ScreenTips", true).toBool(),
+                  settings.value("CommandBars3/ShortcutKeys", false).toBool()};
+  ApplyBarOptions();
   ApplyTheme(theme_);
   restoreState(settings.value("CommandBars2").toByteArray());
   start_folder_ = QDir::currentPath() + "/";
@@ -234,6 +250,7 @@ void CMainFrame::CreatePanes() {
   pages_->AddRow(scan_page_, kScanPageHeight);
   pages_->AddRow(save_options_, 0);
   pages_->AddRow(save_progress_, 0);
+  pages_->SetOnResize([this](int height) { ApplyPageRows(height); });
   setCentralWidget(pages_);
   tree_->Tree().setFocus();
   preview_generator_ = std::make_unique<PreviewGenerator>(
@@ -281,10 +298,14 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   home_->setGeometry(width() - 170, 24, 160, 52);
   home_->raise();
-  const auto rows = PageRowHeights(state_, ClientHeight());
+}
+
+// The wizard's rows for the page stack's height: applied whenever that height
+// changes, also when bars are shown or hidden, so no hidden page ever gets room.
+void CMainFrame::ApplyPageRows(int height) {
+  const auto rows = PageRowHeights(state_, height);
   for (int row = 0; row < 3; ++row) pages_->SetRowHeight(row, rows[static_cast<size_t>(row)]);
   if (state_ == WizardState::SaveProgress) pages_->SetRowHeight(3, rows[3]);
-  pages_->LayoutRows();
 }
 
 void CMainFrame::Run(int command) {
@@ -389,29 +410,97 @@ void CMainFrame::OnAbout() {
   about.exec();
 }
 
+// The options page changes the bars at once; the exit sequence stores the options with
+// the bar layout. The commands page lists the commands of the chosen category.
 void CMainFrame::OnCustomize() {
   QDialog dialog(this);
   dialog.setWindowTitle("Customize");
   auto* tabs = new QTabWidget(&dialog);
   auto* options = new QWidget;
   auto* options_layout = new QVBoxLayout(options);
-  auto* large = new QCheckBox("Large icons");
-  large->setChecked(toolbar_->iconSize() == QSize(42, 35));
-  connect(large, &QCheckBox::toggled, this,
-          [this](bool on) { toolbar_->setIconSize(on ? QSize(42, 35) : QSize(16, 16)); });
-  options_layout->addWidget(large);
+  auto option = [&](const char* label, bool& value) {
+    auto* box = new QCheckBox(label);
+    box->setChecked(value);
+    connect(box, &QCheckBox::toggled, this, [this, &value](bool on) {
+      value = on;
+      ApplyBarOptions();
+    });
+    options_layout->addWidget(box);
+  };
+  option("Large icons", bar_options_.large_icons);
+  option("Show ScreenTips on toolbars", bar_options_.screen_tips);
+  option("Show shortcut keys in ScreenTips", bar_options_.shortcut_keys);
   options_layout->addStretch();
   tabs->addTab(options, "Options");
+  auto* commands_page = new QWidget;
+  auto* commands_layout = new QHBoxLayout(commands_page);
+  auto* categories = new QListWidget;
   auto* commands = new QListWidget;
-  for (const char* category : {"File", "Tools", "Help", "All Commands", "New Menu"})
-    commands->addItem(category);
-  tabs->addTab(commands, "Commands");
+  commands->setObjectName("commands");
+  for (const auto& [category, ids] : CommandCategories()) categories->addItem(category);
+  connect(categories, &QListWidget::currentRowChanged, commands, [this, commands](int row) {
+    commands->clear();
+    const auto all = CommandCategories();
+    if (row < 0 || row >= static_cast<int>(all.size())) return;
+    for (int id : all[static_cast<size_t>(row)].second) {
+      commands->addItem(
+          new QListWidgetItem(actions_[id]->icon(), QString(actions_[id]->text()).remove('&')));
+    }
+  });
+  categories->setCurrentRow(0);
+  commands_layout->addWidget(categories);
+  commands_layout->addWidget(commands, 1);
+  tabs->addTab(commands_page, "Commands");
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
   connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   auto* layout = new QVBoxLayout(&dialog);
   layout->addWidget(tabs);
   layout->addWidget(buttons);
+  if (customize_hook_) {
+    QTimer::singleShot(0, &dialog, [this, &dialog] { customize_hook_(dialog); });
+  }
   dialog.exec();
+}
+
+// The ids of the commands of a menu and of its submenus, in menu order.
+std::vector<int> CMainFrame::CommandsOf(const QMenu& menu) const {
+  std::vector<int> ids;
+  for (QAction* action : menu.actions()) {
+    if (action->menu()) {
+      const auto inner = CommandsOf(*action->menu());
+      ids.insert(ids.end(), inner.begin(), inner.end());
+    }
+    for (const auto& [id, known] : actions_) {
+      if (known == action) ids.push_back(id);
+    }
+  }
+  return ids;
+}
+
+// The categories of the commands page: the top-level menus, then all commands and an
+// empty new menu.
+std::vector<std::pair<QString, std::vector<int>>> CMainFrame::CommandCategories() const {
+  std::vector<std::pair<QString, std::vector<int>>> categories;
+  std::vector<int> all;
+  for (QAction* menu : menuBar()->actions()) {
+    const std::vector<int> ids = CommandsOf(*menu->menu());
+    all.insert(all.end(), ids.begin(), ids.end());
+    categories.emplace_back(QString(menu->text()).remove('&'), ids);
+  }
+  categories.emplace_back("All Commands", all);
+  categories.emplace_back("New Menu", std::vector<int>{});
+  return categories;
+}
+
+void CMainFrame::ApplyBarOptions() {
+  toolbar_->setIconSize(bar_options_.large_icons ? QSize(42, 35) : QSize(16, 16));
+  for (const auto& [id, action] : actions_) {
+    QString tip = bar_options_.screen_tips ? action->toolTip() : QString();
+    if (!tip.isEmpty() && bar_options_.shortcut_keys && !action->shortcut().isEmpty()) {
+      tip += " (" + action->shortcut().toString(QKeySequence::NativeText) + ")";
+    }
+    if (QWidget* button = toolbar_->widgetForAction(action)) button->setToolTip(tip);
+  }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -433,6 +522,9 @@ void CMainFrame::ExitSequence() {
   }
   QSettings settings = Settings();
   settings.setValue("CommandBars3", saveState());
+  settings.setValue("CommandBars3/LargeIcons", bar_options_.large_icons);
+  settings.setValue("CommandBars3/ScreenTips", bar_options_.screen_tips);
+  settings.setValue("CommandBars3/ShortcutKeys", bar_options_.shortcut_keys);
   settings.setValue("Settings/Theme", theme_);
   scan_page_->RequestStop();
   save_progress_->StopAndWait();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -64,6 +65,9 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void ShowBrowserPage(const QString& file) override;
 
   QAction* Action(int command) const { return actions_.at(command); }
+  QToolBar& Toolbar() { return *toolbar_; }
+  // Tests look into the Customize dialog while it is open.
+  void SetCustomizeHook(std::function<void(QDialog&)> hook) { customize_hook_ = std::move(hook); }
   void Run(int command);
   void ApplyTheme(int theme);
   int Theme() const { return theme_; }
@@ -86,6 +90,10 @@ class CMainFrame : public QMainWindow, public WizardFrame {
  private:
   void CreateBars();
   void CreatePanes();
+  void ApplyPageRows(int height);
+  void ApplyBarOptions();
+  std::vector<std::pair<QString, std::vector<int>>> CommandCategories() const;
+  std::vector<int> CommandsOf(const QMenu& menu) const;
   void OnRepairOrSave(bool repair);
   void OnHelp();
   void OnAbout();
@@ -93,7 +101,16 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void ExitSequence();
   std::vector<saving::SaveItem> ListedItems();
 
+  // The options of the Customize dialog, kept with the bar layout.
+  struct BarOptions {
+    bool large_icons = true;
+    bool screen_tips = true;
+    bool shortcut_keys = false;
+  };
+
   FrameEnvironment environment_;
+  BarOptions bar_options_;
+  std::function<void(QDialog&)> customize_hook_;
   WizardState state_ = WizardState::ChooseFile;
   int theme_ = 2;
   std::map<int, QAction*> actions_;

@@ -112,7 +112,9 @@ void CViewBottom::paintEvent(QPaintEvent*) {
 }
 
 void CViewBottom::OnBrowse() {
-  const QString chosen = QFileDialog::getOpenFileName(this, QString(), QString(), kFilter);
+  // each filter shows its described text, its pattern once
+  const QString chosen = QFileDialog::getOpenFileName(this, QString(), QString(), kFilter, nullptr,
+                                                      QFileDialog::HideNameFilterDetails);
   if (chosen.isEmpty()) return;
   const QString upper = chosen.toUpper();
   if (upper.contains(".DBX") || upper.contains(".MBX")) {

@@ -11,6 +11,7 @@ namespace rescuva::app {
 namespace {
 
 constexpr size_t kNamedFailures = 20;
+constexpr int kDestinationWidth = 246;  // the cell's 250 pixels less its margins
 
 }  // namespace
 
@@ -81,8 +82,12 @@ void CViewSave::Show(const saving::SaveProgress& progress) {
   cells_[0]->setText(
       QString::fromStdString(catalogue::CounterText(progress.done - progress.failed)));
   cells_[1]->setText(QString("Failed : %1").arg(progress.failed));
-  cells_[2]->setText(QString("Skipped : %1").arg(progress.total - progress.done));
-  cells_[3]->setText("Destination : " + QString::fromStdString(request_.destination));
+  // skipped are the messages a stop left unsaved, known once the save has ended
+  cells_[2]->setText(QString("Skipped : %1").arg(progress.skipped));
+  // the whole destination, its middle elided when the cell is too narrow
+  const QString destination = "Destination : " + QString::fromStdString(request_.destination);
+  cells_[3]->setText(
+      cells_[3]->fontMetrics().elidedText(destination, Qt::ElideMiddle, kDestinationWidth));
 }
 
 void CViewSave::Done() {
@@ -90,7 +95,8 @@ void CViewSave::Done() {
   done_ = true;
   progress_updates_->Close();
   const saving::SaveReport& report = job_->Report();
-  Show({report.saved + report.failures.size(), total_, report.failures.size()});
+  const size_t handled = report.saved + report.failures.size();
+  Show({handled, total_, report.failures.size(), job_->Stopped() ? total_ - handled : 0});
   cells_[0]->setText(QString::fromStdString(catalogue::CounterText(report.saved)));
   status_->setText(job_->Stopped() ? "Saving stopped" : "Saving done");
   stop_button_->hide();

@@ -1,40 +1,10 @@
-// rescuva-icon-art OUTPUT_FOLDER: draws the program's icon (the same picture as
-// rescuva.svg) as PNG files at the usual sizes, OUTPUT_FOLDER/SIZExSIZE/rescuva.png.
+// rescuva-icon-art OUTPUT_FOLDER: draws the program's icon as PNG files at the usual
+// sizes, OUTPUT_FOLDER/SIZExSIZE/rescuva.png.
 #include <QDir>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
-#include <QPainterPath>
 #include <cstdio>
 
-namespace {
-
-// The picture on a 256 x 256 grid.
-void DrawIcon(QPainter& painter) {
-  const QColor blue(0x2B, 0x57, 0x9A), orange(0xE0, 0x80, 0x10);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(blue);
-  painter.drawRoundedRect(QRectF(8, 8, 240, 240), 40, 40);
-  painter.setBrush(Qt::white);
-  painter.drawRoundedRect(QRectF(40, 64, 160, 112), 10, 10);
-  QPainterPath flap;
-  flap.moveTo(40, 74);
-  flap.lineTo(120, 134);
-  flap.lineTo(200, 74);
-  painter.setBrush(Qt::NoBrush);
-  painter.setPen(QPen(blue, 12, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
-  painter.drawPath(flap);
-  const QRectF ring(136, 136, 96, 96);
-  painter.setPen(QPen(orange, 24, Qt::SolidLine, Qt::FlatCap));
-  painter.drawEllipse(ring);
-  painter.setPen(QPen(Qt::white, 24, Qt::SolidLine, Qt::FlatCap));
-  for (int quarter = 0; quarter < 4; ++quarter) {
-    painter.drawArc(ring, (quarter * 90 + 30) * 16, 30 * 16);
-  }
-}
-
-}  // namespace
+#include "app/program_icon.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -44,14 +14,11 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
   for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.scale(size / 256.0, size / 256.0);
-    DrawIcon(painter);
-    painter.end();
     const QString folder = QString("%1/%2x%2").arg(argv[1]).arg(size);
-    if (!QDir().mkpath(folder) || !image.save(folder + "/rescuva.png")) return 1;
+    if (!QDir().mkpath(folder) ||
+        !rescuva::app::ProgramIconImage(size).save(folder + "/rescuva.png")) {
+      return 1;
+    }
   }
   return 0;
 }

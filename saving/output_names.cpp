@@ -37,7 +37,9 @@ std::string SafeFileStem(const std::string& subject) {
   while (!stem.empty() && (stem.back() == '.' || stem.back() == ' ')) stem.pop_back();
   while (!stem.empty() && stem.front() == ' ') stem.erase(stem.begin());
   if (stem.empty()) return "message";
-  return IsReservedDeviceName(stem) ? "_" + stem : stem;
+  // a name that starts with "." is hidden, one that starts with "-" reads as an option
+  const bool hidden_or_option = stem.front() == '.' || stem.front() == '-';
+  return IsReservedDeviceName(stem) || hidden_or_option ? "_" + stem : stem;
 }
 
 namespace {

@@ -15,6 +15,7 @@ struct SaveProgress {
   size_t done = 0;  // messages handled, saved or failed
   size_t total = 0;
   size_t failed = 0;
+  size_t skipped = 0;  // left unsaved by a stop
 };
 
 class SaveJob {

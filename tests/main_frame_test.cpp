@@ -2,12 +2,17 @@
 // themes and the exit sequence, with the shell and the process end replaced.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <QToolBar>
 #include <filesystem>
 
 #include "app/data_folder.h"
@@ -96,6 +101,9 @@ TEST_F(MainFrameTest, ScanSaveAndFinish) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 30000));
   QTest::qWait(50);
   EXPECT_EQ(frame->SaveProgressPage().Cell(1), "Emails          :  2");
+  EXPECT_EQ(frame->SaveProgressPage().Cell(3), "Skipped : 0");  // a save that ran to its end
+  EXPECT_TRUE(frame->SaveProgressPage().Cell(4).endsWith("/out"))
+      << frame->SaveProgressPage().Cell(4).toStdString();
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 2);
   Snapshot(*frame, "state4-save-progress.png");
 
@@ -208,6 +216,52 @@ TEST_F(MainFrameTest, ExitDuringAScanRemovesItsScratchFolder) {
   EXPECT_EQ(messages_.back(), "Do you really want to exit");
   EXPECT_FALSE(std::filesystem::exists(scratch));
   WaitForScan(*frame);
+}
+
+// The window as a user without a window manager finds it: the screen's available area,
+// the program's icon; and hidden bars never let a hidden page show or take input.
+TEST_F(MainFrameTest, GeometryIconAndHiddenPages) {
+  CMainFrame plain;
+  EXPECT_EQ(plain.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
+  EXPECT_FALSE(plain.windowIcon().isNull());
+  auto frame = Frame();
+  for (int command : {kToggleToolbar, kToggleStatusBar}) {
+    frame->Action(command)->setChecked(false);
+    frame->Run(command);
+  }
+  QTest::qWait(50);
+  const int h = frame->PageStack().height();
+  EXPECT_EQ(frame->PageStack().Row(1)->height(), h);  // the scan page alone
+  for (int row : {0, 2, 3}) {
+    EXPECT_FALSE(frame->PageStack().Row(row)->isVisible()) << row;
+    EXPECT_EQ(frame->PageStack().Row(row)->height(), 0) << row;
+  }
+}
+
+// The Customize options are kept across runs, and the commands page lists commands.
+TEST_F(MainFrameTest, CustomizeOptionsAreRememberedAndCommandsListed) {
+  {
+    auto frame = Frame();
+    EXPECT_EQ(frame->Toolbar().iconSize(), QSize(42, 35));
+    QStringList listed;
+    frame->SetCustomizeHook([&](QDialog& dialog) {
+      const auto boxes = dialog.findChildren<QCheckBox*>();
+      ASSERT_FALSE(boxes.empty());
+      EXPECT_EQ(boxes[0]->text(), "Large icons");
+      boxes[0]->setChecked(false);
+      auto* commands = dialog.findChild<QListWidget*>("commands");
+      for (int i = 0; i < commands->count(); ++i) listed << commands->item(i)->text();
+      dialog.reject();
+    });
+    frame->Run(kCustomize);
+    EXPECT_EQ(frame->Toolbar().iconSize(), QSize(16, 16));
+    EXPECT_TRUE(listed.contains("Repair")) << listed.join(",").toStdString();
+    EXPECT_TRUE(listed.contains("Exit"));
+    frame->close();
+    EXPECT_EQ(ended_, 1);
+  }
+  auto again = Frame();
+  EXPECT_EQ(again->Toolbar().iconSize(), QSize(16, 16));
 }
 
 // The program's files are found in the start folder, else beside the program, else in

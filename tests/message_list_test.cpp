@@ -94,5 +94,30 @@ TEST(MessageList, ClicksAndKeyReleasesAskForAPreview) {
   EXPECT_EQ(list.SelectedRows(), (std::vector<int>{1, 2}));
 }
 
+// Home and End reach the first and last row; with Ctrl too, and the highlight always
+// moves with the current row, so the row previewed is the row a save takes.
+TEST(MessageList, KeyboardMovesKeepHighlightAndCurrentRowTogether) {
+  CDispImfoView pane;
+  CMailListCtrl& list = pane.List();
+  for (int i = 0; i < 30; ++i) list.Model().AddRow(Row("M" + std::to_string(i), false, 100 + i));
+  pane.resize(600, 300);
+  pane.show();
+  list.setFocus();
+  list.selectRow(5);
+  auto highlighted = [&] { return list.SelectedRows(); };
+  QTest::keyClick(&list, Qt::Key_End);
+  EXPECT_EQ(list.SelectionMark(), 29);
+  EXPECT_EQ(highlighted(), std::vector<int>{29});
+  QTest::keyClick(&list, Qt::Key_Home);
+  EXPECT_EQ(list.SelectionMark(), 0);
+  EXPECT_EQ(highlighted(), std::vector<int>{0});
+  QTest::keyClick(&list, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(list.SelectionMark(), 29);
+  EXPECT_EQ(highlighted(), std::vector<int>{29});
+  QTest::keyClick(&list, Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(highlighted(), std::vector<int>{28});
+  EXPECT_EQ(list.Model().RowAt(list.SelectionMark())->offset, 100u + 1);
+}
+
 }  // namespace
 }  // namespace rescuva::views

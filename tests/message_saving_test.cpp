@@ -38,6 +38,8 @@ TEST(OutputNames, SafeOnEveryPlatform) {
   EXPECT_EQ(SafeFileStem("con"), "_con");
   EXPECT_EQ(SafeFileStem("LPT1.txt"), "_LPT1.txt");
   EXPECT_EQ(SafeFileStem("COM0"), "COM0");
+  EXPECT_EQ(SafeFileStem(".profile"), "_.profile");  // never a hidden file
+  EXPECT_EQ(SafeFileStem("-rf all"), "_-rf all");    // never a name read as an option
   const std::string long_subject = std::string(79, 'a') + "ü" + "tail";
   EXPECT_EQ(SafeFileStem(long_subject), std::string(79, 'a'));  // never half a character
 }

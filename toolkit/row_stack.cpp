@@ -36,6 +36,7 @@ void RowStack::LayoutRows() {
 }
 
 void RowStack::resizeEvent(QResizeEvent*) {
+  if (on_resize_) on_resize_(height());
   LayoutRows();
 }
 

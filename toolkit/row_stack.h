@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 namespace rescuva::toolkit {
@@ -24,6 +25,9 @@ class RowStack : public QWidget {
   int RowCount() const { return static_cast<int>(panes_.size()); }
   // Places the rows in the current size.
   void LayoutRows();
+  // Called with the new height whenever the stack is resized, before its rows are
+  // placed: the owner sets the ideal heights for that height.
+  void SetOnResize(std::function<void(int height)> on_resize) { on_resize_ = std::move(on_resize); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -31,6 +35,7 @@ class RowStack : public QWidget {
  private:
   std::vector<QWidget*> panes_;
   std::vector<int> ideal_;
+  std::function<void(int)> on_resize_;
 };
 
 }  // namespace rescuva::toolkit

@@ -53,6 +53,38 @@ void CMailListCtrl::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
+// Home and End go to the first and last row, as in a list of rows.
+QModelIndex CMailListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  if ((action == MoveHome || action == MoveEnd) && model_.rowCount() > 0) {
+    const int column = std::max(0, currentIndex().column());
+    return model_.index(action == MoveHome ? 0 : model_.rowCount() - 1, column);
+  }
+  return QTableView::moveCursor(action, modifiers);
+}
+
+// A move with Ctrl would take the current row away from the highlight; the list's
+// moves always keep the two together, so the row read is the row saved.
+void CMailListCtrl::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      if (event->modifiers() & Qt::ControlModifier) {
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ControlModifier,
+                        event->text(), event->isAutoRepeat(), event->count());
+        QTableView::keyPressEvent(&plain);
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  QTableView::keyPressEvent(event);
+}
+
 void CMailListCtrl::keyReleaseEvent(QKeyEvent* event) {
   QTableView::keyReleaseEvent(event);
   if (preview_) preview_(false, -1);
