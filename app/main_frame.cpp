@@ -36,6 +36,7 @@ namespace rescuva::app {
 namespace {
 
 constexpr const char* kHelpFile = "Rescuva for Outlook Express.chm";
+constexpr const char* kGuidePage = "help/index.html";
 constexpr int kCaptionHeight = 22;
 constexpr int kListPaneHeight = 200;
 
@@ -112,8 +113,8 @@ CMainFrame::CMainFrame(FrameEnvironment environment, QWidget* parent)
     : QMainWindow(parent), environment_(std::move(environment)) {
   if (!environment_.open) {
     environment_.open = [](const QString& target) {
-      QDesktopServices::openUrl(target.contains("://") ? QUrl(target)
-                                                       : QUrl::fromLocalFile(target));
+      return QDesktopServices::openUrl(target.contains("://") ? QUrl(target)
+                                                              : QUrl::fromLocalFile(target));
     };
   }
   if (!environment_.end_process) environment_.end_process = [] { std::_Exit(0); };
@@ -371,6 +372,8 @@ void CMainFrame::ApplyTheme(int theme) {
 }
 
 // The help file is looked for in the start folder, else where the program's files are.
+// A machine without a viewer of .chm files gets the guide's HTML pages: in the
+// system's browser, else in a browser view of the program's own.
 void CMainFrame::OnHelp() {
   const QString help = FolderHolding(start_folder_, kHelpFile) + kHelpFile;
   if (!QFileInfo::exists(help)) {
@@ -379,7 +382,18 @@ void CMainFrame::OnHelp() {
         msgbox::MB_ICONEXCLAMATION);
     return;
   }
-  environment_.open(help);
+  if (environment_.open(help)) return;
+  const QString guide = FolderHolding(start_folder_, kGuidePage) + kGuidePage;
+  if (!QFileInfo::exists(guide) || environment_.open(guide)) return;
+  QDialog pages(this);
+  pages.setWindowTitle(QString(msgbox::kApplicationTitle) + " Help");
+  pages.resize(800, 600);
+  auto* view = new views::CHtm(&pages);
+  auto* layout = new QVBoxLayout(&pages);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(view);
+  view->Navigate(guide);
+  pages.exec();
 }
 
 void CMainFrame::OnAbout() {

@@ -45,8 +45,9 @@ enum Command : int {
 
 // What the frame does outside itself; tests replace it.
 struct FrameEnvironment {
-  std::function<void(const QString& url_or_file)> open;  // the shell's "open"
-  std::function<void()> end_process;                     // ends the process at once
+  // the shell's "open"; false when nothing on the machine opens it
+  std::function<bool(const QString& url_or_file)> open;
+  std::function<void()> end_process;  // ends the process at once
 };
 
 class CMainFrame : public QMainWindow, public WizardFrame {

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   rescuva::bench::WriteGeneratedFolder(
       path, 1, [&](size_t) { return rescuva::bench::GeneratedMessage{message}; }, {0});
 
-  rescuva::app::CMainFrame frame({[](const QString&) {}, [] {}});
+  rescuva::app::CMainFrame frame({[](const QString&) { return true; }, [] {}});
   frame.resize(1280, 900);
   frame.show();
   frame.ScanPage().PathBox().setText(QString::fromStdString(path));

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
 
   // the program's folder holds the scan's pages, which the window then shows
   if (argc == 4) QDir::setCurrent(QString::fromLocal8Bit(argv[3]));
-  rescuva::app::CMainFrame frame({[](const QString&) {}, [] {}});
+  rescuva::app::CMainFrame frame({[](const QString&) { return true; }, [] {}});
   frame.resize(1280, 900);
   frame.show();
   // the window as a user finds it: the browser view has started

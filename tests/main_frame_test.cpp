@@ -40,7 +40,10 @@ class MainFrameTest : public ::testing::Test {
 
   std::unique_ptr<CMainFrame> Frame() {
     auto frame = std::make_unique<CMainFrame>(
-        FrameEnvironment{[this](const QString& target) { opened_.push_back(target.toStdString()); },
+        FrameEnvironment{[this](const QString& target) {
+                           opened_.push_back(target.toStdString());
+                           return !target.endsWith(".chm") || chm_viewer_;
+                         },
                          [this] { ++ended_; }});
     frame->resize(1200, 800);
     frame->show();
@@ -60,6 +63,7 @@ class MainFrameTest : public ::testing::Test {
   std::vector<std::string> opened_;
   int ended_ = 0;
   int answer_ = msgbox::IDYES;
+  bool chm_viewer_ = true;  // whether the machine opens .chm files
 };
 
 TEST_F(MainFrameTest, ScanSaveAndFinish) {
@@ -157,6 +161,12 @@ TEST_F(MainFrameTest, ThemesAndTheExitSequence) {
   again->Run(kHelp);  // the user guide is built beside the program
   ASSERT_EQ(opened_.size(), 2u);
   EXPECT_TRUE(QString::fromStdString(opened_.back()).endsWith("/Rescuva for Outlook Express.chm"));
+  // without a .chm viewer the guide opens from its HTML pages
+  chm_viewer_ = false;
+  again->Run(kHelp);
+  ASSERT_EQ(opened_.size(), 4u);
+  EXPECT_TRUE(QString::fromStdString(opened_.back()).endsWith("/help/index.html"));
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(opened_.back())));
   QDir::setCurrent(QDir::tempPath());
   auto elsewhere = Frame();
   elsewhere->Run(kHelp);

@@ -17,7 +17,7 @@ namespace {
 
 class PreviewTest : public ::testing::Test {
  protected:
-  PreviewTest() : frame_({[](const QString&) {}, [] {}}) {
+  PreviewTest() : frame_({[](const QString&) { return true; }, [] {}}) {
     msgbox::SetMessageBoxPresenter([](const msgbox::MessageBoxOptions&) { return msgbox::IDOK; });
     frame_.resize(1200, 900);
     frame_.show();
