@@ -23,6 +23,9 @@
 namespace rescuva::msgbox {
 namespace {
 
+// What a title bar takes beside its caption: the icon, the close button, margins.
+constexpr int kTitleBarExtra = 96;
+
 constexpr int kSystemIconSize = 32;
 constexpr uint64_t kIconHandle = 0x1;
 constexpr int kResultChecked = 0x2000000;
@@ -170,6 +173,9 @@ void MessageBoxDialog::MeasureTexts(MessageBoxMeasures& m) {
     check_label_->setAttribute(Qt::WA_TranslucentBackground);
   }
   m.button_alignment = options_.button_alignment;
+  // the caption with the title bar's icon and its close button beside it
+  const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+  m.caption_width = title.horizontalAdvance(QString::fromStdString(caption_)) + kTitleBarExtra;
 }
 
 void MessageBoxDialog::CreateControls(const std::vector<std::string>& labels) {

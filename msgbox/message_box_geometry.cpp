@@ -42,6 +42,7 @@ MessageBoxGeometry ComputeMessageBoxGeometry(const MessageBoxMeasures& m) {
   }
   const int n = static_cast<int>(m.button_labels.size());
   compete(kGap + n * (g.button_width + kGap));
+  compete(m.caption_width);  // a title is never cut
   g.width = widest;
   g.control_height = g.button_height + extra;
 

@@ -25,6 +25,7 @@ struct MessageBoxMeasures {
   MarkupSize check_box_label;
   std::vector<MarkupSize> button_labels;
   int button_alignment = 2;  // 0 left, 1 right, 2 centre
+  int caption_width = 0;     // what the title bar needs to show the whole caption
 };
 
 struct MessageBoxGeometry {

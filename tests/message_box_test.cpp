@@ -5,6 +5,7 @@
 #include <atomic>
 #include <thread>
 
+#include <QApplication>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -94,6 +95,18 @@ TEST(MessageBox, AskedFromAnotherThreadItShowsOnTheUserInterfaceThread) {
   worker.join();
   EXPECT_EQ(answer, IDOK);
   SetMessageBoxPresenter(nullptr);
+}
+
+// A short message under a long caption: the box is wide enough for the whole title.
+TEST(MessageBox, TitlesAreNeverCut) {
+  MessageBoxOptions options = ApplicationMessageLook();
+  options.caption = std::string("Rescuva for Outlook Express");
+  options.message_text = std::string("x");
+  options.style = MB_OK;
+  MessageBoxDialog box(options, nullptr);
+  const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+  EXPECT_GT(box.width(), title.horizontalAdvance("Rescuva for Outlook Express") + 48);
+  EXPECT_EQ(box.windowTitle(), "Rescuva for Outlook Express");
 }
 
 TEST(MessageBox, DelayOnlyEnablesTheButtons) {
