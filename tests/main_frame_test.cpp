@@ -213,6 +213,28 @@ TEST_F(MainFrameTest, ExitDuringASaveLeavesAWholeFolderFile) {
   }
 }
 
+// A preview during a scan shows the clicked message's body, not the progress page.
+TEST_F(MainFrameTest, APreviewDuringAScanShowsThatMessage) {
+  auto frame = Frame();
+  frame->ScanPage().PathBox().setText(QString::fromStdString(BigFolder(dir_.Path())));
+  frame->Run(kRepair);
+  EXPECT_EQ(frame->PreviewStack().IdealHeight(views::kBrowserRow), 3000);  // the progress page
+  EXPECT_TRUE(frame->Browser().File().endsWith("progress.html"));
+  views::CMailListCtrl& list = frame->ItemList().List();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return list.Model().rowCount() > 0; }, 30000));
+  ASSERT_TRUE(frame->ScanPage().Scanning());
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                    list.visualRect(list.Model().index(0, 4)).center());
+  const std::string subject = list.Model().RowAt(0)->subject;
+  EXPECT_EQ(frame->HeaderPane().Subject().toStdString(), subject);
+  EXPECT_EQ(frame->PreviewStack().IdealHeight(views::kTextRow), 3000);
+  EXPECT_EQ(frame->PreviewStack().IdealHeight(views::kBrowserRow), 0);
+  EXPECT_TRUE(frame->TextView().Text().startsWith("Hello."))
+      << frame->TextView().Text().toStdString();
+  frame->ScanPage().RequestStop();
+  WaitForScan(*frame);
+}
+
 // Exit in the middle of a scan: the immediate exit still takes the scratch folder.
 TEST_F(MainFrameTest, ExitDuringAScanRemovesItsScratchFolder) {
   auto frame = Frame();
