@@ -61,6 +61,7 @@ constexpr CommandText kCommands[] = {
     {kHelp, "Help", "Help", "Help"},
     {kAbout, "&About Rescuva for Outlook Express", "", "About"},
     {kCustomize, "Customize...", "", ""},
+    {kFind, "&Find...", "Find messages by sender, recipients, subject or date", "Find"},
 };
 
 constexpr std::pair<int, int> kThemeCommands[] = {
@@ -159,6 +160,7 @@ void CMainFrame::CreateBars() {
   }
   for (int id : {kRepair, kSave, kLiveUpdate, kHelp}) actions_[id]->setIcon(ToolbarIcon(id));
   actions_[kHelp]->setShortcut(QKeySequence::HelpContents);
+  actions_[kFind]->setShortcut(QKeySequence::Find);
   QMenu* file = menuBar()->addMenu("&File");
   file->addActions({actions_[kRepair], actions_[kSave], actions_[kExit]});
   QMenu* tools = menuBar()->addMenu("&Tools");
@@ -169,6 +171,7 @@ void CMainFrame::CreateBars() {
     actions_[id]->setCheckable(true);
     theme->addAction(actions_[id]);
   }
+  tools->addAction(actions_[kFind]);
   tools->addAction(actions_[kLiveUpdate]);
   tools->addAction(actions_[kCustomize]);
   QMenu* help = menuBar()->addMenu("&Help");
@@ -267,11 +270,14 @@ std::vector<saving::SaveItem> CMainFrame::ListedItems() {
   views::CMailListCtrl& list = items_->List();
   const auto& model = list.Model();
   std::vector<saving::SaveItem> items;
-  for (int row = 0; row < model.rowCount(); ++row) {
-    const catalogue::CatalogueRow& listed = *model.RowAt(row);
+  // every row, also those the find bar hides; "selected" are highlighted shown rows
+  for (int index = 0; index < model.AllRowCount(); ++index) {
+    const catalogue::CatalogueRow& listed = model.AllRowAt(index);
     items.push_back({listed.offset, listed.deleted, false, listed.subject});
   }
-  for (int row : list.SelectedRows()) items[static_cast<size_t>(row)].selected = true;
+  for (int row : list.SelectedRows()) {
+    items[static_cast<size_t>(model.AllIndexOf(row))].selected = true;
+  }
   return items;
 }
 
@@ -340,6 +346,9 @@ void CMainFrame::Run(int command) {
       break;
     case kCustomize:
       OnCustomize();
+      break;
+    case kFind:
+      items_->ShowFindBar();
       break;
     default:
       for (auto [id, value] : kThemeCommands) {

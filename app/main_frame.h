@@ -41,6 +41,7 @@ enum Command : int {
   kHelp = 32809,
   kAbout = 57664,
   kCustomize = 35001,
+  kFind = 32850,  // beyond the described commands: the find bar
 };
 
 // What the frame does outside itself; tests replace it.

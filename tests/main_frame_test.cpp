@@ -296,6 +296,35 @@ TEST_F(MainFrameTest, CustomizeOptionsAreRememberedAndCommandsListed) {
   EXPECT_EQ(again->Toolbar().iconSize(), QSize(16, 16));
 }
 
+// Find a message: Ctrl+F opens the bar, typing filters the list, and "selected" saves
+// the highlighted rows among those shown while "all" still saves every row.
+TEST_F(MainFrameTest, FindBarFiltersAndTheSaveTakesWhatIsShownAndHighlighted) {
+  auto frame = Frame();
+  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  QTest::keySequence(frame.get(), QKeySequence::Find);
+  views::CDispImfoView& items = frame->ItemList();
+  ASSERT_TRUE(items.FindBox().isVisible());
+  QTest::keyClicks(&items.FindBox(), "deleted:");
+  views::CMailListCtrl& list = items.List();
+  ASSERT_EQ(list.Model().rowCount(), 2);
+  list.selectRow(1);
+  frame->Run(kRepair);
+  const std::string out = dir_.Path() + "/out";
+  std::filesystem::create_directory(out);
+  frame->SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
+  frame->SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsEml).setChecked(true);
+  frame->Run(kSave);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 30000));
+  std::vector<std::string> saved;
+  for (const auto& entry : std::filesystem::directory_iterator(out)) {
+    saved.push_back(entry.path().filename().string());
+  }
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0], "Deleted_ old meeting notes_18380.eml");
+}
+
 // The program's files are found in the start folder, else beside the program, else in
 // the data folder of an installation (share/rescuva beside bin/).
 TEST(DataFolder, StartFolderThenProgramThenInstalledData) {

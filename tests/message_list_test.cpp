@@ -119,5 +119,36 @@ TEST(MessageList, KeyboardMovesKeepHighlightAndCurrentRowTogether) {
   EXPECT_EQ(list.Model().RowAt(list.SelectionMark())->offset, 100u + 1);
 }
 
+// The find bar's filter: matching rows in From, To, Subject or Date, in any case; new
+// rows that match arrive on top; every row stays reachable for the saving.
+TEST(MessageList, TheFindBarFiltersAsTheUserTypes) {
+  CDispImfoView pane;
+  MessageListModel& model = pane.List().Model();
+  for (int i = 0; i < 10; ++i) {
+    model.AddRow(Row((i % 3 == 0 ? "Invoice " : "Note ") + std::to_string(i), false, 100 + i));
+  }
+  pane.resize(600, 300);
+  pane.show();
+  pane.ShowFindBar();
+  QTest::keyClicks(&pane.FindBox(), "invo");
+  EXPECT_EQ(model.rowCount(), 4);  // 9, 6, 3, 0
+  EXPECT_EQ(model.CellText(0, 4), "Invoice 9");
+  EXPECT_EQ(model.AllIndexOf(1), 3);  // "Invoice 6" among all rows
+  EXPECT_EQ(pane.FindCount(), "4 of 10 emails");
+  std::vector<catalogue::CatalogueRow> more{Row("Invoice 10", false, 200),
+                                            Row("Other", false, 201)};
+  model.AddRows(more);
+  EXPECT_EQ(model.rowCount(), 5);
+  EXPECT_EQ(model.CellText(0, 4), "Invoice 10");
+  EXPECT_EQ(model.AllRowCount(), 12);
+  EXPECT_EQ(pane.FindCount(), "5 of 12 emails");
+  model.sort(4, Qt::AscendingOrder);
+  EXPECT_EQ(model.rowCount(), 5);
+  EXPECT_EQ(model.CellText(0, 4), "Invoice 0");
+  QTest::keyClick(&pane.FindBox(), Qt::Key_Escape);
+  EXPECT_TRUE(pane.FindBox().text().isEmpty());
+  EXPECT_EQ(model.rowCount(), 12);
+}
+
 }  // namespace
 }  // namespace rescuva::views

@@ -1,8 +1,11 @@
-// CDispImfoView, the item list pane: holds the message list, which fills it. The
-// lists of the other item kinds (contacts, tasks, calendar, journal, notes) are not
-// built: nothing fills them, so emptying and hiding "every list" concerns this one.
+// CDispImfoView, the item list pane: holds the message list, which fills it, and the
+// find bar above it when asked for (it filters the list as the user types). The lists
+// of the other item kinds (contacts, tasks, calendar, journal, notes) are not built:
+// nothing fills them, so emptying and hiding "every list" concerns this one.
 #pragma once
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QWidget>
 
 #include "views/mail_list_ctrl.h"
@@ -17,12 +20,22 @@ class CDispImfoView : public QWidget {
   void EmptyAllLists();
   void HideAllLists();
   void ShowMessageList();
+  // Shows the find bar and puts the cursor in it.
+  void ShowFindBar();
+  QLineEdit& FindBox() { return *find_; }
+  QString FindCount() const { return count_->text(); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void ShowCount();
+
   CMailListCtrl* list_;
+  QWidget* find_bar_;
+  QLineEdit* find_;
+  QLabel* count_;
 };
 
 }  // namespace rescuva::views

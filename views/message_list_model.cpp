@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace rescuva::views {
 namespace {
@@ -37,49 +38,106 @@ QString LocalDateText(const std::optional<int64_t>& seconds) {
 
 MessageListModel::MessageListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-MessageListModel::Row MessageListModel::MakeRow(catalogue::CatalogueRow row) {
-  Row added;
-  added.cells[2] = QString::fromStdString(row.from);
-  added.cells[3] = QString::fromStdString(row.to);
-  added.cells[4] = QString::fromStdString(row.subject);
-  added.cells[5] = LocalDateText(row.received_time);
-  added.cells[6] = QString::fromStdString(row.StatusText());
-  added.cells[7] = QString::fromStdString(row.OffsetText());
-  added.data = std::move(row);
+MessageListModel::RowPtr MessageListModel::MakeRow(catalogue::CatalogueRow row) {
+  auto added = std::make_unique<Row>();
+  added->cells[2] = QString::fromStdString(row.from);
+  added->cells[3] = QString::fromStdString(row.to);
+  added->cells[4] = QString::fromStdString(row.subject);
+  added->cells[5] = LocalDateText(row.received_time);
+  added->cells[6] = QString::fromStdString(row.StatusText());
+  added->cells[7] = QString::fromStdString(row.OffsetText());
+  added->data = std::move(row);
   return added;
 }
 
 void MessageListModel::AddRow(const catalogue::CatalogueRow& row) {
-  beginInsertRows({}, 0, 0);
-  rows_.push_front(MakeRow(row));
-  endInsertRows();
+  RowPtr made = MakeRow(row);
+  const bool shown = filter_.isEmpty() || Matches(*made);
+  if (shown) beginInsertRows({}, 0, 0);
+  rows_.push_front(std::move(made));
+  if (shown && !filter_.isEmpty()) shown_.push_front(rows_.size() - 1);
+  if (shown) endInsertRows();
 }
 
 void MessageListModel::AddRows(std::vector<catalogue::CatalogueRow>& rows) {
   if (rows.empty()) return;
-  beginInsertRows({}, 0, static_cast<int>(rows.size()) - 1);
-  for (catalogue::CatalogueRow& row : rows) rows_.push_front(MakeRow(std::move(row)));
-  endInsertRows();
+  std::vector<RowPtr> made;
+  made.reserve(rows.size());
+  int shown = 0;
+  for (catalogue::CatalogueRow& row : rows) {
+    made.push_back(MakeRow(std::move(row)));
+    if (filter_.isEmpty() || Matches(*made.back())) ++shown;
+  }
+  if (shown > 0) beginInsertRows({}, 0, shown - 1);
+  for (RowPtr& row : made) {
+    const bool match = !filter_.isEmpty() && Matches(*row);
+    rows_.push_front(std::move(row));
+    if (match) shown_.push_front(rows_.size() - 1);
+  }
+  if (shown > 0) endInsertRows();
+}
+
+bool MessageListModel::Matches(const Row& row) const {
+  for (int column : {2, 3, 4, 5}) {
+    if (row.cells[column].contains(filter_, Qt::CaseInsensitive)) return true;
+  }
+  return false;
+}
+
+const MessageListModel::Row& MessageListModel::Shown(int row) const {
+  const size_t index = static_cast<size_t>(row);
+  return filter_.isEmpty() ? *rows_[index] : *rows_[rows_.size() - 1 - shown_[index]];
+}
+
+MessageListModel::Row& MessageListModel::Shown(int row) {
+  return const_cast<Row&>(std::as_const(*this).Shown(row));
+}
+
+void MessageListModel::ApplyFilter() {
+  shown_.clear();
+  if (filter_.isEmpty()) return;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (Matches(*rows_[i])) shown_.push_back(rows_.size() - 1 - i);
+  }
+}
+
+void MessageListModel::SetFilter(const QString& text) {
+  if (text == filter_) return;
+  beginResetModel();
+  filter_ = text;
+  ApplyFilter();
+  endResetModel();
+}
+
+const catalogue::CatalogueRow& MessageListModel::AllRowAt(int index) const {
+  return rows_[static_cast<size_t>(index)]->data;
+}
+
+int MessageListModel::AllIndexOf(int row) const {
+  if (filter_.isEmpty()) return row;
+  return static_cast<int>(rows_.size() - 1 - shown_[static_cast<size_t>(row)]);
 }
 
 const catalogue::CatalogueRow* MessageListModel::RowAt(int row) const {
   if (row < 0 || row >= rowCount()) return nullptr;
-  return &rows_[static_cast<size_t>(row)].data;
+  return &Shown(row).data;
 }
 
 void MessageListModel::Clear() {
   beginResetModel();
   rows_.clear();
+  shown_.clear();
   endResetModel();
 }
 
 QString MessageListModel::CellText(int row, int column) const {
   if (row < 0 || row >= rowCount() || column < 0 || column >= kColumnCount) return {};
-  return rows_[static_cast<size_t>(row)].cells[column];
+  return Shown(row).cells[column];
 }
 
 int MessageListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  if (parent.isValid()) return 0;
+  return static_cast<int>(filter_.isEmpty() ? rows_.size() : shown_.size());
 }
 
 int MessageListModel::columnCount(const QModelIndex& parent) const {
@@ -88,7 +146,7 @@ int MessageListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant MessageListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const Row& row = rows_[static_cast<size_t>(index.row())];
+  const Row& row = Shown(index.row());
   const int column = index.column();
   switch (role) {
     case Qt::DisplayRole:
@@ -132,35 +190,51 @@ Qt::ItemFlags MessageListModel::flags(const QModelIndex& index) const {
 
 bool MessageListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= rowCount()) return false;
-  rows_[static_cast<size_t>(index.row())].checked = value.toInt() == Qt::Checked;
+  Shown(index.row()).checked = value.toInt() == Qt::Checked;
   emit dataChanged(index, index, {Qt::CheckStateRole});
   return true;
 }
 
+// Sorting a filtered list shows the sorted matches afresh (the highlight is dropped);
+// an unfiltered one keeps the highlighted rows.
 void MessageListModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= kColumnCount) return;
-  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-  std::vector<int> order_of(rows_.size());
-  std::iota(order_of.begin(), order_of.end(), 0);
-  const bool ascending = order == Qt::AscendingOrder;
-  std::stable_sort(order_of.begin(), order_of.end(), [&](int a, int b) {
-    const int c = CompareListText(rows_[static_cast<size_t>(a)].cells[column],
-                                  rows_[static_cast<size_t>(b)].cells[column]);
-    return ascending ? c < 0 : c > 0;
-  });
-  std::deque<Row> sorted;
-  std::vector<int> new_position(rows_.size());
-  for (size_t i = 0; i < order_of.size(); ++i) {
-    new_position[static_cast<size_t>(order_of[i])] = static_cast<int>(i);
-    sorted.push_back(std::move(rows_[static_cast<size_t>(order_of[i])]));
+  if (!filter_.isEmpty()) {
+    beginResetModel();
+    const QString filter = std::exchange(filter_, QString());
+    SortAll(column, order);
+    filter_ = filter;
+    ApplyFilter();
+    endResetModel();
+    return;
   }
-  rows_ = std::move(sorted);
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const std::vector<int> new_position = SortAll(column, order);
   QModelIndexList from = persistentIndexList(), to;
   for (const QModelIndex& index : from) {
     to.push_back(createIndex(new_position[static_cast<size_t>(index.row())], index.column()));
   }
   changePersistentIndexList(from, to);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::vector<int> MessageListModel::SortAll(int column, Qt::SortOrder order) {
+  std::vector<int> order_of(rows_.size());
+  std::iota(order_of.begin(), order_of.end(), 0);
+  const bool ascending = order == Qt::AscendingOrder;
+  std::stable_sort(order_of.begin(), order_of.end(), [&](int a, int b) {
+    const int c = CompareListText(rows_[static_cast<size_t>(a)]->cells[column],
+                                  rows_[static_cast<size_t>(b)]->cells[column]);
+    return ascending ? c < 0 : c > 0;
+  });
+  std::deque<RowPtr> sorted;
+  std::vector<int> new_position(rows_.size());
+  for (size_t i = 0; i < order_of.size(); ++i) {
+    new_position[static_cast<size_t>(order_of[i])] = static_cast<int>(i);
+    sorted.push_back(std::move(rows_[static_cast<size_t>(order_of[i])]));
+  }
+  rows_ = std::move(sorted);
+  return new_position;
 }
 
 }  // namespace rescuva::views

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "catalogue/message_catalogue.h"
@@ -34,6 +35,15 @@ class MessageListModel : public QAbstractTableModel {
   void Clear();
   // The catalogue row shown in a row; null for an index that names no row.
   const catalogue::CatalogueRow* RowAt(int row) const;
+
+  // Shows only the rows with `text` in From, To, Subject or Date (any case); an empty
+  // text shows every row. Rows added later join the shown ones when they match.
+  void SetFilter(const QString& text);
+  const QString& Filter() const { return filter_; }
+  // Every row, shown or not, top to bottom, and the place among them of a shown row.
+  int AllRowCount() const { return static_cast<int>(rows_.size()); }
+  const catalogue::CatalogueRow& AllRowAt(int index) const;
+  int AllIndexOf(int row) const;
   // The text of a cell; empty for an index that names no row.
   QString CellText(int row, int column) const;
 
@@ -52,9 +62,21 @@ class MessageListModel : public QAbstractTableModel {
     QString cells[kColumnCount];  // drawn from `data` once, for showing and sorting
     bool checked = false;
   };
-  static Row MakeRow(catalogue::CatalogueRow row);
+  // Rows are kept by pointer: sorting and inserting on top move pointers, not rows.
+  using RowPtr = std::unique_ptr<Row>;
+  static RowPtr MakeRow(catalogue::CatalogueRow row);
+  bool Matches(const Row& row) const;
+  // The row shown at `row`: while filtered, the shown rows are counted from the bottom,
+  // so that rows added on top leave the numbers of the others as they are.
+  const Row& Shown(int row) const;
+  Row& Shown(int row);
+  void ApplyFilter();
+  // Sorts every row; the new place of each row.
+  std::vector<int> SortAll(int column, Qt::SortOrder order);
 
-  std::deque<Row> rows_;
+  std::deque<RowPtr> rows_;
+  QString filter_;
+  std::deque<size_t> shown_;  // while filtered: the shown rows, top to bottom, from the bottom
 };
 
 // The received time as the user's locale writes a short date and time.
