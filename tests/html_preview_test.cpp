@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPainter>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <cstdlib>
 
 #include "loader/message_loader.h"
 #include "tests/temp_dir.h"
@@ -32,8 +34,9 @@ std::string Multipart(const std::string& subtype, const std::vector<std::string>
 
 class HtmlPreviewTest : public ::testing::Test {
  protected:
-  // The text of the page the browser shows for the message.
-  QString Shown(const std::string& message) {
+  // The text of the page the browser shows for the message, which `name` labels in
+  // the picture of the cases.
+  QString Shown(const std::string& message, const QString& name = {}) {
     const auto loaded = loader::LoadMessage({message.data(), message.size()});
     EXPECT_TRUE(loaded);
     if (!loaded) return {};
@@ -56,12 +59,37 @@ class HtmlPreviewTest : public ::testing::Test {
       done = true;
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
+    if (std::getenv("RESCUVA_SCREENSHOTS")) {
+      QTest::qWait(300);
+      tiles_.emplace_back(name, view_.grab());
+    }
     return text;
+  }
+  // With RESCUVA_SCREENSHOTS=DIR: the pages shown, side by side with their labels.
+  void SavePicture(const char* file) {
+    const char* folder = std::getenv("RESCUVA_SCREENSHOTS");
+    if (!folder || tiles_.empty()) return;
+    constexpr int kColumns = 3, kWidth = 300, kHeight = 70, kLabel = 22;
+    const int rows = (static_cast<int>(tiles_.size()) + kColumns - 1) / kColumns;
+    QImage picture(kColumns * kWidth, rows * (kHeight + kLabel), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+      const int x = static_cast<int>(i) % kColumns * kWidth;
+      const int y = static_cast<int>(i) / kColumns * (kHeight + kLabel);
+      painter.drawText(QRect(x + 4, y, kWidth - 8, kLabel), Qt::AlignVCenter, tiles_[i].first);
+      painter.drawPixmap(QRect(x + 4, y + kLabel, kWidth - 8, kHeight - 8),
+                         tiles_[i].second.copy(0, 0, kWidth - 8, kHeight - 8));
+      painter.drawRect(QRect(x + 4, y + kLabel, kWidth - 9, kHeight - 9));
+    }
+    painter.end();
+    picture.save(QString("%1/%2").arg(folder, file));
   }
 
   testing::TempDir dir_;
   CHtm view_;
   int serial_ = 0;
+  std::vector<std::pair<QString, QPixmap>> tiles_;
 };
 
 TEST_F(HtmlPreviewTest, TheHtmlBodyOfEveryStructureIsShown) {
@@ -97,11 +125,12 @@ TEST_F(HtmlPreviewTest, TheHtmlBodyOfEveryStructureIsShown) {
        "____ived: from x\r\n" + kHead + Multipart("alternative", {kText, kHtml}) + "______"},
   };
   for (const auto& [name, message] : cases) {
-    const QString shown = Shown(message);
+    const QString shown = Shown(message, name);
     EXPECT_TRUE(shown.contains("htmlwords shown")) << name << ": " << shown.toStdString();
     EXPECT_FALSE(shown.contains("plainwords")) << name;
     EXPECT_FALSE(shown.contains("innerwords")) << name;
   }
+  SavePicture("preview-html-structures.png");
 }
 
 TEST_F(HtmlPreviewTest, EveryCharsetIsDecoded) {
@@ -131,9 +160,10 @@ TEST_F(HtmlPreviewTest, EveryCharsetIsDecoded) {
         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=" +
         (*charset ? charset : "windows-1252") + "\"></head><body><p>" + body +
         "</p></body></html>\r\n";
-    const QString shown = Shown(message);
+    const QString shown = Shown(message, *charset ? charset : "8-bit, no charset");
     EXPECT_TRUE(shown.contains(expected)) << charset << ": " << shown.toStdString();
   }
+  SavePicture("preview-html-charsets.png");
 }
 
 TEST(HtmlArchive, PlainTextMessagesHaveNone) {
