@@ -1,7 +1,5 @@
 #include "catalogue/catalogue_pipeline.h"
 
-#include <mutex>
-
 #include "loader/message_loader.h"
 
 namespace rescuva::catalogue {

@@ -51,7 +51,6 @@ void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark) {
   bool damaged = false;
   if (ExtractToTempFolder(temp_folder_, name, first, &damaged)) {
     listed_firsts_.Insert(first);
-    ++outcome_.extracted;
     ExtractedMessage message{temp_folder_ + name, use_damage_mark && damaged, first, {}, false};
     if (last_text_held_) message.text = text_, message.held = true;
     reporter_.AddRecoveredMessage(message);

@@ -38,18 +38,16 @@ class DbxRecoveryEngine {
   // open afterwards so that messages can still be extracted from it.
   RunOutcome Run(const std::string& path);
   bool OpenSource(const std::string& path);
-  bool IsSourceOpen() const { return source_.IsOpen(); }
   void CloseSource();
   const std::string& TempFolder() const { return temp_folder_; }
 
   // Writes the chain starting at `first` to folder + name, where name starts as the
   // scratch name and falls back to "0" + name, "1" + name, ... when the file cannot be
   // replaced. Every block passed joins the known blocks. False when the chain holds
-  // no data or its file cannot be written whole (WriteError() then says why).
-  // `damaged` receives this extraction's damage mark.
+  // no data or its file cannot be written whole (the run's outcome then names the
+  // message and why). `damaged` receives this extraction's damage mark.
   bool ExtractToTempFolder(std::string folder, std::string& name, uint64_t first,
                            bool* damaged = nullptr);
-  const std::string& WriteError() const { return write_error_; }
   // Writes the chain starting at `first` to `path`. False when the chain holds no
   // data or the file cannot be written whole; `error` then says why. Safe to call
   // while Run works on another thread.

@@ -21,7 +21,6 @@ struct MessageProblem {
 
 struct RunOutcome {
   RunEnding ending = RunEnding::kDone;
-  uint64_t extracted = 0;  // messages handed to the reporter
   // Messages whose scratch copy could not be written: their number, and the first
   // of them by name.
   uint64_t not_written = 0;

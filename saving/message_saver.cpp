@@ -11,11 +11,11 @@ bool MessageSaver::Open() {
 }
 
 void MessageSaver::Save(const SaveItem& item) {
-  std::string error;
+  std::string error, why;
   if (!sink_) {
     error = "the destination is not open";
-  } else if (!engine_.ExtractToFile(scratch_, item.offset)) {
-    error = "the message could not be extracted again from the folder file";
+  } else if (!engine_.ExtractToFile(scratch_, item.offset, nullptr, &why)) {
+    error = "the message could not be extracted again from the folder file: " + why;
   } else if (sink_->Add(item, scratch_, error)) {
     ++report_.saved;
     return;

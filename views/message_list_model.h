@@ -39,7 +39,6 @@ class MessageListModel : public QAbstractTableModel {
   // Shows only the rows with `text` in From, To, Subject or Date (any case); an empty
   // text shows every row. Rows added later join the shown ones when they match.
   void SetFilter(const QString& text);
-  const QString& Filter() const { return filter_; }
   // Every row, shown or not, top to bottom, and the place among them of a shown row.
   int AllRowCount() const { return static_cast<int>(rows_.size()); }
   const catalogue::CatalogueRow& AllRowAt(int index) const;
