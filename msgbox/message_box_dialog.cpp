@@ -23,8 +23,8 @@
 namespace rescuva::msgbox {
 namespace {
 
-// What a title bar takes beside its caption: the icon, the close button, margins.
-constexpr int kTitleBarExtra = 96;
+// What a title bar takes beside its caption: the icon, three buttons, margins.
+constexpr int kTitleBarExtra = 140;
 
 constexpr int kSystemIconSize = 32;
 constexpr uint64_t kIconHandle = 0x1;
@@ -174,8 +174,11 @@ void MessageBoxDialog::MeasureTexts(MessageBoxMeasures& m) {
   }
   m.button_alignment = options_.button_alignment;
   // the caption with the title bar's icon and its close button beside it
-  const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
-  m.caption_width = title.horizontalAdvance(QString::fromStdString(caption_)) + kTitleBarExtra;
+  // window managers draw titles in bold
+  QFont title_font = QApplication::font("QMdiSubWindowTitleBar");
+  title_font.setBold(true);
+  m.caption_width =
+      QFontMetrics(title_font).horizontalAdvance(QString::fromStdString(caption_)) + kTitleBarExtra;
 }
 
 void MessageBoxDialog::CreateControls(const std::vector<std::string>& labels) {
