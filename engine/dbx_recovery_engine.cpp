@@ -28,6 +28,10 @@ bool DbxRecoveryEngine::Stopping() {
 
 RunOutcome DbxRecoveryEngine::Run(const std::string& path) {
   outcome_ = {};
+  {
+    std::lock_guard lock(readings_mutex_);
+    readings_.clear();
+  }
   reporter_.SetStatus("Opening file...");
   if (!OpenSource(path)) {
     outcome_.ending = RunEnding::kCannotOpen;
@@ -44,13 +48,24 @@ RunOutcome DbxRecoveryEngine::Run(const std::string& path) {
   return outcome_;
 }
 
-void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark) {
+ChainReading DbxRecoveryEngine::ReadingOf(uint32_t first) const {
+  std::lock_guard lock(readings_mutex_);
+  const auto it = readings_.find(first);
+  return it == readings_.end() ? ChainReading{} : it->second;
+}
+
+void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark,
+                                       const ChainReading& reading) {
   // a message reached twice in one run (a crafted index naming it again) is listed once
   if (listed_firsts_.Contains(first)) return;
   std::string name = "dd.eml";
   bool damaged = false;
-  if (ExtractToTempFolder(temp_folder_, name, first, &damaged)) {
+  if (ExtractToTempFolder(temp_folder_, name, first, &damaged, reading)) {
     listed_firsts_.Insert(first);
+    if (reading != ChainReading{}) {
+      std::lock_guard lock(readings_mutex_);
+      readings_[first] = reading;
+    }
     ExtractedMessage message{temp_folder_ + name, use_damage_mark && damaged, first, {}, false};
     if (last_text_held_) message.text = text_, message.held = true;
     reporter_.AddRecoveredMessage(message);

@@ -4,10 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "engine/chain_reading.h"
+#include "engine/deleted_block_repair.h"
 #include "engine/folder_file_header.h"
 #include "engine/message_info_record.h"
 #include "engine/offset_set.h"
@@ -26,6 +30,13 @@ struct BlockCandidate {
   uint32_t next_offset = 0;
 };
 
+// Blocks found away from their own offsets, all by the same shift; offsets are the
+// blocks' own, in ascending order.
+struct ShiftedBlocks {
+  int64_t shift = 0;
+  std::vector<BlockCandidate> candidates;
+};
+
 class DbxRecoveryEngine {
  public:
   // Scratch files are written into `temp_folder`, which the owner provides.
@@ -40,19 +51,22 @@ class DbxRecoveryEngine {
   bool OpenSource(const std::string& path);
   void CloseSource();
   const std::string& TempFolder() const { return temp_folder_; }
+  // The repair the stages' extractions get; set before Run.
+  void SetRepair(Repair repair) { repair_ = repair; }
 
   // Writes the chain starting at `first` to folder + name, where name starts as the
   // scratch name and falls back to "0" + name, "1" + name, ... when the file cannot be
   // replaced. Every block passed joins the known blocks. False when the chain holds
   // no data or its file cannot be written whole (the run's outcome then names the
   // message and why). `damaged` receives this extraction's damage mark.
+  // `reading` says where the chain's blocks lie and where it ends.
   bool ExtractToTempFolder(std::string folder, std::string& name, uint64_t first,
-                           bool* damaged = nullptr);
-  // Writes the chain starting at `first` to `path`. False when the chain holds no
-  // data or the file cannot be written whole; `error` then says why. Safe to call
-  // while Run works on another thread.
-  bool ExtractToFile(const std::string& path, uint64_t first, bool* damaged = nullptr,
-                     std::string* error = nullptr) const;
+                           bool* damaged = nullptr, const ChainReading& reading = {});
+  // Writes the chain starting at `first` to `path`, read as the run found it. False
+  // when the chain holds no data or the file cannot be written whole; `error` then
+  // says why. Safe to call while Run works on another thread.
+  bool ExtractToFile(const std::string& path, uint64_t first, Repair repair = Repair::kNulOnly,
+                     bool* damaged = nullptr, std::string* error = nullptr) const;
 
   // Stage 1: the messages the index still lists.
   void FindExistingMessages();
@@ -67,6 +81,8 @@ class DbxRecoveryEngine {
   void ScanForLostBlocks();
   void RebuildLostMessages();
   uint32_t FindPredecessor(uint32_t offset);
+  // The shifts at which blocks were found beyond those at their own offsets.
+  const std::vector<ShiftedBlocks>& Shifted() const { return shifted_; }
 
  private:
   struct ChainSummary {
@@ -80,18 +96,37 @@ class DbxRecoveryEngine {
     uint32_t info_offset;
   };
 
-  ChainSummary MeasureChain(uint32_t first, OffsetSet* known, std::vector<uint8_t>& text) const;
+  ChainSummary MeasureChain(uint32_t first, const ChainReading& reading, OffsetSet* known,
+                            std::vector<uint8_t>& text, std::vector<GatheredBlock>* blocks) const;
   // Extracts a stage's message to the scratch folder and hands it to the reporter;
   // a message that cannot be written is counted in the outcome.
-  void RecoverMessage(uint32_t first, bool use_damage_mark);
-  ChainCopy WriteChain(uint32_t first, const ChainSummary& chain, std::vector<uint8_t>& text,
+  void RecoverMessage(uint32_t first, bool use_damage_mark, const ChainReading& reading = {});
+  ChainCopy WriteChain(uint32_t first, const ChainReading& reading, const ChainSummary& chain,
+                       std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks,
                        platform::OutputFile& out) const;
-  ChainCopy CopyChain(uint32_t first, const ChainSummary& chain, platform::OutputFile& out) const;
+  ChainCopy CopyChain(uint32_t first, const ChainReading& reading, const ChainSummary& chain,
+                      platform::OutputFile& out) const;
+  // How the chain of a message this run listed is read; the plain reading otherwise.
+  ChainReading ReadingOf(uint32_t first) const;
   bool Stopping();
+
+  // The index of a folder file whose header lies at `shift`; stage 1 reads it at 0.
+  void ListIndexedMessages(int64_t shift, bool report_progress);
+  // A second pass over the file for blocks at each of `shifts`; the index of each
+  // folder file found this way is read too.
+  void FindShiftedBlocks(const std::vector<int64_t>& shifts);
+  // The described rebuild over one set of candidates, then the chains that end in a
+  // next offset naming no block of theirs.
+  void RebuildChains(const std::vector<BlockCandidate>& candidates, int64_t shift,
+                     bool report_progress);
+  void RebuildBrokenChains(const std::vector<BlockCandidate>& candidates, int64_t shift);
+  bool EndsBrokenChain(const BlockCandidate& block, const std::vector<BlockCandidate>& candidates,
+                       int64_t shift) const;
+  uint32_t FindBrokenPredecessor(uint32_t offset, const std::vector<BlockCandidate>& candidates,
+                                 int64_t shift);
 
   RecoveryReporter& reporter_;
   platform::SourceFile source_;
-  FolderFileHeader header_;
   uint64_t index_capacity_ = 0;
   std::vector<IndexSlot> index_slots_;
   uint32_t current_offset_ = 0;
@@ -99,9 +134,13 @@ class DbxRecoveryEngine {
   std::vector<uint8_t> record_bytes_;  // the record's first bytes, read with its header
   OffsetSet known_blocks_;
   std::vector<BlockCandidate> candidates_;
-  // Candidates that name a next block, by (next offset, offset): indexes into
-  // candidates_, four bytes each however many candidates a crafted file holds.
+  std::vector<ShiftedBlocks> shifted_;
+  // The candidates being rebuilt (candidates_ or a shifted set), and those that name a
+  // next block, by (next offset, offset): indexes into them, four bytes each however
+  // many candidates a crafted file holds.
+  const std::vector<BlockCandidate>* rebuilt_ = &candidates_;
   std::vector<uint32_t> predecessors_;
+  int64_t index_shift_ = 0;  // where the index being walked lies
   std::string temp_folder_;
   std::vector<uint8_t> text_;  // the text of the message being extracted by a stage
   // The scratch file last written and its length: a longer text needs no cutting.
@@ -113,6 +152,12 @@ class DbxRecoveryEngine {
   OffsetSet visited_nodes_;      // index nodes walked in this run
   OffsetSet listed_firsts_;      // first blocks of the messages handed over in this run
   RunOutcome outcome_;
+  Repair repair_ = Repair::kNulOnly;
+  std::vector<GatheredBlock> gathered_blocks_;
+  // Listed messages whose chains are not read plainly, by first block; read by
+  // ExtractToFile on other threads.
+  mutable std::mutex readings_mutex_;
+  std::unordered_map<uint32_t, ChainReading> readings_;
 };
 
 }  // namespace rescuva::engine

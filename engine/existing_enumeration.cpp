@@ -18,22 +18,27 @@ constexpr size_t kRecordPrefetch = 2048;  // header, up to 255 entries and the d
 
 void DbxRecoveryEngine::FindExistingMessages() {
   reporter_.SetProgress(0);
+  ListIndexedMessages(0, true);
+}
+
+void DbxRecoveryEngine::ListIndexedMessages(int64_t shift, bool report_progress) {
   std::array<uint8_t, kFolderFileHeaderSize> bytes;
-  if (!source_.ReadAt(0, bytes)) {
+  if (!source_.ReadAt(static_cast<uint64_t>(shift), bytes)) {
     read_failed_ = true;
     return;
   }
-  header_ = FolderFileHeader::Decode(bytes);
-  if (!header_.HasIndex()) return;
+  const FolderFileHeader header = FolderFileHeader::Decode(bytes);
+  if (!header.HasIndex()) return;
 
   // The index array is kept sparse: only the slots the walk writes take memory, so a
   // count of four billion costs nothing while the tree delivers a handful.
-  index_capacity_ = header_.message_count;
+  index_shift_ = shift;
+  index_capacity_ = header.message_count;
   index_slots_.clear();
-  visited_nodes_ = {};
+  if (shift == 0) visited_nodes_ = {};
   bool walked = false;
   try {
-    walked = WalkIndexNode(0, header_.index_root, 0, header_.message_count);
+    walked = WalkIndexNode(0, header.index_root, 0, header.message_count);
     // A slot written twice keeps the later entry.
     std::stable_sort(
         index_slots_.begin(), index_slots_.end(),
@@ -43,29 +48,39 @@ void DbxRecoveryEngine::FindExistingMessages() {
   }
   std::vector<IndexSlot> slots = std::move(index_slots_);
   index_slots_ = {};
-  if (!walked) return;
+  if (!walked) {
+    index_shift_ = 0;
+    return;
+  }
 
+  const ChainReading reading{shift};
+  const uint64_t length = source_.Length();
   for (size_t i = 0; i < slots.size(); ++i) {
     if (i + 1 < slots.size() && slots[i + 1].position == slots[i].position) continue;
     if (Stopping()) break;
-    reporter_.SetProgress(static_cast<int>(slots[i].position * 100 / header_.message_count));
+    if (report_progress) {
+      reporter_.SetProgress(static_cast<int>(slots[i].position * 100 / header.message_count));
+    }
     ReadMessageInfo(slots[i].info_offset);
     if ((PresenceMask() & (1u << kFirstBlockAttribute)) == 0) continue;
-    const uint32_t first = AttributeValue(kFirstBlockAttribute);
-    known_blocks_.Insert(first);
-    RecoverMessage(first, false);
+    const uint64_t first = reading.PositionOf(AttributeValue(kFirstBlockAttribute), length);
+    if (first > UINT32_MAX) continue;
+    known_blocks_.Insert(static_cast<uint32_t>(first));
+    RecoverMessage(static_cast<uint32_t>(first), false, reading);
   }
+  index_shift_ = 0;
 }
 
 bool DbxRecoveryEngine::WalkIndexNode(uint32_t parent, uint32_t node, uint64_t first_position,
                                       uint64_t count, int depth) {
-  if (first_position + count > index_capacity_ || node > source_.Length()) return true;
-  if (depth > kMaxIndexDepth || visited_nodes_.Contains(node)) return true;
+  const uint64_t at = ChainReading{index_shift_}.PositionOf(node, source_.Length());
+  if (first_position + count > index_capacity_ || at > source_.Length()) return true;
+  if (depth > kMaxIndexDepth || visited_nodes_.Contains(static_cast<uint32_t>(at))) return true;
   std::array<uint8_t, kIndexNodeSize> bytes;
-  if (!source_.ReadAt(node, bytes)) return false;
+  if (!source_.ReadAt(at, bytes)) return false;
   const IndexNode decoded = IndexNode::Decode(bytes);
   if (!decoded.IsAcceptable(node, parent)) return true;
-  visited_nodes_.Insert(node);
+  visited_nodes_.Insert(static_cast<uint32_t>(at));
 
   uint64_t f = 0;
   if (decoded.child_offset != 0) {
@@ -99,7 +114,8 @@ void DbxRecoveryEngine::ReadMessageInfo(uint32_t offset) {
   record_ = {};
   current_offset_ = offset;
   record_bytes_.resize(kRecordPrefetch);
-  if (offset > source_.Length() || !source_.ReadAt(offset, record_bytes_)) return;
+  const uint64_t at = ChainReading{index_shift_}.PositionOf(offset, source_.Length());
+  if (at > source_.Length() || !source_.ReadAt(at, record_bytes_)) return;
   const auto header =
       MessageInfoRecordHeader::Decode(std::span(record_bytes_).first<kRecordHeaderSize>());
   if (header.self_offset != offset) return;
@@ -116,7 +132,8 @@ uint32_t DbxRecoveryEngine::AttributeValue(uint32_t index) const {
   }
   std::array<uint8_t, 4> bytes{};
   auto value = std::span(bytes).first(range->count);
-  if (!source_.ReadAt(uint64_t{current_offset_} + at, value)) return 0;
+  const uint64_t record = ChainReading{index_shift_}.PositionOf(current_offset_, source_.Length());
+  if (!source_.ReadAt(record + at, value)) return 0;
   return MessageInfoRecord::ValueFromBytes(value);
 }
 

@@ -10,7 +10,6 @@
 namespace rescuva::engine {
 namespace {
 
-constexpr uint32_t kBlockSpacing = 0x210;
 constexpr size_t kMaxStoredText = 1000;
 constexpr uint32_t kFlagsReadAndDownloaded = 0x81;
 constexpr int64_t kFileTimeEpochOffset = 11644473600;  // seconds from 1601 to 1970

@@ -14,6 +14,10 @@ namespace rescuva::engine {
 
 constexpr size_t kBlockHeaderSize = 16;
 constexpr uint32_t kBlockDataSize = 512;
+// The size field of a block Outlook Express freed when its message was deleted.
+constexpr uint32_t kFreedBlockSize = 0x1FC;
+// Outlook Express places blocks this far apart.
+constexpr uint32_t kBlockSpacing = 0x210;
 
 struct MessageBlockHeader {
   uint32_t self_offset = 0;
@@ -24,6 +28,9 @@ struct MessageBlockHeader {
   static MessageBlockHeader Decode(std::span<const uint8_t, kBlockHeaderSize> bytes);
   std::array<uint8_t, kBlockHeaderSize> Encode() const;
   bool IsDamaged() const { return block_size != kBlockDataSize; }
+  bool IsFreed() const { return block_size == kFreedBlockSize; }
+  // Either size field Outlook Express writes: the header looks like a message block's.
+  bool IsBlockShaped() const { return block_size == kBlockDataSize || IsFreed(); }
 };
 
 }  // namespace rescuva::engine

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/dbx_recovery_engine.h"
+#include "engine/deleted_block_repair.h"
 #include "engine/message_block.h"
 
 namespace rescuva::engine {
@@ -17,18 +18,17 @@ constexpr int kMaxScratchNameAttempts = 10000;
 constexpr size_t kGatheredTextLimit = 4 << 20;
 
 constexpr uint32_t kBlockSpan = kBlockHeaderSize + kBlockDataSize;
-constexpr uint32_t kUsualSpacing = 0x210;
-constexpr size_t kReadAhead = 16 * kUsualSpacing;
+constexpr size_t kReadAhead = 16 * kBlockSpacing;
 
 // Reads blocks for one pass along a chain. Chains usually run on block after block, so
 // once a block names the one right behind it the next read takes the following
 // blocks too; a scattered chain keeps reading one block at a time.
 class BlockReader {
  public:
-  explicit BlockReader(const platform::SourceFile& source) : source_(source) {}
+  BlockReader(const platform::SourceFile& source, int64_t shift) : source_(source), shift_(shift) {}
 
   // The header and data of the block at `offset`, as far as the file holds them.
-  std::optional<std::span<const uint8_t, kBlockSpan>> Read(uint32_t offset) {
+  std::optional<std::span<const uint8_t, kBlockSpan>> Read(uint64_t offset) {
     if (offset < start_ || uint64_t{offset} + kBlockSpan > start_ + size_) {
       size_ = ahead_ ? kReadAhead : kBlockSpan;
       start_ = offset;
@@ -38,13 +38,14 @@ class BlockReader {
       }
     }
     const auto block = std::span(buffer_).subspan(offset - start_).first<kBlockSpan>();
-    ahead_ = MessageBlockHeader::Decode(block.first<kBlockHeaderSize>()).next_offset ==
-             uint64_t{offset} + kUsualSpacing;
+    const auto next = MessageBlockHeader::Decode(block.first<kBlockHeaderSize>()).next_offset;
+    ahead_ = int64_t{next} + shift_ == static_cast<int64_t>(offset + kBlockSpacing);
     return block;
   }
 
  private:
   const platform::SourceFile& source_;
+  const int64_t shift_;
   std::array<uint8_t, kReadAhead> buffer_;  // filled by each read before it is used
   uint64_t start_ = 0;
   size_t size_ = 0;
@@ -54,17 +55,19 @@ class BlockReader {
 }  // namespace
 
 // The length pass. A chain ends at 0, at an offset past the end of the file (which
-// still counts as passed), or at the first block already visited: cycles are found
-// with Brent's method, so following a chain of any length takes no memory. Each
-// block's data is read with its header and gathered into `text` as the copy pass would
-// copy it, up to a limit.
-DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, OffsetSet* known,
-                                                                std::vector<uint8_t>& text) const {
+// still counts as passed), at the reading's last block, or at the first block already
+// visited: cycles are found with Brent's method, so following a chain of any length
+// takes no memory. Each block's data is read with its header and gathered into `text`
+// as the copy pass would copy it, up to a limit; with `blocks` (for the repair) the
+// whole text is gathered and each block's part of it noted.
+DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(
+    uint32_t first, const ChainReading& reading, OffsetSet* known, std::vector<uint8_t>& text,
+    std::vector<GatheredBlock>* blocks) const {
   const uint64_t length = source_.Length();
   ChainSummary chain;
-  BlockReader reader(source_);
+  BlockReader reader(source_, reading.shift);
   std::span<const uint8_t> block;
-  auto read_header = [&](uint32_t offset, MessageBlockHeader& header) {
+  auto read_header = [&](uint64_t offset, MessageBlockHeader& header) {
     if (offset > length) return false;
     auto read = reader.Read(offset);
     if (!read) return false;
@@ -72,16 +75,20 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
     header = MessageBlockHeader::Decode(read->first<kBlockHeaderSize>());
     return true;
   };
+  auto next_of = [&](uint64_t offset, const MessageBlockHeader& header) -> uint64_t {
+    return offset == reading.last_block ? 0 : reading.PositionOf(header.next_offset, length);
+  };
   bool gathering = true;
   bool copy_ended = false;
   // No honest chain holds more text than the file it lies in: a chain whose blocks
   // overlap (a crafted file) ends once it has copied that much.
   uint64_t copied = 0;
   text.clear();
-  uint32_t tortoise = first;
+  if (blocks) blocks->clear();
+  uint64_t tortoise = first;
   uint64_t power = 1, lambda = 1;
   bool cycle = false;
-  for (uint32_t b = first; b != 0;) {
+  for (uint64_t b = first; b != 0;) {
     if (chain.blocks > 0) {
       if (b == tortoise) {
         cycle = true;
@@ -94,7 +101,7 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
       }
       ++lambda;
     }
-    if (known) known->Insert(b);
+    if (known && b <= UINT32_MAX) known->Insert(static_cast<uint32_t>(b));
     ++chain.blocks;
     if (b > length) break;
     MessageBlockHeader header;
@@ -104,16 +111,17 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
     }
     chain.damaged = header.IsDamaged();
     chain.total += header.data_length;
-    copy_ended = copy_ended || uint64_t{b} + kBlockHeaderSize > length;
+    copy_ended = copy_ended || b + kBlockHeaderSize > length;
     const size_t n = copy_ended ? 0 : std::min(header.data_length, kBlockDataSize);
     if (gathering) {
+      if (blocks) blocks->push_back({text.size(), n, header.IsFreed()});
       text.insert(text.end(), block.begin() + kBlockHeaderSize,
                   block.begin() + kBlockHeaderSize + n);
-      gathering = text.size() <= kGatheredTextLimit;
+      gathering = blocks || text.size() <= kGatheredTextLimit;
     }
     copied += n;
     if (copied > length) break;
-    b = header.next_offset;
+    b = next_of(b, header);
   }
   chain.text_complete = gathering && !cycle;
   if (!cycle) return chain;
@@ -121,8 +129,10 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
   // Every block of the cycle was passed already; count the blocks before the first
   // repeat (mu + lambda) and measure exactly those.
   MessageBlockHeader header;
-  auto step = [&](uint32_t offset) { return read_header(offset, header) ? header.next_offset : 0; };
-  uint32_t slow = first, fast = first;
+  auto step = [&](uint64_t offset) {
+    return read_header(offset, header) ? next_of(offset, header) : 0;
+  };
+  uint64_t slow = first, fast = first;
   for (uint64_t i = 0; i < lambda; ++i) fast = step(fast);
   uint64_t mu = 0;
   while (slow != fast) {
@@ -132,56 +142,65 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(uint32_t first, 
   }
   chain = {0, 0, false, false};
   copied = 0;
-  uint32_t b = first;
+  uint64_t b = first;
   for (uint64_t i = 0; i < mu + lambda && copied <= length && read_header(b, header); ++i) {
     ++chain.blocks;
     chain.damaged = header.IsDamaged();
     chain.total += header.data_length;
-    if (uint64_t{b} + kBlockHeaderSize <= length)
-      copied += std::min(header.data_length, kBlockDataSize);
-    b = header.next_offset;
+    if (b + kBlockHeaderSize <= length) copied += std::min(header.data_length, kBlockDataSize);
+    b = next_of(b, header);
+  }
+  // the repair's text was gathered block by block: its first blocks are the chain
+  if (blocks && gathering && blocks->size() >= chain.blocks) {
+    blocks->resize(chain.blocks);
+    text.resize(blocks->empty() ? 0 : blocks->back().start + blocks->back().length);
+    chain.text_complete = true;
   }
   return chain;
 }
 
 // Writes the text gathered by the length pass, or copies the chain block by block when
-// it could not be gathered. NUL bytes become '_' when the chain is damaged.
-ChainCopy DbxRecoveryEngine::WriteChain(uint32_t first, const ChainSummary& chain,
-                                        std::vector<uint8_t>& text,
+// it could not be gathered. The repair, when chosen, mends the gathered text; NUL
+// bytes become '_' when the chain is damaged.
+ChainCopy DbxRecoveryEngine::WriteChain(uint32_t first, const ChainReading& reading,
+                                        const ChainSummary& chain, std::vector<uint8_t>& text,
+                                        std::span<const GatheredBlock> blocks,
                                         platform::OutputFile& out) const {
-  if (!chain.text_complete) return CopyChain(first, chain, out);
+  if (!chain.text_complete) return CopyChain(first, reading, chain, out);
+  RepairDeletedBlocks(text, blocks);
   if (chain.damaged) std::replace(text.begin(), text.end(), uint8_t{0}, uint8_t{'_'});
   return out.Write(text) ? ChainCopy::kCopied : ChainCopy::kWriteFailed;
 }
 
 // The copy pass: at most 512 bytes of each block, NUL bytes turned into '_' when the
 // chain is damaged.
-ChainCopy DbxRecoveryEngine::CopyChain(uint32_t first, const ChainSummary& chain,
-                                       platform::OutputFile& out) const {
+ChainCopy DbxRecoveryEngine::CopyChain(uint32_t first, const ChainReading& reading,
+                                       const ChainSummary& chain, platform::OutputFile& out) const {
   const uint64_t length = source_.Length();
-  BlockReader reader(source_);
+  BlockReader reader(source_, reading.shift);
   std::array<uint8_t, kBlockDataSize> data;
-  uint32_t c = first;
+  uint64_t c = first;
   for (uint64_t i = 0; i < chain.blocks && c != 0 && c <= length; ++i) {
     const auto block = reader.Read(c);
     if (!block) return ChainCopy::kReadFailed;
-    if (uint64_t{c} + kBlockHeaderSize > length) break;
+    if (c + kBlockHeaderSize > length) break;
     const auto header = MessageBlockHeader::Decode(block->first<kBlockHeaderSize>());
     const size_t n = std::min(header.data_length, kBlockDataSize);
     std::copy_n(block->begin() + kBlockHeaderSize, n, data.begin());
     if (chain.damaged) std::replace(data.begin(), data.begin() + n, uint8_t{0}, uint8_t{'_'});
     if (!out.Write(std::span(data).first(n))) return ChainCopy::kWriteFailed;
-    c = header.next_offset;
+    c = reading.PositionOf(header.next_offset, length);
   }
   return ChainCopy::kCopied;
 }
 
 bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& name, uint64_t first,
-                                            bool* damaged) {
+                                            bool* damaged, const ChainReading& reading) {
   const auto start = static_cast<uint32_t>(first);
   write_error_.clear();
   last_text_held_ = false;
-  const ChainSummary chain = MeasureChain(start, &known_blocks_, text_);
+  auto* blocks = repair_ == Repair::kDeletedBlocks ? &gathered_blocks_ : nullptr;
+  const ChainSummary chain = MeasureChain(start, reading, &known_blocks_, text_, blocks);
   if (damaged) *damaged = chain.damaged;
   if (chain.total == 0) return false;
   if (folder.empty() || folder.back() != '/') folder += '/';
@@ -214,7 +233,8 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
       }
     }
   }
-  const ChainCopy copy = WriteChain(start, chain, text_, out);
+  const ChainCopy copy = WriteChain(start, reading, chain, text_,
+                                    blocks ? std::span(*blocks) : std::span<GatheredBlock>(), out);
   const bool written = copy == ChainCopy::kCopied;
   const bool longer = written && chain.text_complete && path == last_scratch_path_ &&
                       out.Size() >= last_scratch_length_;
@@ -231,11 +251,15 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
   return true;
 }
 
-bool DbxRecoveryEngine::ExtractToFile(const std::string& path, uint64_t first, bool* damaged,
-                                      std::string* error) const {
+bool DbxRecoveryEngine::ExtractToFile(const std::string& path, uint64_t first, Repair repair,
+                                      bool* damaged, std::string* error) const {
   const auto start = static_cast<uint32_t>(first);
+  const ChainReading reading = ReadingOf(start);
   std::vector<uint8_t> text;
-  const ChainSummary chain = MeasureChain(start, nullptr, text);
+  std::vector<GatheredBlock> blocks;
+  const bool repairing = repair == Repair::kDeletedBlocks;
+  const ChainSummary chain =
+      MeasureChain(start, reading, nullptr, text, repairing ? &blocks : nullptr);
   if (damaged) *damaged = chain.damaged;
   auto fail = [&](std::string why) {
     if (error) *error = std::move(why);
@@ -244,7 +268,7 @@ bool DbxRecoveryEngine::ExtractToFile(const std::string& path, uint64_t first, b
   if (chain.total == 0) return fail("the message's chain holds no data");
   platform::OutputFile out;
   if (!out.Create(path, false)) return fail("cannot create " + path + ": " + out.Error());
-  const ChainCopy copy = WriteChain(start, chain, text, out);
+  const ChainCopy copy = WriteChain(start, reading, chain, text, blocks, out);
   const bool closed = out.Close();
   if (copy == ChainCopy::kReadFailed) return fail("cannot read the folder file");
   if (copy == ChainCopy::kWriteFailed || !closed) {

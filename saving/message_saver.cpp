@@ -14,7 +14,7 @@ void MessageSaver::Save(const SaveItem& item) {
   std::string error, why;
   if (!sink_) {
     error = "the destination is not open";
-  } else if (!engine_.ExtractToFile(scratch_, item.offset, nullptr, &why)) {
+  } else if (!engine_.ExtractToFile(scratch_, item.offset, request_.repair, nullptr, &why)) {
     error = "the message could not be extracted again from the folder file: " + why;
   } else if (sink_->Add(item, scratch_, error)) {
     ++report_.saved;

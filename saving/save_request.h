@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/chain_reading.h"
+
 namespace rescuva::saving {
 
 enum class SaveFormat { SaveAsDbx, SaveAsEml, SaveAsMbox };
@@ -15,6 +17,8 @@ struct SaveRequest {
   SaveScope scope = SaveScope::SaveSelected;
   // A folder for EML files; for one folder file or mbox file, the file itself.
   std::string destination;
+  // The repair each message's text gets as it is extracted again.
+  engine::Repair repair = engine::Repair::kNulOnly;
 };
 
 // One listed message as the saving needs it: its row's offset and kind, whether the

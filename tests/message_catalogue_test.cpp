@@ -12,10 +12,7 @@
 namespace rescuva::catalogue {
 namespace {
 
-std::string Fixture(const std::string& name) {
-  const char* root = std::getenv("RESCUVA_SOURCE");
-  return std::string(root ? root : ".") + "/../shared/fixtures/real/" + name;
-}
+using testing::Fixture;
 
 class CatalogueTest : public ::testing::Test {
  protected:

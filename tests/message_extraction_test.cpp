@@ -46,7 +46,7 @@ TEST_F(ExtractionTest, ThreeBlocksAreCopiedUnchangedOrRepairedWhenDamaged) {
         .Block(0x4000, 512, 512, 0x5000, std::span(data).subspan(512, 512))
         .Block(0x5000, last_size, 100, 0, std::span(data).subspan(1024));
     bool damaged = true;
-    ASSERT_TRUE(Open(folder).ExtractToFile(Out(), 0x3000, &damaged));
+    ASSERT_TRUE(Open(folder).ExtractToFile(Out(), 0x3000, Repair::kNulOnly, &damaged));
     auto expected = data;
     if (last_size != 512) std::replace(expected.begin(), expected.end(), uint8_t{0}, uint8_t{'_'});
     EXPECT_EQ(damaged, last_size != 512);
@@ -103,7 +103,7 @@ TEST_F(ExtractionTest, LoopingChainsEndAtTheFirstBlockVisitedAgain) {
   folder.Block(0x2000, 512, 5, 0x2000, data);
   Open(folder);
   bool damaged = false;
-  ASSERT_TRUE(engine_->ExtractToFile(Out(), 0x1000, &damaged));
+  ASSERT_TRUE(engine_->ExtractToFile(Out(), 0x1000, Repair::kNulOnly, &damaged));
   EXPECT_EQ(ReadFileBytes(Out()).size(), 1034u);
   EXPECT_TRUE(damaged);  // the last block read before the repeat is C
   ASSERT_TRUE(engine_->ExtractToFile(Out(), 0x2000));

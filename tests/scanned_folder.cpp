@@ -5,9 +5,21 @@
 
 namespace rescuva::testing {
 
-std::string SamplePath() {
+namespace {
+
+std::string SourceRoot() {
   const char* root = std::getenv("RESCUVA_SOURCE");
-  return std::string(root ? root : ".") + "/samples/sample.dbx";
+  return root ? root : ".";
+}
+
+}  // namespace
+
+std::string SamplePath() {
+  return SourceRoot() + "/samples/sample.dbx";
+}
+
+std::string Fixture(const std::string& name) {
+  return SourceRoot() + "/../shared/fixtures/real/" + name;
 }
 
 std::string CopyOfSample(const std::string& folder) {

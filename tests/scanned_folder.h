@@ -35,6 +35,8 @@ class ScannedFolder : public RecordingReporter {
 };
 
 std::string SamplePath();
+// A file of the real store among the shared fixtures.
+std::string Fixture(const std::string& name);
 // A copy of the sample in `folder`: the engine locks the file it reads, and tests run
 // side by side.
 std::string CopyOfSample(const std::string& folder);
