@@ -4,8 +4,11 @@
 
 namespace rescuva::catalogue {
 
-CataloguePipeline::CataloguePipeline(std::string source, Listed listed)
-    : source_(std::move(source)), listed_(std::move(listed)), lister_([this] { ListQueued(); }) {}
+CataloguePipeline::CataloguePipeline(std::string source, Listed listed, bool fragments)
+    : source_(std::move(source)),
+      listed_(std::move(listed)),
+      fragments_(fragments),
+      lister_([this] { ListQueued(); }) {}
 
 CataloguePipeline::~CataloguePipeline() {
   Finish();
@@ -32,18 +35,17 @@ void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
 void CataloguePipeline::ListQueued() {
   while (auto message = queue_.Pop()) {
     auto loaded = loader::LoadMessage(message->bytes, false);
-    if (!loaded) {
-      ++counts_.not_messages;
-      continue;
-    }
-    auto row = MakeCatalogueRow(std::move(*loaded), message->deleted, message->offset);
+    std::optional<CatalogueRow> row;
+    if (loaded) row = MakeCatalogueRow(std::move(*loaded), message->deleted, message->offset);
+    if (!row && fragments_)
+      row = MakeFragmentRow(message->bytes, message->deleted, message->offset);
     if (!row) {
-      ++counts_.without_headers;
+      ++(loaded ? counts_.without_headers : counts_.not_messages);
       continue;
     }
     row->source = source_;
     ++counts_.listed;
-    ++(row->deleted ? counts_.deleted : counts_.existing);
+    ++(row->fragment ? counts_.fragments : row->deleted ? counts_.deleted : counts_.existing);
     listed_(*row, message->bytes);
   }
 }

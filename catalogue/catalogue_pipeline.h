@@ -22,6 +22,7 @@ struct CatalogueCounts {
   size_t listed = 0;
   size_t existing = 0;
   size_t deleted = 0;
+  size_t fragments = 0;        // listed as fragments, when asked for
   size_t without_headers = 0;  // not listed: neither sender, recipient nor subject
   size_t not_messages = 0;     // not listed: the loader could not read a message from it
   size_t unreadable = 0;       // not listed: the scratch file could not be read back
@@ -33,8 +34,9 @@ class CataloguePipeline {
   // Called on the pipeline's thread for every message the catalogue lists.
   using Listed = std::function<void(const CatalogueRow& row, std::span<const char> bytes)>;
 
-  // `source` is the folder file the messages come from; every row carries it.
-  CataloguePipeline(std::string source, Listed listed);
+  // `source` is the folder file the messages come from; every row carries it. With
+  // `fragments`, text without those headers is listed as a fragment.
+  CataloguePipeline(std::string source, Listed listed, bool fragments = false);
   CataloguePipeline(const CataloguePipeline&) = delete;
   CataloguePipeline& operator=(const CataloguePipeline&) = delete;
   ~CataloguePipeline();
@@ -56,6 +58,7 @@ class CataloguePipeline {
 
   std::string source_;
   Listed listed_;
+  const bool fragments_;
   CatalogueCounts counts_;  // the pipeline thread's, until Finish
   size_t unreadable_ = 0;   // the engine thread's
   std::vector<engine::MessageProblem> unreadable_problems_;

@@ -22,6 +22,7 @@ std::optional<CatalogueRow> MakeCatalogueRow(loader::LoadedMessage message, bool
                                              uint64_t offset) {
   if (message.from.empty() && message.to.empty() && message.subject.empty()) return std::nullopt;
   CatalogueRow row{deleted,
+                   false,
                    offset,
                    std::move(message.from),
                    std::move(message.to),
@@ -32,6 +33,24 @@ std::optional<CatalogueRow> MakeCatalogueRow(loader::LoadedMessage message, bool
   for (auto& name : message.attachment_names) {
     if (!name.empty()) row.attachment_names.push_back(std::move(name));
   }
+  return row;
+}
+
+// Text allows few control characters: the pointers deletion leaves are a byte or two
+// per block, an index node or a picture's bytes far more.
+std::optional<CatalogueRow> MakeFragmentRow(std::span<const char> bytes, bool deleted,
+                                            uint64_t offset) {
+  if (bytes.empty()) return std::nullopt;
+  size_t control = 0;
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F) ++control;
+  }
+  if (control * 50 > bytes.size()) return std::nullopt;
+  CatalogueRow row;
+  row.deleted = deleted;
+  row.fragment = true;
+  row.offset = offset;
   return row;
 }
 

@@ -14,6 +14,9 @@ namespace rescuva::catalogue {
 
 struct CatalogueRow {
   bool deleted = false;
+  // Recovered text with neither sender, recipient nor subject: listed only when
+  // fragments are asked for.
+  bool fragment = false;
   uint64_t offset = 0;  // first block of the message's chain: the row's key
   std::string from;
   std::string to;
@@ -22,7 +25,9 @@ struct CatalogueRow {
   std::vector<std::string> attachment_names;  // the named attachments, in message order
   std::string source;                         // the folder file the message came from
 
-  std::string StatusText() const { return deleted ? "Deleted" : "Existing"; }
+  std::string StatusText() const {
+    return fragment ? "Fragment" : deleted ? "Deleted" : "Existing";
+  }
   std::string OffsetText() const { return std::to_string(offset); }
   bool HasAttachment() const { return !attachment_names.empty(); }
 };
@@ -37,6 +42,11 @@ std::optional<CatalogueRow> MakeCatalogueRow(loader::LoadedMessage message, bool
 // The same for the bytes of such a file.
 std::optional<CatalogueRow> MakeCatalogueRow(std::span<const char> bytes, bool deleted,
                                              uint64_t offset);
+
+// The row of a fragment: recovered bytes without those headers that read as text
+// (a block of an index or of binary data does not). Nothing otherwise.
+std::optional<CatalogueRow> MakeFragmentRow(std::span<const char> bytes, bool deleted,
+                                            uint64_t offset);
 
 // The scan page's counter: "Emails", ten blanks, a colon, two blanks, the row count.
 std::string CounterText(size_t rows);

@@ -99,7 +99,7 @@ void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> 
     DrawProgress();
   }
   if (saver_) {
-    saving::SaveItem item{row.offset, row.deleted, false, row.subject};
+    saving::SaveItem item{row.offset, row.deleted, false, row.subject, row.fragment};
     if (saving::InScope(item, saver_->Request().scope)) saver_->Save(item);
   }
 }
@@ -136,8 +136,13 @@ void CliListing::PrintSummary() {
   std::FILE* to = options_.json ? err_ : out_;
   if (options_.json && options_.quiet) return;
   const auto& counts = outcome_.counts;
-  std::fprintf(to, "%zu messages (%zu existing, %zu deleted)\n", counts.listed, counts.existing,
-               counts.deleted);
+  if (options_.fragments) {
+    std::fprintf(to, "%zu messages (%zu existing, %zu deleted, %zu fragments)\n", counts.listed,
+                 counts.existing, counts.deleted, counts.fragments);
+  } else {
+    std::fprintf(to, "%zu messages (%zu existing, %zu deleted)\n", counts.listed, counts.existing,
+                 counts.deleted);
+  }
 }
 
 void CliListing::PrintTimings() const {

@@ -4,7 +4,8 @@ namespace rescuva::cli {
 
 const char* const kUsage =
     "usage: rescuva-cli [--json] [--save-eml DIR | --save-dbx FILE | --save-mbox FILE]\n"
-    "                   [--scope all|existing|deleted] [--timings] [--quiet] FILE\n"
+    "                   [--scope all|existing|deleted] [--fragments] [--repair]\n"
+    "                   [--timings] [--quiet] FILE\n"
     "       rescuva-cli --help | --version\n"
     "\n"
     "Lists the messages recovered from an Outlook Express folder file (.dbx) and\n"
@@ -14,6 +15,10 @@ const char* const kUsage =
     "  --save-dbx FILE  one new folder file (FILE must not exist)\n"
     "  --save-mbox FILE one mbox file, mboxrd quoting (FILE must not exist)\n"
     "  --scope        which messages to save: all (default), existing or deleted\n"
+    "  --fragments    also list recovered text without sender, recipient and subject\n"
+    "                 (status Fragment; saved with scope all)\n"
+    "  --repair       mend deleted messages: mark the 4 bytes lost at each block, cut\n"
+    "                 the padding after the end, restore the first header's name\n"
     "  --timings      the time of each stage on stderr\n"
     "  --quiet        no progress bar\n"
     "  --help         this text\n"
@@ -44,6 +49,10 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
       options.timings = true;
     } else if (arg == "--quiet") {
       options.quiet = true;
+    } else if (arg == "--fragments") {
+      options.fragments = true;
+    } else if (arg == "--repair") {
+      options.repair = true;
     } else if (arg == "--save-eml") {
       format = saving::SaveFormat::SaveAsEml;
     } else if (arg == "--save-dbx") {
@@ -91,6 +100,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     return std::nullopt;
   }
   if (options.save && scope) options.save->scope = *scope;
+  if (options.save && options.repair) options.save->repair = engine::Repair::kDeletedBlocks;
   return options;
 }
 

@@ -14,8 +14,10 @@ struct CliOptions {
   bool json = false;
   bool timings = false;
   bool quiet = false;
-  bool help = false;     // --help: the usage, nothing else
-  bool version = false;  // --version: the version, nothing else
+  bool fragments = false;  // --fragments: text without headers listed as "Fragment"
+  bool repair = false;     // --repair: deleted messages' lost bytes mended
+  bool help = false;       // --help: the usage, nothing else
+  bool version = false;    // --version: the version, nothing else
   std::optional<saving::SaveRequest> save;  // scope all when --scope is not given
 };
 

@@ -96,7 +96,10 @@ int main(int argc, char** argv) {
   }
   running_session = &session;
   if (interrupted) session.RequestStop();
-  session.Start(options->folder_file);
+  session::ScanOptions scan;
+  scan.fragments = options->fragments;
+  if (options->repair) scan.repair = engine::Repair::kDeletedBlocks;
+  session.Start(options->folder_file, scan);
   session.Wait();
   running_session = nullptr;
   const session::ScanOutcome& outcome = listing.Outcome();

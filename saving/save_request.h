@@ -22,12 +22,13 @@ struct SaveRequest {
 };
 
 // One listed message as the saving needs it: its row's offset and kind, whether the
-// row is selected, and its subject for naming files.
+// row is selected, its subject for naming files, and whether it is a fragment.
 struct SaveItem {
   uint64_t offset = 0;
   bool deleted = false;
   bool selected = false;
   std::string subject;
+  bool fragment = false;  // saved with every message or when selected, never by kind
 };
 
 std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope);

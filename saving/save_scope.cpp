@@ -9,9 +9,9 @@ bool InScope(const SaveItem& item, SaveScope scope) {
     case SaveScope::SaveAll:
       return true;
     case SaveScope::SaveAllButDeleted:
-      return !item.deleted;
+      return !item.deleted && !item.fragment;
     case SaveScope::SaveAllButExisting:
-      return item.deleted;
+      return item.deleted && !item.fragment;
   }
   return false;
 }

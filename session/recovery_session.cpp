@@ -32,14 +32,17 @@ RecoverySession::~RecoverySession() {
   engine_.CloseSource();
 }
 
-void RecoverySession::Start(const std::string& path) {
+void RecoverySession::Start(const std::string& path, const ScanOptions& options) {
   if (running_ || worker_.joinable()) return;
   running_ = true;
+  engine_.SetRepair(options.repair);
   catalogue_ = std::make_unique<catalogue::CataloguePipeline>(
-      path, [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {
+      path,
+      [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {
         if (events_.listed) events_.listed(row, bytes);
         if (events_.rows) rows_.Add(row);
-      });
+      },
+      options.fragments);
   worker_ = std::thread([this, path] { Scan(path); });
 }
 

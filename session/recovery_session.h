@@ -43,6 +43,12 @@ struct SessionEvents {
   std::function<void(const catalogue::CatalogueRow& row, std::span<const char> bytes)> listed;
 };
 
+// What a scan does beyond the described flow; both off by default.
+struct ScanOptions {
+  bool fragments = false;  // list recovered text without headers as fragments
+  engine::Repair repair = engine::Repair::kNulOnly;
+};
+
 class RecoverySession : private engine::RecoveryReporter {
  public:
   // Rows cross in batches at most this often (milliseconds).
@@ -55,7 +61,7 @@ class RecoverySession : private engine::RecoveryReporter {
   ~RecoverySession() override;
 
   // Starts the scan of `path` on the worker thread. A session scans once.
-  void Start(const std::string& path);
+  void Start(const std::string& path, const ScanOptions& options = {});
   // From any thread; a stop is never taken back.
   void RequestStop() { stop_ = true; }
   bool StopRequested() override { return stop_; }

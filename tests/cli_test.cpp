@@ -156,6 +156,37 @@ TEST_F(CliTest, SavingByScope) {
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8);
 }
 
+// The sample with its header zeroed: the long letter's first two blocks come back by
+// their broken pointer, its other blocks as a fragment.
+TEST_F(CliTest, FragmentsAndRepairAreAskedFor) {
+  auto bytes = testing::ReadFileBytes(sample_);
+  std::fill(bytes.begin(), bytes.begin() + 0x24BC, 0);
+  testing::FolderBuilder damaged;
+  damaged.Data() = bytes;
+  const std::string file = damaged.Write(dir_.Path(), "no-index.dbx");
+  auto r = Run("--json --quiet " + file);
+  EXPECT_EQ(Lines(r.out), 7u);
+  EXPECT_EQ(r.out.find("Fragment"), std::string::npos);
+  r = Run("--fragments " + file);
+  EXPECT_NE(r.out.find("\nFragment       9932  "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n8 messages (5 existing, 2 deleted, 1 fragments)\n"), std::string::npos);
+  // fragments go with every message, never with one kind
+  for (const auto& [scope, saved] : {std::pair{"all", 8}, {"deleted", 2}, {"existing", 5}}) {
+    const std::string eml = dir_.Path() + "/eml-" + scope;
+    std::filesystem::create_directory(eml);
+    r = Run("--quiet --fragments --save-eml " + eml + " --scope " + scope + " " + file);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(eml), {}), saved) << scope;
+  }
+  // the repair gives deleted messages their true length in the saved files too
+  const std::string mbox = dir_.Path() + "/repaired.mbox";
+  r = Run("--quiet --repair --save-mbox " + mbox + " --scope deleted " + file);
+  EXPECT_EQ(r.code, 0) << r.err;
+  const std::string saved = testing::ReadFileText(mbox);
+  EXPECT_NE(saved.find("\nReceived: from mail.example.net"), std::string::npos);
+  EXPECT_EQ(saved.find("____"), std::string::npos);
+  EXPECT_NE(saved.find("????"), std::string::npos);
+}
+
 TEST_F(CliTest, ExitStatuses) {
   auto help = Run("--help");
   EXPECT_EQ(help.code, 0);

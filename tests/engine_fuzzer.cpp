@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the engine as a folder file: a whole run with every message
-// loaded as the catalogue loads it, then an extraction from the last offset reported. Nothing may
-// crash, hang or leak.
+// loaded as the catalogue loads it, then an extraction from the last offset reported.
+// Files of odd length run with the repair of deleted blocks. Nothing may crash, hang
+// or leak.
 #include <unistd.h>
 
 #include <cstdint>
@@ -40,7 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CountingReporter reporter;
   static const std::string scratch = rescuva::platform::PrivateTempFolder();
   rescuva::engine::DbxRecoveryEngine engine(reporter, scratch);
+  const auto repair =
+      size % 2 ? rescuva::engine::Repair::kDeletedBlocks : rescuva::engine::Repair::kNulOnly;
+  engine.SetRepair(repair);
   engine.Run(path);
-  engine.ExtractToFile(engine.TempFolder() + "fuzz.eml", reporter.last_offset);
+  engine.ExtractToFile(engine.TempFolder() + "fuzz.eml", reporter.last_offset, repair);
   return 0;
 }

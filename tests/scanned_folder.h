@@ -15,7 +15,9 @@ namespace rescuva::testing {
 
 class ScannedFolder : public RecordingReporter {
  public:
-  explicit ScannedFolder(const std::string& path) : engine(*this, platform::PrivateTempFolder()) {
+  explicit ScannedFolder(const std::string& path, engine::Repair repair = engine::Repair::kNulOnly)
+      : engine(*this, platform::PrivateTempFolder()) {
+    engine.SetRepair(repair);
     engine.Run(path);
   }
 
@@ -26,7 +28,8 @@ class ScannedFolder : public RecordingReporter {
   }
   std::vector<saving::SaveItem> Items() const {
     std::vector<saving::SaveItem> items;
-    for (const auto& row : rows) items.push_back({row.offset, row.deleted, false, row.subject});
+    for (const auto& row : rows)
+      items.push_back({row.offset, row.deleted, false, row.subject, row.fragment});
     return items;
   }
 
