@@ -62,6 +62,10 @@ constexpr CommandText kCommands[] = {
     {kAbout, "&About Rescuva for Outlook Express", "", "About"},
     {kCustomize, "Customize...", "", ""},
     {kFind, "&Find...", "Find messages by sender, recipients, subject or date", "Find"},
+    {kShowFragments, "Show fragments",
+     "Also list recovered text that has no sender, recipients or subject", ""},
+    {kRepairDeleted, "Repair deleted emails",
+     "Mend what deleting left in deleted emails when they are shown, saved or scanned", ""},
 };
 
 constexpr std::pair<int, int> kThemeCommands[] = {
@@ -172,6 +176,10 @@ void CMainFrame::CreateBars() {
     theme->addAction(actions_[id]);
   }
   tools->addAction(actions_[kFind]);
+  for (int id : {kShowFragments, kRepairDeleted}) {
+    actions_[id]->setCheckable(true);
+    tools->addAction(actions_[id]);
+  }
   tools->addAction(actions_[kLiveUpdate]);
   tools->addAction(actions_[kCustomize]);
   QMenu* help = menuBar()->addMenu("&Help");
@@ -247,6 +255,7 @@ void CMainFrame::CreatePanes() {
   save_options_ = new CViewSelSaveOpp(
       *this, [this] { return ListedItems(); },
       [this](saving::SaveRequest request, std::vector<saving::SaveItem> items) {
+        request.repair = ScanChoices().repair;
         if (scan_page_->Engine())
           save_progress_->Start(*scan_page_->Engine(), std::move(request), std::move(items));
       });
@@ -290,6 +299,13 @@ void CMainFrame::BrowserOnlyLayout() {
 
 void CMainFrame::ShowBrowserPage(const QString& file) {
   browser_->Navigate(file);
+}
+
+session::ScanOptions CMainFrame::ScanChoices() const {
+  session::ScanOptions options;
+  options.fragments = actions_.at(kShowFragments)->isChecked();
+  if (actions_.at(kRepairDeleted)->isChecked()) options.repair = engine::Repair::kDeletedBlocks;
+  return options;
 }
 
 void CMainFrame::SetState(WizardState state) {
@@ -349,6 +365,12 @@ void CMainFrame::Run(int command) {
       break;
     case kFind:
       items_->ShowFindBar();
+      break;
+    case kShowFragments:
+      scan_page_->ShowFragments(actions_[kShowFragments]->isChecked());
+      break;
+    case kRepairDeleted:
+      preview_generator_->SetRepair(ScanChoices().repair);
       break;
     default:
       for (auto [id, value] : kThemeCommands) {

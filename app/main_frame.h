@@ -41,7 +41,9 @@ enum Command : int {
   kHelp = 32809,
   kAbout = 57664,
   kCustomize = 35001,
-  kFind = 32850,  // beyond the described commands: the find bar
+  kFind = 32850,           // beyond the described commands: the find bar
+  kShowFragments = 32851,  // and the choices for damaged files
+  kRepairDeleted = 32852,
 };
 
 // What the frame does outside itself; tests replace it.
@@ -65,6 +67,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void ClearFolderTree() override { tree_->Clear(); }
   void BrowserOnlyLayout() override;
   void ShowBrowserPage(const QString& file) override;
+  session::ScanOptions ScanChoices() const override;
 
   QAction* Action(int command) const { return actions_.at(command); }
   QToolBar& Toolbar() { return *toolbar_; }

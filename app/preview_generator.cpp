@@ -55,7 +55,7 @@ void PreviewGenerator::PreviewSelectedRow(const views::MessageListModel& list, i
   if (by_click && !browser_.Idle()) browser_.Stop();
   const std::string target = engine->TempFolder() + (by_click ? "dd2.gg" : "dd2.eml");
   if (by_click) QFile::remove(QString::fromStdString(target));
-  if (!engine->ExtractToFile(target, offset)) return;
+  if (!engine->ExtractToFile(target, offset, repair_)) return;
   const catalogue::CatalogueRow* shown = list.RowAt(by_click ? clicked_row : mark);
   header_.SetFrom(shown ? QString::fromStdString(shown->from) : QString());
   header_.SetTo(shown ? QString::fromStdString(shown->to) : QString());

@@ -25,6 +25,8 @@ class PreviewGenerator {
 
   // `mark` is the list's selection mark; `clicked_row` the row under a click (-1 for
   // none), whose texts the header pane shows for a click.
+  // The repair the previewed messages get.
+  void SetRepair(engine::Repair repair) { repair_ = repair; }
   void PreviewSelectedRow(const views::MessageListModel& list, int mark, bool by_click,
                           int clicked_row);
   void ShowPreview(const std::string& path);
@@ -40,6 +42,7 @@ class PreviewGenerator {
   rtf::CRtfView& text_;
   toolkit::RowStack& stack_;
   std::function<const engine::DbxRecoveryEngine*()> engine_;
+  engine::Repair repair_ = engine::Repair::kNulOnly;
 };
 
 }  // namespace rescuva::app

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
+#include <iterator>
 
 #include "app/data_folder.h"
 #include "app/page_look.h"
@@ -73,9 +75,34 @@ void CViewBottom::RequestStop() {
 // A batch of rows, inserted above all others, the last listed on top.
 void CViewBottom::ShowRows(std::vector<catalogue::CatalogueRow>& rows) {
   auto& model = items_.List().Model();
+  if (!fragments_shown_) {
+    const auto fragments = std::stable_partition(
+        rows.begin(), rows.end(), [](const catalogue::CatalogueRow& row) { return !row.fragment; });
+    std::move(fragments, rows.end(), std::back_inserter(hidden_fragments_));
+    rows.erase(fragments, rows.end());
+  }
   model.AddRows(rows);
   counter_->setText(
       QString::fromStdString(catalogue::CounterText(static_cast<size_t>(model.rowCount()))));
+}
+
+void CViewBottom::ShowFragments(bool shown) {
+  if (shown == fragments_shown_) return;
+  fragments_shown_ = shown;
+  auto& model = items_.List().Model();
+  if (shown) {
+    std::vector<catalogue::CatalogueRow> rows = std::move(hidden_fragments_);
+    hidden_fragments_.clear();
+    ShowRows(rows);
+    return;
+  }
+  std::vector<catalogue::CatalogueRow> taken = model.TakeFragments();
+  hidden_fragments_.insert(hidden_fragments_.begin(), std::make_move_iterator(taken.begin()),
+                           std::make_move_iterator(taken.end()));
+  if (counter_->isVisible()) {
+    counter_->setText(
+        QString::fromStdString(catalogue::CounterText(static_cast<size_t>(model.rowCount()))));
+  }
 }
 
 void CViewBottom::ShowFileChoice() {
@@ -174,7 +201,11 @@ void CViewBottom::OnScan() {
   session_.reset();
   session_ = std::make_unique<session::RecoverySession>(crossing_, std::move(events));
   scanning_ = true;
-  session_->Start(path.toStdString());
+  hidden_fragments_.clear();
+  // fragments are always listed; whether they show is the list's choice
+  session::ScanOptions options = frame_.ScanChoices();
+  options.fragments = true;
+  session_->Start(path.toStdString(), options);
 }
 
 void CViewBottom::ScanEnded(const session::ScanOutcome& outcome) {
@@ -219,6 +250,7 @@ void CViewBottom::OnBack() {
   if (frame_.State() != WizardState::Results || scanning_) return;
   frame_.SetState(WizardState::ChooseFile);
   items_.EmptyAllLists();
+  hidden_fragments_.clear();
   frame_.ClearFolderTree();
   session_.reset();
   frame_.SetPageRow(0, 0);

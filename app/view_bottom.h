@@ -29,6 +29,8 @@ class CViewBottom : public QWidget {
   void OnBack();
   // Sets the stop flag without asking (the exit sequence).
   void RequestStop();
+  // Shows or hides the fragment rows; scans keep fragments aside while they are hidden.
+  void ShowFragments(bool shown);
 
   // True once the user has confirmed Stop (or the exit sequence stopped the scan).
   bool StopRequested() const { return session_ && session_->StopRequested(); }
@@ -68,6 +70,8 @@ class CViewBottom : public QWidget {
   QString page_folder_;
   session::QtCrossing crossing_{this};
   std::unique_ptr<session::RecoverySession> session_;  // from Scan to Back
+  bool fragments_shown_ = false;
+  std::vector<catalogue::CatalogueRow> hidden_fragments_;  // bottom row first
   bool scanning_ = false;
 };
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <array>
 
+#include "session/recovery_session.h"
+
 namespace rescuva::app {
 
 enum class WizardState { ChooseFile = 1, Results = 2, SaveOptions = 3, SaveProgress = 4 };
@@ -31,6 +33,8 @@ class WizardFrame {
   virtual void BrowserOnlyLayout() = 0;
   // The browser view shows a page file, not from the cache.
   virtual void ShowBrowserPage(const QString& file) = 0;
+  // What the user chose for the next scan beyond the described flow.
+  virtual session::ScanOptions ScanChoices() const { return {}; }
 };
 
 }  // namespace rescuva::app

@@ -325,6 +325,56 @@ TEST_F(MainFrameTest, FindBarFiltersAndTheSaveTakesWhatIsShownAndHighlighted) {
   EXPECT_EQ(saved[0], "Deleted_ old meeting notes_18380.eml");
 }
 
+// The sample with its header zeroed holds one fragment: hidden until asked for. The
+// repair, when chosen, mends what the preview shows of a deleted message.
+TEST_F(MainFrameTest, FragmentsShowWhenAskedAndDeletedEmailsAreRepaired) {
+  auto bytes = testing::ReadFileBytes(testing::SamplePath());
+  ASSERT_GT(bytes.size(), 0x24BCu);
+  std::fill(bytes.begin(), bytes.begin() + 0x24BC, 0);
+  testing::FolderBuilder damaged;
+  damaged.Data() = bytes;
+  auto frame = Frame();
+  frame->ScanPage().PathBox().setText(
+      QString::fromStdString(damaged.Write(dir_.Path(), "no-index.dbx")));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  views::CMailListCtrl& list = frame->ItemList().List();
+  auto fragments = [&] {
+    int shown = 0;
+    for (int row = 0; row < list.Model().rowCount(); ++row) {
+      shown += list.Model().CellText(row, 6) == "Fragment";
+    }
+    return shown;
+  };
+  EXPECT_EQ(list.Model().rowCount(), 7);
+  EXPECT_EQ(fragments(), 0);
+  frame->Action(kShowFragments)->trigger();
+  EXPECT_EQ(list.Model().rowCount(), 8);
+  EXPECT_EQ(fragments(), 1);
+  EXPECT_EQ(frame->ScanPage().CounterText().toStdString(), "Emails          :  8");
+  Snapshot(*frame, "fragments.png");
+  frame->Action(kShowFragments)->trigger();
+  EXPECT_EQ(list.Model().rowCount(), 7);
+  EXPECT_EQ(frame->ScanPage().CounterText().toStdString(), "Emails          :  7");
+
+  auto preview_notes = [&] {
+    for (int row = 0; row < list.Model().rowCount(); ++row) {
+      if (list.Model().RowAt(row)->subject != "Deleted: old meeting notes") continue;
+      list.clearSelection();
+      QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                        list.visualRect(list.Model().index(row, 4)).center());
+    }
+    return frame->TextView().Text().toStdString();
+  };
+  const std::string plain = preview_notes();
+  EXPECT_TRUE(plain.ends_with("____")) << plain.substr(plain.size() - 20);
+  frame->Action(kRepairDeleted)->trigger();
+  const std::string repaired = preview_notes();
+  EXPECT_TRUE(repaired.ends_with("this one survived.\n") || repaired.ends_with("survived."))
+      << repaired.substr(repaired.size() - 20);
+  EXPECT_NE(repaired.find("kept it????il"), std::string::npos);
+}
+
 // The program's files are found in the start folder, else beside the program, else in
 // the data folder of an installation (share/rescuva beside bin/).
 TEST(DataFolder, StartFolderThenProgramThenInstalledData) {

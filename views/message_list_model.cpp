@@ -130,6 +130,26 @@ void MessageListModel::Clear() {
   endResetModel();
 }
 
+std::vector<catalogue::CatalogueRow> MessageListModel::TakeFragments() {
+  std::vector<catalogue::CatalogueRow> taken;
+  if (std::none_of(rows_.begin(), rows_.end(), [](const RowPtr& r) { return r->data.fragment; })) {
+    return taken;
+  }
+  beginResetModel();
+  std::deque<RowPtr> kept;
+  for (auto it = rows_.rbegin(); it != rows_.rend(); ++it) {
+    if ((*it)->data.fragment) {
+      taken.push_back(std::move((*it)->data));
+    } else {
+      kept.push_front(std::move(*it));
+    }
+  }
+  rows_ = std::move(kept);
+  ApplyFilter();
+  endResetModel();
+  return taken;
+}
+
 QString MessageListModel::CellText(int row, int column) const {
   if (row < 0 || row >= rowCount() || column < 0 || column >= kColumnCount) return {};
   return Shown(row).cells[column];

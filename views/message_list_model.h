@@ -33,6 +33,9 @@ class MessageListModel : public QAbstractTableModel {
   // scan's rows reach the view in a few large insertions instead of one each.
   void AddRows(std::vector<catalogue::CatalogueRow>& rows);
   void Clear();
+  // Removes the fragment rows and hands them back bottom row first, as AddRows takes
+  // them to put them back in the same order.
+  std::vector<catalogue::CatalogueRow> TakeFragments();
   // The catalogue row shown in a row; null for an index that names no row.
   const catalogue::CatalogueRow* RowAt(int row) const;
 
