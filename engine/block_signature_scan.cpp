@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
 #include "engine/byte_order.h"
+#include "engine/vector_lanes.h"
 
 namespace rescuva::engine {
 namespace {
-
-using U16x8 = uint16_t __attribute__((vector_size(16)));
-using U64x2 = uint64_t __attribute__((vector_size(16)));
 
 void ScanScalar(const uint8_t* bytes, size_t from, size_t to, uint32_t base,
                 std::vector<uint32_t>& found) {
@@ -29,13 +26,8 @@ void ScanSameHighHalf(const uint8_t* bytes, size_t from, size_t to, uint32_t bas
   const U16x8 wanted = {high, high, high, high, high, high, high, high};
   size_t k = from;
   for (; k + 16 <= to; k += 16) {
-    U16x8 even, odd;
-    std::memcpy(&even, bytes + k + 2, sizeof even);
-    std::memcpy(&odd, bytes + k + 3, sizeof odd);
-    const U16x8 hits = (even == wanted) | (odd == wanted);
-    U64x2 words;
-    std::memcpy(&words, &hits, sizeof words);
-    if ((words[0] | words[1]) != 0) ScanScalar(bytes, k, k + 16, base, found);
+    const auto even = LoadVector<U16x8>(bytes + k + 2), odd = LoadVector<U16x8>(bytes + k + 3);
+    if (AnyLane((even == wanted) | (odd == wanted))) ScanScalar(bytes, k, k + 16, base, found);
   }
   ScanScalar(bytes, k, to, base, found);
 }

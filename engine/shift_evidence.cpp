@@ -1,17 +1,14 @@
 #include "engine/shift_evidence.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engine/byte_order.h"
 #include "engine/folder_file_header.h"
 #include "engine/message_block.h"
+#include "engine/vector_lanes.h"
 
 namespace rescuva::engine {
 namespace {
-
-using U8x16 = uint8_t __attribute__((vector_size(16)));
-using U64x2 = uint64_t __attribute__((vector_size(16)));
 
 constexpr uint64_t kMinimumVotes = 2;
 // Stray values in a crafted or binary file cannot fill memory: once this many shifts
@@ -40,13 +37,8 @@ void ShiftEvidence::Scan(const uint8_t* bytes, size_t count, uint64_t position) 
   const U8x16 fc = {0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC,
                     0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC};
   for (size_t k = 0; k < count; k += 16) {
-    U8x16 at4, at5;
-    std::memcpy(&at4, bytes + k + 4, sizeof at4);
-    std::memcpy(&at5, bytes + k + 5, sizeof at5);
-    const U8x16 hits = (at4 == fc) | (at5 == two);
-    U64x2 words;
-    std::memcpy(&words, &hits, sizeof words);
-    if ((words[0] | words[1]) == 0) continue;
+    const auto at4 = LoadVector<U8x16>(bytes + k + 4), at5 = LoadVector<U8x16>(bytes + k + 5);
+    if (!AnyLane((at4 == fc) | (at5 == two))) continue;
     for (size_t i = k; i < std::min(count, k + 16); ++i) {
       const uint8_t* at = bytes + i;
       if (!BlockShaped(at) || !BlockShaped(at + kBlockSpacing)) continue;
