@@ -20,6 +20,9 @@ constexpr size_t kWindowTail = std::max(kHeaderTail, ShiftEvidence::kLookAhead);
 // A file carved from an image may hold several folder files; beyond these many
 // shifts, what is left is noise.
 constexpr size_t kMostShifts = 8;
+// An honest file holds a block per 0x210 bytes; a crafted one that holds its own
+// offsets at many shifts keeps at most this share of candidates per byte of file.
+constexpr uint64_t kBytesPerShiftedCandidate = 16;
 constexpr uint8_t kFolderSignature[] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xFD, 0x74, 0x6F};
 
 // Calls `visit(position, bytes, tested)` for each window of the file, in order, until
@@ -72,6 +75,8 @@ void DbxRecoveryEngine::ScanForLostBlocks() {
 void DbxRecoveryEngine::FindShiftedBlocks(const std::vector<int64_t>& shifts) {
   if (shifts.empty()) return;
   for (int64_t shift : shifts) shifted_.push_back({shift, {}});
+  const uint64_t most = source_.Length() / kBytesPerShiftedCandidate + 1024;
+  uint64_t kept = 0;
   std::vector<uint32_t> found;
   const bool read = ForEachWindow(source_, [&](uint64_t s, const auto& window, size_t tested) {
     if (Stopping()) return false;
@@ -83,6 +88,7 @@ void DbxRecoveryEngine::FindShiftedBlocks(const std::vector<int64_t>& shifts) {
         const uint64_t k = static_cast<uint32_t>(own - base);
         // an offset that wrapped around names no block of this file
         if (own == 0 || int64_t{own} + blocks.shift != static_cast<int64_t>(s + k)) continue;
+        if (++kept > most) break;
         blocks.candidates.push_back({own, LoadLe32(&window[k + 12])});
       }
     }

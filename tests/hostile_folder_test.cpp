@@ -1,5 +1,6 @@
 // Crafted files that try to make a run cost without bound: an index that names one
-// child node over and over, and a file whose every four bytes hold their own offset.
+// child node over and over, and files whose every four bytes hold their own offset,
+// or that offset moved by one of many shifts.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -66,6 +67,30 @@ TEST(HostileFolders, SelfOffsetsEverywhereCostBoundedWork) {
   EXPECT_EQ(reporter.statuses.back(), "Repairing  done..");
   EXPECT_LE(LargestScratchFile(), uintmax_t{kLength} + 512);
   for (const auto& message : reporter.messages) EXPECT_LE(message.text.size(), kLength + 512u);
+}
+
+// Every four bytes hold their offset moved by one of eight shifts, each shift shown by
+// block-shaped pairs: each is searched for, and the candidates kept stay bounded.
+TEST(HostileFolders, OffsetsAtManyShiftsKeepBoundedCandidates) {
+  testing::TempDir dir;
+  constexpr uint32_t kLength = 1 << 20;
+  FolderBuilder folder(kLength);
+  for (uint32_t at = 0; at < kLength; at += 4) folder.Le32(at, at - 0x40 * (1 + at / 4 % 8));
+  for (uint32_t shift = 1; shift <= 8; ++shift) {
+    for (uint32_t pair = 0; pair < 2; ++pair) {
+      const uint32_t at = 0x10000 * shift + pair * 0x1000;
+      folder.Block(at, 0x200, 0x200, 0).Block(at + 0x210, 0x200, 0x200, 0);
+      folder.Le32(at, at - 0x40 * shift).Le32(at + 0x210, at + 0x210 - 0x40 * shift);
+    }
+  }
+  testing::RecordingReporter reporter;
+  DbxRecoveryEngine engine(reporter, platform::PrivateTempFolder());
+  EXPECT_EQ(engine.Run(folder.Write(dir.Path())).ending, RunEnding::kDone);
+  EXPECT_EQ(reporter.statuses.back(), "Repairing  done..");
+  ASSERT_EQ(engine.Shifted().size(), 8u);
+  size_t kept = 0;
+  for (const auto& blocks : engine.Shifted()) kept += blocks.candidates.size();
+  EXPECT_LE(kept, kLength / 16 + 1024);
 }
 
 // An honest chain of many blocks keeps all its text: the bound is the file's length.

@@ -50,6 +50,25 @@ TEST_F(CatalogueTest, AttachmentMarkNeedsANamedPart) {
   EXPECT_EQ(named->attachment_names, std::vector<std::string>{"a.zip"});
 }
 
+// A fragment is text: the few pointer bytes deletion leaves pass, an index node's or
+// a picture's bytes do not.
+TEST(Catalogue, FragmentsAreTextOnly) {
+  auto fragment = [](const std::string& bytes) {
+    return MakeFragmentRow({bytes.data(), bytes.size()}, true, 7);
+  };
+  std::string text = "\xec\xa9\x14_the old machine kept its mail\r\n";
+  text += std::string(400, 'x');
+  auto row = fragment(text);
+  ASSERT_TRUE(row);
+  EXPECT_EQ(row->StatusText(), "Fragment");
+  EXPECT_TRUE(row->deleted);
+  EXPECT_EQ(row->offset, 7u);
+  std::string binary(512, '\0');
+  for (size_t i = 0; i < binary.size(); i += 3) binary[i] = 'a';
+  EXPECT_FALSE(fragment(binary));
+  EXPECT_FALSE(fragment(""));
+}
+
 TEST(Catalogue, CounterText) {
   EXPECT_EQ(CounterText(12), "Emails          :  12");
   EXPECT_EQ(CounterText(0), "Emails          :  0");
