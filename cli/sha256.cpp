@@ -1,84 +1,34 @@
 #include "cli/sha256.h"
 
-#include <bit>
-#include <cstdio>
+#include <openssl/evp.h>
+
+#include <new>
 
 namespace rescuva::cli {
-namespace {
 
-constexpr uint32_t kRound[64] = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+Sha256::Sha256() : context_(EVP_MD_CTX_new()) {
+  if (!context_ || EVP_DigestInit_ex(context_, EVP_sha256(), nullptr) != 1) throw std::bad_alloc();
+}
 
-}  // namespace
-
-Sha256::Sha256()
-    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-             0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
-
-void Sha256::Block(const uint8_t* block) {
-  uint32_t w[64];
-  for (int i = 0; i < 16; ++i) {
-    w[i] = uint32_t{block[4 * i]} << 24 | uint32_t{block[4 * i + 1]} << 16 |
-           uint32_t{block[4 * i + 2]} << 8 | block[4 * i + 3];
-  }
-  for (int i = 16; i < 64; ++i) {
-    const uint32_t s0 = std::rotr(w[i - 15], 7) ^ std::rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-    const uint32_t s1 = std::rotr(w[i - 2], 17) ^ std::rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-  }
-  auto [a, b, c, d, e, f, g, h] = state_;
-  for (int i = 0; i < 64; ++i) {
-    const uint32_t t1 = h + (std::rotr(e, 6) ^ std::rotr(e, 11) ^ std::rotr(e, 25)) +
-                        ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-    const uint32_t t2 =
-        (std::rotr(a, 2) ^ std::rotr(a, 13) ^ std::rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-    h = g;
-    g = f;
-    f = e;
-    e = d + t1;
-    d = c;
-    c = b;
-    b = a;
-    a = t1 + t2;
-  }
-  const uint32_t add[8] = {a, b, c, d, e, f, g, h};
-  for (int i = 0; i < 8; ++i) state_[i] += add[i];
+Sha256::~Sha256() {
+  EVP_MD_CTX_free(context_);
 }
 
 void Sha256::Update(std::span<const uint8_t> bytes) {
-  length_ += bytes.size();
-  for (uint8_t byte : bytes) {
-    buffer_[buffered_++] = byte;
-    if (buffered_ == 64) {
-      Block(buffer_.data());
-      buffered_ = 0;
-    }
-  }
+  EVP_DigestUpdate(context_, bytes.data(), bytes.size());
 }
 
 std::string Sha256::HexDigest() {
-  const uint64_t bits = length_ * 8;
-  const uint8_t one = 0x80, zero = 0;
-  Update({&one, 1});
-  while (buffered_ != 56) Update({&zero, 1});
-  for (int i = 7; i >= 0; --i) {
-    const auto byte = static_cast<uint8_t>(bits >> (8 * i));
-    Update({&byte, 1});
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_DigestFinal_ex(context_, digest, &length);
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text;
+  for (unsigned int i = 0; i < length; ++i) {
+    text += kHex[digest[i] >> 4];
+    text += kHex[digest[i] & 15];
   }
-  std::string hex;
-  char part[9];
-  for (uint32_t word : state_) {
-    std::snprintf(part, sizeof part, "%08x", word);
-    hex += part;
-  }
-  return hex;
+  return text;
 }
 
 }  // namespace rescuva::cli
