@@ -66,7 +66,11 @@ void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark,
       std::lock_guard lock(readings_mutex_);
       readings_[first] = reading;
     }
-    ExtractedMessage message{temp_folder_ + name, use_damage_mark && damaged, first, {}, false};
+    ExtractedMessage message{last_written_ ? temp_folder_ + name : std::string(),
+                             use_damage_mark && damaged,
+                             first,
+                             {},
+                             false};
     if (last_text_held_) message.text = text_, message.held = true;
     reporter_.AddRecoveredMessage(message);
   } else if (!write_error_.empty()) {

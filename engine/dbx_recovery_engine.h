@@ -53,6 +53,9 @@ class DbxRecoveryEngine {
   const std::string& TempFolder() const { return temp_folder_; }
   // The repair the stages' extractions get; set before Run.
   void SetRepair(Repair repair) { repair_ = repair; }
+  // Off: a stage's message whose text the engine holds whole is handed over without
+  // a scratch copy (its path is then empty); set before Run.
+  void SetScratchCopies(bool written) { scratch_copies_ = written; }
 
   // Writes the chain starting at `first` to folder + name, where name starts as the
   // scratch name and falls back to "0" + name, "1" + name, ... when the file cannot be
@@ -104,6 +107,8 @@ class DbxRecoveryEngine {
   ChainCopy WriteChain(uint32_t first, const ChainReading& reading, const ChainSummary& chain,
                        std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks,
                        platform::OutputFile& out) const;
+  static void FinishText(const ChainSummary& chain, std::vector<uint8_t>& text,
+                         std::span<const GatheredBlock> blocks);
   ChainCopy CopyChain(uint32_t first, const ChainReading& reading, const ChainSummary& chain,
                       platform::OutputFile& out) const;
   // How the chain of a message this run listed is read; the plain reading otherwise.
@@ -153,6 +158,8 @@ class DbxRecoveryEngine {
   OffsetSet listed_firsts_;      // first blocks of the messages handed over in this run
   RunOutcome outcome_;
   Repair repair_ = Repair::kNulOnly;
+  bool scratch_copies_ = true;
+  bool last_written_ = false;  // the last stage extraction wrote its scratch file
   std::vector<GatheredBlock> gathered_blocks_;
   // Listed messages whose chains are not read plainly, by first block; read by
   // ExtractToFile on other threads.

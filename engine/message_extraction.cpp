@@ -167,9 +167,14 @@ ChainCopy DbxRecoveryEngine::WriteChain(uint32_t first, const ChainReading& read
                                         std::span<const GatheredBlock> blocks,
                                         platform::OutputFile& out) const {
   if (!chain.text_complete) return CopyChain(first, reading, chain, out);
+  FinishText(chain, text, blocks);
+  return out.Write(text) ? ChainCopy::kCopied : ChainCopy::kWriteFailed;
+}
+
+void DbxRecoveryEngine::FinishText(const ChainSummary& chain, std::vector<uint8_t>& text,
+                                   std::span<const GatheredBlock> blocks) {
   RepairDeletedBlocks(text, blocks);
   if (chain.damaged) std::replace(text.begin(), text.end(), uint8_t{0}, uint8_t{'_'});
-  return out.Write(text) ? ChainCopy::kCopied : ChainCopy::kWriteFailed;
 }
 
 // The copy pass: at most 512 bytes of each block, NUL bytes turned into '_' when the
@@ -199,10 +204,16 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
   const auto start = static_cast<uint32_t>(first);
   write_error_.clear();
   last_text_held_ = false;
+  last_written_ = false;
   auto* blocks = repair_ == Repair::kDeletedBlocks ? &gathered_blocks_ : nullptr;
   const ChainSummary chain = MeasureChain(start, reading, &known_blocks_, text_, blocks);
   if (damaged) *damaged = chain.damaged;
   if (chain.total == 0) return false;
+  if (!scratch_copies_ && chain.text_complete) {
+    FinishText(chain, text_, blocks ? std::span(*blocks) : std::span<GatheredBlock>());
+    last_text_held_ = true;
+    return true;
+  }
   if (folder.empty() || folder.back() != '/') folder += '/';
   // The scratch file is replaced; when that fails it is deleted, and when it cannot
   // be deleted the next free numbered name is taken. A folder that takes no file at
@@ -248,6 +259,7 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
     return false;
   }
   last_text_held_ = chain.text_complete;
+  last_written_ = true;
   return true;
 }
 

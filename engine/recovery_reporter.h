@@ -10,7 +10,9 @@ namespace rescuva::engine {
 
 // One message extracted by a stage and written to the scratch folder.
 struct ExtractedMessage {
-  std::string path;  // the scratch file, overwritten by the next extraction
+  // The scratch file, overwritten by the next extraction; empty when the engine wrote
+  // none (it holds the text).
+  std::string path;
   bool deleted = false;
   uint64_t offset = 0;  // the chain's first block
   // The message's bytes when the engine holds them whole (valid during the call);

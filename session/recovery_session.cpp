@@ -36,6 +36,8 @@ void RecoverySession::Start(const std::string& path, const ScanOptions& options)
   if (running_ || worker_.joinable()) return;
   running_ = true;
   engine_.SetRepair(options.repair);
+  // the catalogue takes the engine's bytes: a scratch copy only of what it cannot hold
+  engine_.SetScratchCopies(false);
   catalogue_ = std::make_unique<catalogue::CataloguePipeline>(
       path,
       [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {

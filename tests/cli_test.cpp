@@ -294,17 +294,24 @@ TEST_F(CliTest, TwoRunsAtOnceNeverMix) {
 
 // A scratch folder that takes nothing, or fills up: every message that could not be
 // listed is named, the run says why and ends with status 3.
+// Only a message too large to hold in memory needs a scratch copy: without a scratch
+// folder the others list, and it is named.
 TEST_F(CliTest, AScratchFolderThatFailsIsReported) {
   const std::string blocked = dir_.Path() + "/blocked";
   std::ofstream(blocked) << "not a folder";
+  const std::string oversized = testing::WriteFolderWithOversizedMessage(dir_.Path());
   auto r = Run("TMPDIR=" + blocked + " " + std::string(RESCUVA_CLI) + " --quiet " + sample_, true);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("7 messages (5 existing, 2 deleted)"), std::string::npos);
+  r = Run("TMPDIR=" + blocked + " " + std::string(RESCUVA_CLI) + " --quiet " + oversized, true);
   EXPECT_EQ(r.code, 3);
   EXPECT_NE(
-      r.err.find("8 messages could not be listed: no scratch folder: cannot make a folder in " +
+      r.err.find("1 messages could not be listed: no scratch folder: cannot make a folder in " +
                  blocked),
       std::string::npos)
       << r.err;
-  EXPECT_NE(r.err.find("not listed: offset 9404: "), std::string::npos);
+  EXPECT_NE(r.err.find("not listed: offset " + std::to_string(testing::kOversizedFirst) + ": "),
+            std::string::npos);
 
   // files larger than 1,000 bytes cannot be written: the larger messages are named
   const pid_t child = ::fork();
@@ -314,7 +321,7 @@ TEST_F(CliTest, AScratchFolderThatFailsIsReported) {
     ::setrlimit(RLIMIT_FSIZE, &limit);
     const int fd = ::open((dir_.Path() + "/full.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::dup2(fd, STDERR_FILENO);
-    ::execl(RESCUVA_CLI, RESCUVA_CLI, "--quiet", sample_.c_str(), nullptr);
+    ::execl(RESCUVA_CLI, RESCUVA_CLI, "--quiet", oversized.c_str(), nullptr);
     ::_exit(99);
   }
   EXPECT_EQ(Finish(child), 3);

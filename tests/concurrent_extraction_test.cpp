@@ -38,8 +38,11 @@ TEST(ConcurrentExtraction, PreviewsDoNotDisturbTheRun) {
   bool ok = true;
   while (!done || previews < 50) {
     bool damaged = false;
-    ok &= engine.ExtractToFile(dir.Path() + "/preview.eml", 0x3000 + 0x400, Repair::kNulOnly, &damaged) && damaged;
-    ok &= engine.ExtractToFile(dir.Path() + "/preview.eml", 0x3000, Repair::kNulOnly, &damaged) && !damaged;
+    ok &= engine.ExtractToFile(dir.Path() + "/preview.eml", 0x3000 + 0x400, Repair::kNulOnly,
+                               &damaged) &&
+          damaged;
+    ok &= engine.ExtractToFile(dir.Path() + "/preview.eml", 0x3000, Repair::kNulOnly, &damaged) &&
+          !damaged;
     ok &= testing::ReadFileText(dir.Path() + "/preview.eml") == testing::MailText("m0");
     ++previews;
   }

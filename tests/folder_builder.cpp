@@ -76,6 +76,16 @@ std::string FolderBuilder::Write(const std::string& folder, const std::string& n
   return path;
 }
 
+std::string WriteFolderWithOversizedMessage(const std::string& folder) {
+  constexpr uint32_t kBlocks = 9000;  // 4.6 MB of text
+  FolderBuilder built(kOversizedFirst + kBlocks * 0x210);
+  built.Chain({0x3000}, MailText("small"));
+  std::vector<uint32_t> offsets;
+  for (uint32_t i = 0; i < kBlocks; ++i) offsets.push_back(kOversizedFirst + i * 0x210);
+  built.Chain(offsets, MailText("oversized", std::string(kBlocks * 512 - 200, 'x')));
+  return built.Write(folder, "oversized.dbx");
+}
+
 std::string MailText(const std::string& subject, const std::string& body) {
   return "From: Alice Example <alice@example.org>\r\nTo: bob@example.org\r\nSubject: " + subject +
          "\r\nDate: Tue, 10 Feb 2004 19:26:59 +0000\r\n\r\n" + body;

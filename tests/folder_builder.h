@@ -41,6 +41,12 @@ class FolderBuilder {
   std::vector<uint8_t> bytes_;
 };
 
+// A folder file of two lost messages: "small" at 0x3000, and "oversized" at
+// kOversizedFirst, larger than the engine holds in memory, so that only it needs a
+// scratch copy. Returns its path.
+constexpr uint32_t kOversizedFirst = 0x3210;
+std::string WriteFolderWithOversizedMessage(const std::string& folder);
+
 // A minimal Internet message with the given subject and body.
 std::string MailText(const std::string& subject, const std::string& body = "Hello.\r\n");
 
