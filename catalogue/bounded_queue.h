@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <deque>
 #include <mutex>
-#include <optional>
 
 namespace rescuva::catalogue {
 
@@ -15,25 +14,33 @@ class BoundedQueue {
  public:
   explicit BoundedQueue(size_t capacity) : capacity_(capacity) {}
 
+  // Wakes the consumer only when it may be waiting (the queue was empty), and after
+  // letting go of the lock.
   void Push(T item) {
     std::unique_lock lock(mutex_);
     not_full_.wait(lock, [&] { return items_.size() < capacity_; });
     items_.push_back(std::move(item));
-    not_empty_.notify_one();
+    const bool was_empty = items_.size() == 1;
+    lock.unlock();
+    if (was_empty) not_empty_.notify_one();
   }
-  // Nothing once the queue is closed and empty.
-  std::optional<T> Pop() {
+  // Takes every queued item at once, waiting for one when there is none; nothing
+  // once the queue is closed and empty.
+  std::deque<T> PopAll() {
     std::unique_lock lock(mutex_);
     not_empty_.wait(lock, [&] { return !items_.empty() || closed_; });
-    if (items_.empty()) return std::nullopt;
-    T item = std::move(items_.front());
-    items_.pop_front();
-    not_full_.notify_one();
-    return item;
+    std::deque<T> taken;
+    taken.swap(items_);
+    const bool was_full = taken.size() >= capacity_;
+    lock.unlock();
+    if (was_full) not_full_.notify_one();
+    return taken;
   }
   void Close() {
-    std::lock_guard lock(mutex_);
-    closed_ = true;
+    {
+      std::lock_guard lock(mutex_);
+      closed_ = true;
+    }
     not_empty_.notify_all();
   }
 

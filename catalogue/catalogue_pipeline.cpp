@@ -33,21 +33,24 @@ void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
 }
 
 void CataloguePipeline::ListQueued() {
-  while (auto message = queue_.Pop()) {
-    auto loaded = loader::LoadMessage(message->bytes, false);
-    std::optional<CatalogueRow> row;
-    if (loaded) row = MakeCatalogueRow(std::move(*loaded), message->deleted, message->offset);
-    if (!row && fragments_)
-      row = MakeFragmentRow(message->bytes, message->deleted, message->offset);
-    if (!row) {
-      ++(loaded ? counts_.without_headers : counts_.not_messages);
-      continue;
-    }
-    row->source = source_;
-    ++counts_.listed;
-    ++(row->fragment ? counts_.fragments : row->deleted ? counts_.deleted : counts_.existing);
-    listed_(*row, message->bytes);
+  for (auto batch = queue_.PopAll(); !batch.empty(); batch = queue_.PopAll()) {
+    for (Extracted& message : batch) List(message);
   }
+}
+
+void CataloguePipeline::List(const Extracted& message) {
+  auto loaded = loader::LoadMessage(message.bytes, false);
+  std::optional<CatalogueRow> row;
+  if (loaded) row = MakeCatalogueRow(std::move(*loaded), message.deleted, message.offset);
+  if (!row && fragments_) row = MakeFragmentRow(message.bytes, message.deleted, message.offset);
+  if (!row) {
+    ++(loaded ? counts_.without_headers : counts_.not_messages);
+    return;
+  }
+  row->source = source_;
+  ++counts_.listed;
+  ++(row->fragment ? counts_.fragments : row->deleted ? counts_.deleted : counts_.existing);
+  listed_(*row, message.bytes);
 }
 
 void CataloguePipeline::Finish() {

@@ -55,6 +55,7 @@ class CataloguePipeline {
     uint64_t offset;
   };
   void ListQueued();
+  void List(const Extracted& message);
 
   std::string source_;
   Listed listed_;

@@ -22,7 +22,8 @@ constexpr size_t kReadAhead = 16 * kBlockSpacing;
 
 // Reads blocks for one pass along a chain. Chains usually run on block after block, so
 // once a block names the one right behind it the next read takes the following
-// blocks too; a scattered chain keeps reading one block at a time.
+// blocks too, twice as many each time the run goes on (up to 16); a scattered chain
+// keeps reading one block at a time.
 class BlockReader {
  public:
   BlockReader(const platform::SourceFile& source, int64_t shift) : source_(source), shift_(shift) {}
@@ -30,7 +31,8 @@ class BlockReader {
   // The header and data of the block at `offset`, as far as the file holds them.
   std::optional<std::span<const uint8_t, kBlockSpan>> Read(uint64_t offset) {
     if (offset < start_ || uint64_t{offset} + kBlockSpan > start_ + size_) {
-      size_ = ahead_ ? kReadAhead : kBlockSpan;
+      run_ = ahead_ ? std::min<size_t>(run_ * 2, kReadAhead / kBlockSpacing) : 1;
+      size_ = run_ == 1 ? kBlockSpan : run_ * kBlockSpacing;
       start_ = offset;
       if (!source_.ReadAt(offset, std::span(buffer_).first(size_))) {
         size_ = 0;
@@ -49,6 +51,7 @@ class BlockReader {
   std::array<uint8_t, kReadAhead> buffer_;  // filled by each read before it is used
   uint64_t start_ = 0;
   size_t size_ = 0;
+  size_t run_ = 1;  // blocks taken by the last read
   bool ahead_ = false;
 };
 
