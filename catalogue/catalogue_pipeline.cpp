@@ -1,5 +1,7 @@
 #include "catalogue/catalogue_pipeline.h"
 
+#include <atomic>
+
 #include "loader/message_loader.h"
 
 namespace rescuva::catalogue {
@@ -32,25 +34,45 @@ void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
   queue_.Push(std::move(extracted));
 }
 
+// Both threads take the batch's messages in turn; the rows are then handed over in
+// the batch's order.
 void CataloguePipeline::ListQueued() {
+  std::vector<Parsed> parsed;
   for (auto batch = queue_.PopAll(); !batch.empty(); batch = queue_.PopAll()) {
-    for (Extracted& message : batch) List(message);
+    parsed.assign(batch.size(), {});
+    std::atomic<size_t> next{0};
+    auto parse = [&] {
+      for (size_t i = next++; i < batch.size(); i = next++) parsed[i] = Parse(batch[i]);
+    };
+    const bool paired = batch.size() > 1;
+    if (paired) helper_.Run(parse);
+    parse();
+    if (paired) helper_.Wait();
+    for (size_t i = 0; i < batch.size(); ++i) List(batch[i], parsed[i]);
   }
 }
 
-void CataloguePipeline::List(const Extracted& message) {
+CataloguePipeline::Parsed CataloguePipeline::Parse(const Extracted& message) const {
+  Parsed parsed;
   auto loaded = loader::LoadMessage(message.bytes, false);
-  std::optional<CatalogueRow> row;
-  if (loaded) row = MakeCatalogueRow(std::move(*loaded), message.deleted, message.offset);
-  if (!row && fragments_) row = MakeFragmentRow(message.bytes, message.deleted, message.offset);
-  if (!row) {
-    ++(loaded ? counts_.without_headers : counts_.not_messages);
+  parsed.loaded = loaded.has_value();
+  if (loaded) parsed.row = MakeCatalogueRow(std::move(*loaded), message.deleted, message.offset);
+  if (!parsed.row && fragments_) {
+    parsed.row = MakeFragmentRow(message.bytes, message.deleted, message.offset);
+  }
+  return parsed;
+}
+
+void CataloguePipeline::List(const Extracted& message, Parsed& parsed) {
+  if (!parsed.row) {
+    ++(parsed.loaded ? counts_.without_headers : counts_.not_messages);
     return;
   }
-  row->source = source_;
+  CatalogueRow& row = *parsed.row;
+  row.source = source_;
   ++counts_.listed;
-  ++(row->fragment ? counts_.fragments : row->deleted ? counts_.deleted : counts_.existing);
-  listed_(*row, message.bytes);
+  ++(row.fragment ? counts_.fragments : row.deleted ? counts_.deleted : counts_.existing);
+  listed_(row, message.bytes);
 }
 
 void CataloguePipeline::Finish() {

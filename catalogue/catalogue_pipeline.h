@@ -1,7 +1,8 @@
 // The catalogue as a pipeline: the engine's thread only takes each extracted message
 // (its bytes, or the scratch file read before the next extraction overwrites it); a
-// second thread loads it and applies the catalogue's rules, handing over the listed
-// rows in the order the engine found them, and counting what it could not list.
+// second thread loads what is queued, with a third beside it, and applies the
+// catalogue's rules, handing over the listed rows in the order the engine found them,
+// and counting what it could not list.
 #pragma once
 
 #include <functional>
@@ -12,6 +13,7 @@
 
 #include "catalogue/bounded_queue.h"
 #include "catalogue/message_catalogue.h"
+#include "catalogue/paired_worker.h"
 #include "engine/recovery_reporter.h"
 #include "engine/run_outcome.h"
 
@@ -54,8 +56,14 @@ class CataloguePipeline {
     bool deleted;
     uint64_t offset;
   };
+  // What the rules make of one message: its row, or why there is none.
+  struct Parsed {
+    std::optional<CatalogueRow> row;
+    bool loaded = false;
+  };
   void ListQueued();
-  void List(const Extracted& message);
+  Parsed Parse(const Extracted& message) const;
+  void List(const Extracted& message, Parsed& parsed);
 
   std::string source_;
   Listed listed_;
@@ -64,6 +72,7 @@ class CataloguePipeline {
   size_t unreadable_ = 0;   // the engine thread's
   std::vector<engine::MessageProblem> unreadable_problems_;
   BoundedQueue<Extracted> queue_{64};
+  PairedWorker helper_;
   std::thread lister_;
 };
 

@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "catalogue/catalogue_pipeline.h"
 #include "catalogue/message_catalogue.h"
 #include "engine/dbx_recovery_engine.h"
 #include "tests/recording_reporter.h"
@@ -67,6 +68,33 @@ TEST(Catalogue, FragmentsAreTextOnly) {
   for (size_t i = 0; i < binary.size(); i += 3) binary[i] = 'a';
   EXPECT_FALSE(fragment(binary));
   EXPECT_FALSE(fragment(""));
+}
+
+// Messages queued faster than they are parsed are parsed by two threads and still
+// listed in the order they came, each row with its own message.
+TEST(CataloguePipeline, ListsInTheEngineOrder) {
+  std::vector<std::pair<uint64_t, std::string>> listed;
+  {
+    CataloguePipeline pipeline("folder.dbx", [&](const CatalogueRow& row, std::span<const char>) {
+      listed.emplace_back(row.offset, row.subject);
+    });
+    for (uint64_t i = 1; i <= 5000; ++i) {
+      const std::string text =
+          i % 7 == 0 ? "no header here\r\n" : "Subject: " + std::to_string(i) + "\r\n\r\nbody";
+      const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+      pipeline.Add({"", false, i, {bytes, text.size()}, true});
+    }
+    pipeline.Finish();
+    EXPECT_EQ(pipeline.Counts().listed, 5000u - 714u);
+  }
+  ASSERT_EQ(listed.size(), 5000u - 714u);
+  uint64_t expected = 1;
+  for (const auto& [offset, subject] : listed) {
+    if (expected % 7 == 0) ++expected;
+    EXPECT_EQ(offset, expected);
+    EXPECT_EQ(subject, std::to_string(expected));
+    ++expected;
+  }
 }
 
 TEST(Catalogue, CounterText) {
