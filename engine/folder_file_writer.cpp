@@ -80,44 +80,57 @@ bool FolderFileWriter::Put(uint64_t offset, std::span<const uint8_t> bytes) {
   return !failed_;
 }
 
+// A message's blocks and record gather in memory and are written with one call.
 void FolderFileWriter::BeginMessage() {
   block_.clear();
+  pending_.clear();
   first_block_ = static_cast<uint32_t>(end_);
   message_size_ = 0;
 }
 
-bool FolderFileWriter::FlushBlock(bool last) {
+void FolderFileWriter::FlushBlock(bool last) {
   const auto at = static_cast<uint32_t>(end_);
   MessageBlockHeader header{at, kBlockDataSize, static_cast<uint32_t>(block_.size()),
                             last ? 0 : at + kBlockSpacing};
-  std::vector<uint8_t> bytes(kBlockSpacing, 0);
-  std::copy_n(header.Encode().begin(), kBlockHeaderSize, bytes.begin());
-  std::copy(block_.begin(), block_.end(), bytes.begin() + kBlockHeaderSize);
+  const size_t start = pending_.size();
+  pending_.resize(start + kBlockSpacing, 0);
+  const auto encoded = header.Encode();
+  std::copy(encoded.begin(), encoded.end(), pending_.begin() + static_cast<ptrdiff_t>(start));
+  std::copy(block_.begin(), block_.end(),
+            pending_.begin() + static_cast<ptrdiff_t>(start + kBlockHeaderSize));
   block_.clear();
   end_ += kBlockSpacing;
-  return Put(at, bytes);
 }
 
 bool FolderFileWriter::AppendText(std::span<const uint8_t> text) {
   message_size_ += text.size();
-  for (uint8_t byte : text) {
+  while (!text.empty()) {
     // a full block is written once it is known that more text follows it
-    if (block_.size() == kBlockDataSize && !FlushBlock(false)) return false;
-    block_.push_back(byte);
+    if (block_.size() == kBlockDataSize) FlushBlock(false);
+    const size_t n = std::min(text.size(), kBlockDataSize - block_.size());
+    block_.insert(block_.end(), text.begin(), text.begin() + static_cast<ptrdiff_t>(n));
+    text = text.subspan(n);
   }
-  return !failed_;
+  return !failed_ && end_ <= 0xFFFFFFFFu;
 }
 
 bool FolderFileWriter::EndMessage(const MessageInfo& info) {
-  if (failed_ || message_size_ == 0 || !FlushBlock(true)) {
-    end_ = first_block_;  // whatever was written is overwritten by the next message
+  if (failed_ || message_size_ == 0) {
+    end_ = first_block_;  // nothing of it stays: the next message takes its place
     return false;
   }
+  FlushBlock(true);
   const auto at = static_cast<uint32_t>(end_);
-  const std::vector<uint8_t> bytes = BuildMessageInfoRecord(
+  const std::vector<uint8_t> record = BuildMessageInfoRecord(
       info, static_cast<uint32_t>(records_.size() + 1), first_block_, message_size_, at);
-  end_ += bytes.size();
-  if (!Put(at, bytes)) return false;
+  pending_.insert(pending_.end(), record.begin(), record.end());
+  end_ += record.size();
+  const bool put = Put(first_block_, pending_);
+  pending_.clear();
+  if (!put) {
+    end_ = first_block_;
+    return false;
+  }
   records_.push_back(at);
   if (++since_checkpoint_ >= kCheckpointMessages ||
       std::chrono::steady_clock::now() - last_checkpoint_ >= kCheckpointInterval) {

@@ -68,7 +68,7 @@ class FolderFileWriter {
   static constexpr std::chrono::milliseconds kCheckpointInterval{1000};
 
  private:
-  bool FlushBlock(bool last);
+  void FlushBlock(bool last);
   bool Put(uint64_t offset, std::span<const uint8_t> bytes);
   bool Checkpoint();
 
@@ -77,6 +77,7 @@ class FolderFileWriter {
   bool failed_ = false;
   std::vector<uint32_t> records_;
   std::vector<uint8_t> block_;
+  std::vector<uint8_t> pending_;  // the message's blocks and record, written at its end
   uint32_t first_block_ = 0;
   uint64_t message_size_ = 0;
   // Index nodes are written in turn into two sets of places: a checkpoint never
