@@ -18,9 +18,16 @@ std::optional<CatalogueRow> MakeCatalogueRow(std::span<const char> bytes, bool d
   return MakeCatalogueRow(std::move(*message), deleted, offset);
 }
 
+engine::MessageInfo MessageInfoOf(const loader::LoadedMessage& message) {
+  return {message.sent_time,     message.received_time,   message.subject,
+          message.message_id,    message.sender_name,     message.sender_address,
+          message.receiver_name, message.receiver_address};
+}
+
 std::optional<CatalogueRow> MakeCatalogueRow(loader::LoadedMessage message, bool deleted,
                                              uint64_t offset) {
   if (message.from.empty() && message.to.empty() && message.subject.empty()) return std::nullopt;
+  engine::MessageInfo info = MessageInfoOf(message);
   CatalogueRow row{deleted,
                    false,
                    offset,
@@ -29,7 +36,8 @@ std::optional<CatalogueRow> MakeCatalogueRow(loader::LoadedMessage message, bool
                    std::move(message.subject),
                    message.received_time,
                    {},
-                   {}};
+                   {},
+                   std::move(info)};
   for (auto& name : message.attachment_names) {
     if (!name.empty()) row.attachment_names.push_back(std::move(name));
   }

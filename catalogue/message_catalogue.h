@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/folder_file_writer.h"
 #include "loader/message_loader.h"
 
 namespace rescuva::catalogue {
@@ -24,6 +25,7 @@ struct CatalogueRow {
   std::optional<int64_t> received_time;       // seconds since 1970 UTC
   std::vector<std::string> attachment_names;  // the named attachments, in message order
   std::string source;                         // the folder file the message came from
+  engine::MessageInfo info;  // what a saved folder file's record and an mbox line need
 
   std::string StatusText() const {
     return fragment ? "Fragment" : deleted ? "Deleted" : "Existing";
@@ -31,6 +33,9 @@ struct CatalogueRow {
   std::string OffsetText() const { return std::to_string(offset); }
   bool HasAttachment() const { return !attachment_names.empty(); }
 };
+
+// What a saved folder file's record and an mbox "From " line take from a message.
+engine::MessageInfo MessageInfoOf(const loader::LoadedMessage& message);
 
 // The row for the extracted message at `path`; nothing when the file does not load or
 // has neither sender, recipient nor subject.

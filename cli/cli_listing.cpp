@@ -100,7 +100,9 @@ void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> 
   }
   if (saver_) {
     saving::SaveItem item{row.offset, row.deleted, false, row.subject, row.fragment};
-    if (saving::InScope(item, saver_->Request().scope)) saver_->Save(item);
+    if (saving::InScope(item, saver_->Request().scope)) {
+      saver_->Save(item, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, row.info);
+    }
   }
 }
 

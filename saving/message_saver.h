@@ -1,9 +1,10 @@
-// Saves listed messages: each is extracted again from the folder file by its offset
-// and handed to the chosen output. Every message that cannot be saved is counted and
-// named in the report.
+// Saves listed messages: each is extracted again from the folder file by its offset,
+// or taken as the catalogue listed it, and handed to the chosen output. Every message
+// that cannot be saved is counted and named in the report.
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,11 @@ class MessageSaver {
   MessageSaver(const engine::DbxRecoveryEngine& engine, SaveRequest request);
   // Creates the destination; false (and the report says why) when it cannot.
   bool Open();
+  // Extracts the message again (with the request's repair) and loads what its record
+  // needs.
   void Save(const SaveItem& item);
+  // Saves the bytes the catalogue listed, with what it read of them.
+  void Save(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info);
   // Completes the output: a folder file gets its index, so what was saved until now
   // forms a whole file.
   bool Finish();
@@ -38,6 +43,8 @@ class MessageSaver {
   const SaveRequest& Request() const { return request_; }
 
  private:
+  void Fail(const SaveItem& item, std::string reason);
+
   const engine::DbxRecoveryEngine& engine_;
   SaveRequest request_;
   std::unique_ptr<MessageSink> sink_;

@@ -1,10 +1,14 @@
 // Where saved messages go: one EML file each in a folder, one new Outlook Express
-// folder file, or one mbox file. Each takes a message as an extracted file.
+// folder file, or one mbox file. Each takes a message's bytes and what its record
+// needs.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
+#include "engine/folder_file_writer.h"
 #include "saving/save_request.h"
 
 namespace rescuva::saving {
@@ -12,8 +16,9 @@ namespace rescuva::saving {
 class MessageSink {
  public:
   virtual ~MessageSink() = default;
-  // Takes the message extracted to `path`; false with `error` set when it cannot.
-  virtual bool Add(const SaveItem& item, const std::string& path, std::string& error) = 0;
+  // Takes the message; false with `error` set when it cannot.
+  virtual bool Add(const SaveItem& item, std::span<const uint8_t> bytes,
+                   const engine::MessageInfo& info, std::string& error) = 0;
   // Completes the output; false when it could not be written whole.
   virtual bool Finish() = 0;
 };
