@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <fstream>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 #include "engine/block_signature_scan.h"
@@ -27,19 +26,23 @@ std::vector<std::vector<char>> Messages(const std::vector<uint8_t>& file) {
   if (file.size() > 16) {
     rescuva::engine::FindSelfOffsets(file.data(), file.size() - 16, 0, blocks);
   }
-  std::unordered_set<uint32_t> named;
-  for (uint32_t b : blocks) named.insert(LoadLe32(&file[b + 12]));
+  std::vector<uint32_t> named;
+  for (uint32_t b : blocks) named.push_back(LoadLe32(&file[b + 12]));
+  std::sort(named.begin(), named.end());
   std::vector<std::vector<char>> messages;
   for (uint32_t first : blocks) {
     // message blocks only: not an index node or a record that holds its own offset
     const uint32_t size = LoadLe32(&file[first + 4]);
-    if (named.contains(first) || (size != 0x200 && size != 0x1FC)) continue;
+    if (std::binary_search(named.begin(), named.end(), first) || (size != 0x200 && size != 0x1FC)) {
+      continue;
+    }
     std::vector<char> text;
     bool damaged = false;
     for (uint64_t b = first, steps = 0; b != 0 && b + 16 <= file.size() && steps < file.size() / 16;
          b = LoadLe32(&file[b + 12]), ++steps) {
       damaged = LoadLe32(&file[b + 4]) != 0x200;
-      const uint64_t n = std::min<uint64_t>({LoadLe32(&file[b + 8]), uint64_t{512}, file.size() - b - 16});
+      const uint64_t n =
+          std::min<uint64_t>({LoadLe32(&file[b + 8]), uint64_t{512}, file.size() - b - 16});
       text.insert(text.end(), file.begin() + static_cast<ptrdiff_t>(b + 16),
                   file.begin() + static_cast<ptrdiff_t>(b + 16 + n));
     }
@@ -62,6 +65,8 @@ int main(int argc, char** argv) {
   in.seekg(0);
   in.read(reinterpret_cast<char*>(file.data()), static_cast<std::streamsize>(file.size()));
   const auto messages = Messages(file);
+  const double gathered =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::atomic<size_t> next{0}, parsed{0};
   auto work = [&] {
     EVP_MD_CTX* context = EVP_MD_CTX_new();
@@ -82,5 +87,6 @@ int main(int argc, char** argv) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("in-memory bound     %.2f s for %zu chains (%zu parsed), 2 threads\n", seconds,
               messages.size(), parsed.load());
+  std::printf("of which reading the file and gathering the chains %.2f s\n", gathered);
   return 0;
 }
