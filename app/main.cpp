@@ -8,11 +8,12 @@
 #include "msgbox/message_call.h"
 #include "platform/scratch_folder.h"
 #include "platform/single_instance.h"
+#include "views/htm_view.h"
 
 int main(int argc, char** argv) {
   using namespace rescuva;
   static platform::SingleInstance instance("{719967F0-DCC6-49b5-9C61-DE91175C3187}");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the browser view needs it
+  views::CHtm::PrepareRendering();
   QApplication application(argc, argv);
   QApplication::setOrganizationName("Rescuva");
   QApplication::setApplicationName(msgbox::kApplicationTitle);

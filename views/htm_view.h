@@ -18,6 +18,10 @@ class LocalOnly;
 
 class CHtm : public QWidget {
  public:
+  // Before the application object exists, in the program and in headless runs: the
+  // browser view shares OpenGL contexts, and its pages are composed by Qt Quick's
+  // software renderer unless QT_QUICK_BACKEND names another.
+  static void PrepareRendering();
   // Before the application object exists: what the browser engine needs for headless
   // runs (tests, benchmarks): the offscreen platform unless another is asked for, no GPU,
   // and as root no renderer sandbox. The shipped program does not call it.
