@@ -282,7 +282,8 @@ std::vector<saving::SaveItem> CMainFrame::ListedItems() {
   // every row, also those the find bar hides; "selected" are highlighted shown rows
   for (int index = 0; index < model.AllRowCount(); ++index) {
     const catalogue::CatalogueRow& listed = model.AllRowAt(index);
-    items.push_back({listed.offset, listed.deleted, false, listed.subject, listed.fragment});
+    items.push_back(
+        {listed.offset, listed.deleted, false, listed.subject, listed.fragment, listed.info});
   }
   for (int row : list.SelectedRows()) {
     items[static_cast<size_t>(model.AllIndexOf(row))].selected = true;

@@ -70,6 +70,10 @@ class DbxRecoveryEngine {
   // says why. Safe to call while Run works on another thread.
   bool ExtractToFile(const std::string& path, uint64_t first, Repair repair = Repair::kNulOnly,
                      bool* damaged = nullptr, std::string* error = nullptr) const;
+  // The same text into memory: false (and `error` says why) when the chain holds no
+  // data or the file cannot be read.
+  bool ExtractToBytes(uint64_t first, Repair repair, std::vector<uint8_t>& text,
+                      std::string* error = nullptr) const;
 
   // Stage 1: the messages the index still lists.
   void FindExistingMessages();

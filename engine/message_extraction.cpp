@@ -266,6 +266,22 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
   return true;
 }
 
+bool DbxRecoveryEngine::ExtractToBytes(uint64_t first, Repair repair, std::vector<uint8_t>& text,
+                                       std::string* error) const {
+  const auto start = static_cast<uint32_t>(first);
+  std::vector<GatheredBlock> blocks;  // gathers the whole text
+  const ChainSummary chain = MeasureChain(start, ReadingOf(start), nullptr, text, &blocks);
+  auto fail = [&](std::string why) {
+    if (error) *error = std::move(why);
+    return false;
+  };
+  if (chain.total == 0) return fail("the message's chain holds no data");
+  if (!chain.text_complete) return fail("cannot read the folder file");
+  if (repair != Repair::kDeletedBlocks) blocks.clear();
+  FinishText(chain, text, blocks);
+  return true;
+}
+
 bool DbxRecoveryEngine::ExtractToFile(const std::string& path, uint64_t first, Repair repair,
                                       bool* damaged, std::string* error) const {
   const auto start = static_cast<uint32_t>(first);

@@ -6,7 +6,7 @@
 namespace rescuva::saving {
 
 MessageSaver::MessageSaver(const engine::DbxRecoveryEngine& engine, SaveRequest request)
-    : engine_(engine), request_(std::move(request)), scratch_(engine.TempFolder() + "dd3.eml") {}
+    : engine_(engine), request_(std::move(request)) {}
 
 bool MessageSaver::Open() {
   sink_ = OpenSink(request_, report_.destination_error);
@@ -15,14 +15,13 @@ bool MessageSaver::Open() {
 
 void MessageSaver::Save(const SaveItem& item) {
   std::string why;
-  if (!engine_.ExtractToFile(scratch_, item.offset, request_.repair, nullptr, &why)) {
+  if (!engine_.ExtractToBytes(item.offset, request_.repair, text_, &why)) {
     return Fail(item, "the message could not be extracted again from the folder file: " + why);
   }
-  const auto bytes = loader::ReadMessageBytes(scratch_);
-  if (!bytes) return Fail(item, "cannot read back " + scratch_);
-  const auto message = loader::LoadMessage(*bytes, false);
-  Save(item, {reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()},
-       message ? catalogue::MessageInfoOf(*message) : engine::MessageInfo{});
+  if (item.info) return Save(item, text_, *item.info);
+  const auto message =
+      loader::LoadMessage({reinterpret_cast<const char*>(text_.data()), text_.size()}, false);
+  Save(item, text_, message ? catalogue::MessageInfoOf(*message) : engine::MessageInfo{});
 }
 
 void MessageSaver::Save(const SaveItem& item, std::span<const uint8_t> bytes,

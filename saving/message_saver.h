@@ -48,7 +48,7 @@ class MessageSaver {
   const engine::DbxRecoveryEngine& engine_;
   SaveRequest request_;
   std::unique_ptr<MessageSink> sink_;
-  std::string scratch_;
+  std::vector<uint8_t> text_;  // the message extracted again
   SaveReport report_;
 };
 

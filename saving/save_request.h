@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "engine/chain_reading.h"
+#include "engine/folder_file_writer.h"
 
 namespace rescuva::saving {
 
@@ -22,13 +25,16 @@ struct SaveRequest {
 };
 
 // One listed message as the saving needs it: its row's offset and kind, whether the
-// row is selected, its subject for naming files, and whether it is a fragment.
+// row is selected, its subject for naming files, whether it is a fragment, and what
+// its record takes.
 struct SaveItem {
   uint64_t offset = 0;
   bool deleted = false;
   bool selected = false;
   std::string subject;
   bool fragment = false;  // saved with every message or when selected, never by kind
+  // What the listing read of the message for its record; read again when absent.
+  std::optional<engine::MessageInfo> info;
 };
 
 std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope);

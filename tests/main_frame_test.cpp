@@ -175,11 +175,16 @@ TEST_F(MainFrameTest, ThemesAndTheExitSequence) {
 }
 
 // 20,000 lost messages: a scan and a save long enough to leave in the middle.
-std::string BigFolder(const std::string& folder) {
+// 20,000 lost messages of `blocks` blocks each.
+std::string BigFolder(const std::string& folder, uint32_t blocks = 1) {
   constexpr uint32_t kMessages = 20000;
-  testing::FolderBuilder big(0x3000 + kMessages * 0x210);
+  testing::FolderBuilder big(0x3000 + kMessages * blocks * 0x210);
+  const std::string body(blocks * 512 - 200, 'b');
   for (uint32_t i = 0; i < kMessages; ++i) {
-    big.Chain({0x3000 + i * 0x210}, testing::MailText("lost " + std::to_string(i)));
+    std::vector<uint32_t> offsets;
+    for (uint32_t k = 0; k < blocks; ++k) offsets.push_back(0x3000 + (i * blocks + k) * 0x210);
+    big.Chain(offsets,
+              testing::MailText("lost " + std::to_string(i), blocks > 1 ? body : "Hello.\r\n"));
   }
   return big.Write(folder, "big.dbx");
 }
@@ -188,7 +193,7 @@ std::string BigFolder(const std::string& folder) {
 // the file left behind is whole; the scratch folders are gone before the process ends.
 TEST_F(MainFrameTest, ExitDuringASaveLeavesAWholeFolderFile) {
   auto frame = Frame();
-  frame->ScanPage().PathBox().setText(QString::fromStdString(BigFolder(dir_.Path())));
+  frame->ScanPage().PathBox().setText(QString::fromStdString(BigFolder(dir_.Path(), 8)));
   frame->Run(kRepair);
   WaitForScan(*frame);
   const std::string scratch = frame->ScanPage().Engine()->TempFolder();
@@ -198,8 +203,10 @@ TEST_F(MainFrameTest, ExitDuringASaveLeavesAWholeFolderFile) {
   std::filesystem::create_directory(out);
   frame->SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
   frame->Run(kSave);
-  ASSERT_TRUE(frame->SaveProgressPage().Saving());
-  QTest::qWait(100);
+  // the save is quick: leave as soon as some messages are saved
+  CViewSave& saving = frame->SaveProgressPage();
+  while (saving.Saving() && saving.Progress().value() < 1) QCoreApplication::processEvents();
+  ASSERT_TRUE(saving.Saving());
   frame->close();
   EXPECT_EQ(ended_, 1);
   EXPECT_NE(messages_.back().find("Emails are being saved"), std::string::npos);
