@@ -88,6 +88,7 @@ bool OutputFile::Create(const std::string& path, bool exclusive) {
   Close();
   int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (exclusive ? O_EXCL : 0);
   fd_ = ::open(path.c_str(), flags, 0600);
+  fresh_ = exclusive;
   size_ = 0;
   error_ = fd_ >= 0 ? 0 : errno;
   return fd_ >= 0;
@@ -134,7 +135,7 @@ bool OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
 
 bool OutputFile::Close(bool cut) {
   if (fd_ < 0) return true;
-  const bool cut_done = !cut || ::ftruncate(fd_, static_cast<off_t>(size_)) == 0;
+  const bool cut_done = !cut || fresh_ || ::ftruncate(fd_, static_cast<off_t>(size_)) == 0;
   if (!cut_done) error_ = errno;
   const bool closed = ::close(std::exchange(fd_, -1)) == 0;
   if (!closed) error_ = errno;

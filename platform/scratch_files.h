@@ -47,11 +47,14 @@ class OutputFile {
   uint64_t Size() const { return size_; }
   // Closes; false when the system reports that the data may not all be written.
   // `cut` false leaves out cutting a replaced file to the new length, for a caller
-  // that knows the old content was not longer.
+  // that knows the old content was not longer. A file created exclusively is new and
+  // never cut: cutting asks the file system to settle its pending writes first, which
+  // made saving many small files wait on the journal.
   bool Close(bool cut = true);
 
  private:
   int fd_ = -1;
+  bool fresh_ = false;  // created exclusively: nothing lies beyond what was written
   uint64_t size_ = 0;
   int error_ = 0;
 };
