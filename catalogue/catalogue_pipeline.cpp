@@ -2,14 +2,17 @@
 
 #include <atomic>
 
+#include "catalogue/sha256.h"
 #include "loader/message_loader.h"
 
 namespace rescuva::catalogue {
 
-CataloguePipeline::CataloguePipeline(std::string source, Listed listed, bool fragments)
+CataloguePipeline::CataloguePipeline(std::string source, Listed listed, bool fragments,
+                                     bool digests)
     : source_(std::move(source)),
       listed_(std::move(listed)),
       fragments_(fragments),
+      digests_(digests),
       lister_([this] { ListQueued(); }) {}
 
 CataloguePipeline::~CataloguePipeline() {
@@ -59,6 +62,11 @@ CataloguePipeline::Parsed CataloguePipeline::Parse(const Extracted& message) con
   if (loaded) parsed.row = MakeCatalogueRow(std::move(*loaded), message.deleted, message.offset);
   if (!parsed.row && fragments_) {
     parsed.row = MakeFragmentRow(message.bytes, message.deleted, message.offset);
+  }
+  if (parsed.row && digests_) {
+    Sha256 digest;
+    digest.Update({reinterpret_cast<const uint8_t*>(message.bytes.data()), message.bytes.size()});
+    parsed.row->sha256 = digest.HexDigest();
   }
   return parsed;
 }

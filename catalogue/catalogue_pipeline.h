@@ -37,8 +37,10 @@ class CataloguePipeline {
   using Listed = std::function<void(const CatalogueRow& row, std::span<const char> bytes)>;
 
   // `source` is the folder file the messages come from; every row carries it. With
-  // `fragments`, text without those headers is listed as a fragment.
-  CataloguePipeline(std::string source, Listed listed, bool fragments = false);
+  // `fragments`, text without those headers is listed as a fragment; with `digests`,
+  // every row carries the SHA-256 of its message, computed as it is parsed.
+  CataloguePipeline(std::string source, Listed listed, bool fragments = false,
+                    bool digests = false);
   CataloguePipeline(const CataloguePipeline&) = delete;
   CataloguePipeline& operator=(const CataloguePipeline&) = delete;
   ~CataloguePipeline();
@@ -68,6 +70,7 @@ class CataloguePipeline {
   std::string source_;
   Listed listed_;
   const bool fragments_;
+  const bool digests_;
   CatalogueCounts counts_;  // the pipeline thread's, until Finish
   size_t unreadable_ = 0;   // the engine thread's
   std::vector<engine::MessageProblem> unreadable_problems_;

@@ -26,6 +26,7 @@ struct CatalogueRow {
   std::vector<std::string> attachment_names;  // the named attachments, in message order
   std::string source;                         // the folder file the message came from
   engine::MessageInfo info;  // what a saved folder file's record and an mbox line need
+  std::string sha256;        // of the extracted bytes, in hex, when the scan was asked for it
 
   std::string StatusText() const {
     return fragment ? "Fragment" : deleted ? "Deleted" : "Existing";

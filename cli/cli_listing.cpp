@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "cli/json_text.h"
-#include "cli/sha256.h"
 #include "cli/terminal_text.h"
 
 namespace rescuva::cli {
@@ -115,8 +114,6 @@ void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const ch
                  Cell(row.subject, 60, false).c_str());
     return;
   }
-  Sha256 digest;
-  digest.Update({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
   const uint64_t size = bytes.size();
   std::string attachments;
   for (const auto& name : row.attachment_names) {
@@ -128,8 +125,7 @@ void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const ch
                static_cast<unsigned long long>(row.offset), JsonString(row.StatusText()).c_str(),
                JsonString(row.from).c_str(), JsonString(row.to).c_str(),
                JsonString(row.subject).c_str(), JsonString(IsoTime(row.received_time)).c_str(),
-               attachments.c_str(), static_cast<unsigned long long>(size),
-               digest.HexDigest().c_str());
+               attachments.c_str(), static_cast<unsigned long long>(size), row.sha256.c_str());
 }
 
 void CliListing::PrintSummary() {

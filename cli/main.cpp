@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
   if (interrupted) session.RequestStop();
   session::ScanOptions scan;
   scan.fragments = options->fragments;
+  scan.digests = options->json;
   if (options->repair) scan.repair = engine::Repair::kDeletedBlocks;
   session.Start(options->folder_file, scan);
   session.Wait();

@@ -44,7 +44,7 @@ void RecoverySession::Start(const std::string& path, const ScanOptions& options)
         if (events_.listed) events_.listed(row, bytes);
         if (events_.rows) rows_.Add(row);
       },
-      options.fragments);
+      options.fragments, options.digests);
   worker_ = std::thread([this, path] { Scan(path); });
 }
 

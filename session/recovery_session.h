@@ -46,6 +46,7 @@ struct SessionEvents {
 // What a scan does beyond the described flow; both off by default.
 struct ScanOptions {
   bool fragments = false;  // list recovered text without headers as fragments
+  bool digests = false;    // every row carries the SHA-256 of its message
   engine::Repair repair = engine::Repair::kNulOnly;
 };
 

@@ -5,6 +5,7 @@
 
 #include "catalogue/catalogue_pipeline.h"
 #include "catalogue/message_catalogue.h"
+#include "catalogue/sha256.h"
 #include "engine/dbx_recovery_engine.h"
 #include "tests/recording_reporter.h"
 #include "tests/scanned_folder.h"
@@ -95,6 +96,15 @@ TEST(CataloguePipeline, ListsInTheEngineOrder) {
     EXPECT_EQ(subject, std::to_string(expected));
     ++expected;
   }
+}
+
+TEST(Sha256, KnownDigests) {
+  Sha256 empty;
+  EXPECT_EQ(empty.HexDigest(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  Sha256 abc;
+  const std::string text(1000, 'a');
+  abc.Update({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+  EXPECT_EQ(abc.HexDigest(), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3");
 }
 
 TEST(Catalogue, CounterText) {

@@ -1,10 +1,10 @@
-#include "cli/sha256.h"
+#include "catalogue/sha256.h"
 
 #include <openssl/evp.h>
 
 #include <new>
 
-namespace rescuva::cli {
+namespace rescuva::catalogue {
 
 Sha256::Sha256() : context_(EVP_MD_CTX_new()) {
   if (!context_ || EVP_DigestInit_ex(context_, EVP_sha256(), nullptr) != 1) throw std::bad_alloc();
@@ -31,4 +31,4 @@ std::string Sha256::HexDigest() {
   return text;
 }
 
-}  // namespace rescuva::cli
+}  // namespace rescuva::catalogue

@@ -1,4 +1,4 @@
-// SHA-256 of a byte stream, for the digests the CLI prints of extracted messages: a
+// SHA-256 of a byte stream, for the digests of extracted messages: a
 // thin holder of OpenSSL's digest context.
 #pragma once
 
@@ -8,7 +8,7 @@
 
 struct evp_md_ctx_st;
 
-namespace rescuva::cli {
+namespace rescuva::catalogue {
 
 class Sha256 {
  public:
@@ -23,4 +23,4 @@ class Sha256 {
   evp_md_ctx_st* context_;
 };
 
-}  // namespace rescuva::cli
+}  // namespace rescuva::catalogue
