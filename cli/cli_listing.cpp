@@ -98,11 +98,32 @@ void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> 
     DrawProgress();
   }
   if (saver_) {
-    saving::SaveItem item{row.offset, row.deleted, false, row.subject, row.fragment};
+    saving::SaveItem item{row.offset, row.deleted, false, row.subject, row.fragment, row.info};
     if (saving::InScope(item, saver_->Request().scope)) {
-      saver_->Save(item, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, row.info);
+      to_save_.Push({std::move(item), std::vector<uint8_t>(bytes.begin(), bytes.end())});
     }
   }
+}
+
+CliListing::~CliListing() {
+  FinishSaving();
+}
+
+void CliListing::SetSaver(saving::MessageSaver* saver) {
+  saver_ = saver;
+  saving_ = std::thread([this] { SaveQueued(); });
+}
+
+void CliListing::SaveQueued() {
+  for (auto batch = to_save_.PopAll(); !batch.empty(); batch = to_save_.PopAll()) {
+    for (const Pending& pending : batch)
+      saver_->Save(pending.item, pending.bytes, *pending.item.info);
+  }
+}
+
+void CliListing::FinishSaving() {
+  to_save_.Close();
+  if (saving_.joinable()) saving_.join();
 }
 
 void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const char> bytes) const {

@@ -1,5 +1,6 @@
 // The CLI's side of a scan: lists each message the catalogue accepts (a table line or
-// a JSON object), saves it when it is in scope, draws the progress bar and keeps the
+// a JSON object), saves it when it is in scope (on a thread of its own, in the order
+// listed, so that writing overlaps the listing), draws the progress bar and keeps the
 // stage times; the scan itself is a RecoverySession.
 #pragma once
 
@@ -9,7 +10,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "catalogue/bounded_queue.h"
 #include "catalogue/message_catalogue.h"
 #include "cli/cli_options.h"
 #include "saving/message_saver.h"
@@ -22,11 +26,15 @@ class CliListing {
   CliListing(const CliOptions& options, std::FILE* out, std::FILE* err, bool progress_bar);
   CliListing(const CliListing&) = delete;
   CliListing& operator=(const CliListing&) = delete;
+  ~CliListing();
 
   // What the session delivers to the listing.
   session::SessionEvents Events();
   // Saving starts with the first listed message in scope.
-  void SetSaver(saving::MessageSaver* saver) { saver_ = saver; }
+  void SetSaver(saving::MessageSaver* saver);
+  // After the session has ended: saves what is still waiting; then the saver may
+  // finish.
+  void FinishSaving();
 
   // The summary line "N messages (E existing, D deleted)".
   void PrintSummary();
@@ -42,12 +50,20 @@ class CliListing {
   void PrintRow(const catalogue::CatalogueRow& row, std::span<const char> bytes) const;
   void DrawProgress();
   void ClearProgress();
+  void SaveQueued();
+
+  struct Pending {
+    saving::SaveItem item;
+    std::vector<uint8_t> bytes;
+  };
 
   const CliOptions& options_;
   std::FILE* out_;
   std::FILE* err_;
   bool progress_bar_;
   saving::MessageSaver* saver_ = nullptr;
+  catalogue::BoundedQueue<Pending> to_save_{64};
+  std::thread saving_;
   std::string status_;
   int position_ = -1;
   Clock::time_point started_ = Clock::now();

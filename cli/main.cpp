@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
   if (options->repair) scan.repair = engine::Repair::kDeletedBlocks;
   session.Start(options->folder_file, scan);
   session.Wait();
+  listing.FinishSaving();  // what was listed is saved before the outcome is told
   running_session = nullptr;
   const session::ScanOutcome& outcome = listing.Outcome();
   if (outcome.ending == engine::RunEnding::kCannotOpen) {
