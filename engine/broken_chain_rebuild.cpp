@@ -42,7 +42,7 @@ bool DbxRecoveryEngine::EndsBrokenChain(const BlockCandidate& block,
                                         int64_t shift) const {
   const ChainReading reading{shift};
   const uint64_t length = source_.Length();
-  const auto start = ReadBlockStart(source_, reading.PositionOf(block.offset, length));
+  const auto start = ReadBlockStart(source_, BlockPosition(block.offset, shift));
   if (!start || !start->header.IsBlockShaped()) return false;
   if (!FindCandidate(candidates, block.next_offset)) return true;
   if (!start->header.IsFreed()) return false;
@@ -56,8 +56,7 @@ bool DbxRecoveryEngine::EndsBrokenChain(const BlockCandidate& block,
 uint32_t DbxRecoveryEngine::FindBrokenPredecessor(uint32_t offset,
                                                   const std::vector<BlockCandidate>& candidates,
                                                   int64_t shift) {
-  const auto start =
-      ReadBlockStart(source_, ChainReading{shift}.PositionOf(offset, source_.Length()));
+  const auto start = ReadBlockStart(source_, BlockPosition(offset, shift));
   if (start && start->header.IsFreed()) {
     if (start->back_pointer == 0) return 0;
     const BlockCandidate* before = FindCandidate(candidates, start->back_pointer);
@@ -68,11 +67,7 @@ uint32_t DbxRecoveryEngine::FindBrokenPredecessor(uint32_t offset,
 
 void DbxRecoveryEngine::RebuildBrokenChains(const std::vector<BlockCandidate>& candidates,
                                             int64_t shift) {
-  const uint64_t length = source_.Length();
-  const ChainReading plain{shift};
-  auto position = [&](uint32_t offset) {
-    return static_cast<uint32_t>(plain.PositionOf(offset, length));
-  };
+  auto position = [&](uint32_t offset) { return BlockPosition(offset, shift); };
   for (const BlockCandidate& q : candidates) {
     if (Stopping()) return;
     if (q.next_offset == 0 || known_blocks_.Contains(position(q.offset))) continue;

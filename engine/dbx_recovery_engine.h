@@ -121,6 +121,8 @@ class DbxRecoveryEngine {
 
   // The index of a folder file whose header lies at `shift`; stage 1 reads it at 0.
   void ListIndexedMessages(int64_t shift, bool report_progress);
+  // Where a node or record the index names lies.
+  uint64_t IndexPosition(uint32_t offset) const;
   // A second pass over the file for blocks at each of `shifts`; the index of each
   // folder file found this way is read too.
   void FindShiftedBlocks(const std::vector<int64_t>& shifts);
@@ -131,6 +133,8 @@ class DbxRecoveryEngine {
   void RebuildBrokenChains(const std::vector<BlockCandidate>& candidates, int64_t shift);
   bool EndsBrokenChain(const BlockCandidate& block, const std::vector<BlockCandidate>& candidates,
                        int64_t shift) const;
+  // The position of a candidate's block, or of the block it names, at `shift`.
+  uint32_t BlockPosition(uint32_t offset, int64_t shift) const;
   uint32_t FindBrokenPredecessor(uint32_t offset, const std::vector<BlockCandidate>& candidates,
                                  int64_t shift);
 

@@ -27,6 +27,8 @@ void DbxRecoveryEngine::ListIndexedMessages(int64_t shift, bool report_progress)
     read_failed_ = true;
     return;
   }
+  // a folder file found inside another is believed only with its signature
+  if (shift != 0 && !FolderFileHeader::HasMessageFolderSignature(bytes)) return;
   const FolderFileHeader header = FolderFileHeader::Decode(bytes);
   if (!header.HasIndex()) return;
 
@@ -71,9 +73,13 @@ void DbxRecoveryEngine::ListIndexedMessages(int64_t shift, bool report_progress)
   index_shift_ = 0;
 }
 
+uint64_t DbxRecoveryEngine::IndexPosition(uint32_t offset) const {
+  return ChainReading{index_shift_}.PositionOf(offset, source_.Length());
+}
+
 bool DbxRecoveryEngine::WalkIndexNode(uint32_t parent, uint32_t node, uint64_t first_position,
                                       uint64_t count, int depth) {
-  const uint64_t at = ChainReading{index_shift_}.PositionOf(node, source_.Length());
+  const uint64_t at = IndexPosition(node);
   if (first_position + count > index_capacity_ || at > source_.Length()) return true;
   if (depth > kMaxIndexDepth || visited_nodes_.Contains(static_cast<uint32_t>(at))) return true;
   std::array<uint8_t, kIndexNodeSize> bytes;
@@ -114,7 +120,7 @@ void DbxRecoveryEngine::ReadMessageInfo(uint32_t offset) {
   record_ = {};
   current_offset_ = offset;
   record_bytes_.resize(kRecordPrefetch);
-  const uint64_t at = ChainReading{index_shift_}.PositionOf(offset, source_.Length());
+  const uint64_t at = IndexPosition(offset);
   if (at > source_.Length() || !source_.ReadAt(at, record_bytes_)) return;
   const auto header =
       MessageInfoRecordHeader::Decode(std::span(record_bytes_).first<kRecordHeaderSize>());
@@ -132,7 +138,7 @@ uint32_t DbxRecoveryEngine::AttributeValue(uint32_t index) const {
   }
   std::array<uint8_t, 4> bytes{};
   auto value = std::span(bytes).first(range->count);
-  const uint64_t record = ChainReading{index_shift_}.PositionOf(current_offset_, source_.Length());
+  const uint64_t record = IndexPosition(current_offset_);
   if (!source_.ReadAt(record + at, value)) return 0;
   return MessageInfoRecord::ValueFromBytes(value);
 }

@@ -19,6 +19,13 @@ FolderFileHeader FolderFileHeader::Decode(std::span<const uint8_t, kFolderFileHe
   return {LoadLe32(&bytes[kMessageCountAt]), LoadLe32(&bytes[kIndexRootAt])};
 }
 
+bool FolderFileHeader::HasMessageFolderSignature(
+    std::span<const uint8_t, kFolderFileHeaderSize> bytes) {
+  constexpr size_t kSignatureAndType = 8;
+  return std::equal(kMessageFolderSignature, kMessageFolderSignature + kSignatureAndType,
+                    bytes.begin());
+}
+
 std::array<uint8_t, kFolderFileHeaderSize> FolderFileHeader::Encode() const {
   std::array<uint8_t, kFolderFileHeaderSize> bytes{};
   std::copy(std::begin(kMessageFolderSignature), std::end(kMessageFolderSignature), bytes.begin());

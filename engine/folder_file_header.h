@@ -20,6 +20,9 @@ struct FolderFileHeader {
   static FolderFileHeader Decode(std::span<const uint8_t, kFolderFileHeaderSize> bytes);
   // The header of a message folder file: signature, count and root, the rest zero.
   std::array<uint8_t, kFolderFileHeaderSize> Encode() const;
+  // Whether the bytes begin as a message folder file's header does (the signature and
+  // the type of folder), as a folder file found inside another file must.
+  static bool HasMessageFolderSignature(std::span<const uint8_t, kFolderFileHeaderSize> bytes);
   // Either field 0 means the index is empty.
   bool HasIndex() const { return message_count != 0 && index_root != 0; }
 };

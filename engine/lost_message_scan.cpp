@@ -1,8 +1,6 @@
 // Stages 2 and 3: find message blocks anywhere in the file, then rebuild and extract
 // the chains that no extracted message used.
 #include <algorithm>
-#include <array>
-#include <cstring>
 
 #include "engine/block_signature_scan.h"
 #include "engine/byte_order.h"
@@ -23,7 +21,6 @@ constexpr size_t kMostShifts = 8;
 // An honest file holds a block per 0x210 bytes; a crafted one that holds its own
 // offsets at many shifts keeps at most this share of candidates per byte of file.
 constexpr uint64_t kBytesPerShiftedCandidate = 16;
-constexpr uint8_t kFolderSignature[] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xFD, 0x74, 0x6F};
 
 // Calls `visit(position, bytes, tested)` for each window of the file, in order, until
 // it returns false; false when a read fails.
@@ -98,13 +95,7 @@ void DbxRecoveryEngine::FindShiftedBlocks(const std::vector<int64_t>& shifts) {
   // each folder file whose header lies at its shift lists what its index names
   for (const ShiftedBlocks& blocks : shifted_) {
     if (Stopping()) return;
-    std::array<uint8_t, sizeof kFolderSignature> signature{};
-    if (blocks.shift <= 0 || !source_.ReadAt(static_cast<uint64_t>(blocks.shift), signature)) {
-      continue;
-    }
-    if (std::memcmp(signature.data(), kFolderSignature, signature.size()) == 0) {
-      ListIndexedMessages(blocks.shift, false);
-    }
+    if (blocks.shift > 0) ListIndexedMessages(blocks.shift, false);
   }
 }
 
@@ -123,11 +114,7 @@ void DbxRecoveryEngine::RebuildLostMessages() {
 void DbxRecoveryEngine::RebuildChains(const std::vector<BlockCandidate>& candidates, int64_t shift,
                                       bool report_progress) {
   const uint64_t n = candidates.size();
-  const uint64_t length = source_.Length();
-  const ChainReading reading{shift};
-  auto position = [&](uint32_t offset) {
-    return static_cast<uint32_t>(reading.PositionOf(offset, length));
-  };
+  auto position = [&](uint32_t offset) { return BlockPosition(offset, shift); };
   rebuilt_ = &candidates;
   // Predecessors by next offset; among equal ones the lowest offset comes first, as
   // a search of the candidates in file order would find it.
@@ -158,9 +145,14 @@ void DbxRecoveryEngine::RebuildChains(const std::vector<BlockCandidate>& candida
       start = w;
     }
     known_blocks_.Insert(position(start));
-    RecoverMessage(position(start), true, reading);
+    RecoverMessage(position(start), true, {shift});
   }
   RebuildBrokenChains(candidates, shift);
+}
+
+// Candidates lie within the file, so their positions do too.
+uint32_t DbxRecoveryEngine::BlockPosition(uint32_t offset, int64_t shift) const {
+  return static_cast<uint32_t>(ChainReading{shift}.PositionOf(offset, source_.Length()));
 }
 
 uint32_t DbxRecoveryEngine::FindPredecessor(uint32_t offset) {

@@ -210,10 +210,12 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
   last_written_ = false;
   auto* blocks = repair_ == Repair::kDeletedBlocks ? &gathered_blocks_ : nullptr;
   const ChainSummary chain = MeasureChain(start, reading, &known_blocks_, text_, blocks);
+  const auto repair_blocks =
+      blocks ? std::span<const GatheredBlock>(*blocks) : std::span<const GatheredBlock>();
   if (damaged) *damaged = chain.damaged;
   if (chain.total == 0) return false;
   if (!scratch_copies_ && chain.text_complete) {
-    FinishText(chain, text_, blocks ? std::span(*blocks) : std::span<GatheredBlock>());
+    FinishText(chain, text_, repair_blocks);
     last_text_held_ = true;
     return true;
   }
@@ -247,8 +249,7 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
       }
     }
   }
-  const ChainCopy copy = WriteChain(start, reading, chain, text_,
-                                    blocks ? std::span(*blocks) : std::span<GatheredBlock>(), out);
+  const ChainCopy copy = WriteChain(start, reading, chain, text_, repair_blocks, out);
   const bool written = copy == ChainCopy::kCopied;
   const bool longer = written && chain.text_complete && path == last_scratch_path_ &&
                       out.Size() >= last_scratch_length_;
