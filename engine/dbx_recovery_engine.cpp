@@ -55,7 +55,7 @@ ChainReading DbxRecoveryEngine::ReadingOf(uint32_t first) const {
 }
 
 void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark,
-                                       const ChainReading& reading) {
+                                       const ChainReading& reading, const RecordFacts* facts) {
   // a message reached twice in one run (a crafted index naming it again) is listed once
   if (listed_firsts_.Contains(first)) return;
   std::string name = "dd.eml";
@@ -70,7 +70,8 @@ void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark,
                              use_damage_mark && damaged,
                              first,
                              {},
-                             false};
+                             false,
+                             facts};
     if (last_text_held_) message.text = text_, message.held = true;
     reporter_.AddRecoveredMessage(message);
   } else if (!write_error_.empty()) {

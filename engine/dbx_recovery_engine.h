@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "engine/deleted_block_repair.h"
 #include "engine/folder_file_header.h"
 #include "engine/message_info_record.h"
+#include "engine/message_source.h"
 #include "engine/offset_set.h"
 #include "engine/recovery_reporter.h"
 #include "engine/run_outcome.h"
@@ -37,19 +39,19 @@ struct ShiftedBlocks {
   std::vector<BlockCandidate> candidates;
 };
 
-class DbxRecoveryEngine {
+class DbxRecoveryEngine : public MessageSource {
  public:
   // Scratch files are written into `temp_folder`, which the owner provides.
   DbxRecoveryEngine(RecoveryReporter& reporter, std::string temp_folder);
   DbxRecoveryEngine(const DbxRecoveryEngine&) = delete;
   DbxRecoveryEngine& operator=(const DbxRecoveryEngine&) = delete;
-  virtual ~DbxRecoveryEngine();
+  ~DbxRecoveryEngine() override;
 
   // Opens the file and runs the three stages; says how the run ended. The file stays
   // open afterwards so that messages can still be extracted from it.
-  RunOutcome Run(const std::string& path);
+  RunOutcome Run(const std::string& path) override;
   bool OpenSource(const std::string& path);
-  void CloseSource();
+  void CloseSource() override;
   const std::string& TempFolder() const { return temp_folder_; }
   // The repair the stages' extractions get; set before Run.
   void SetRepair(Repair repair) { repair_ = repair; }
@@ -69,11 +71,11 @@ class DbxRecoveryEngine {
   // when the chain holds no data or the file cannot be written whole; `error` then
   // says why. Safe to call while Run works on another thread.
   bool ExtractToFile(const std::string& path, uint64_t first, Repair repair = Repair::kNulOnly,
-                     bool* damaged = nullptr, std::string* error = nullptr) const;
+                     bool* damaged = nullptr, std::string* error = nullptr) const override;
   // The same text into memory: false (and `error` says why) when the chain holds no
   // data or the file cannot be read.
   bool ExtractToBytes(uint64_t first, Repair repair, std::vector<uint8_t>& text,
-                      std::string* error = nullptr) const;
+                      std::string* error = nullptr) const override;
 
   // Stage 1: the messages the index still lists.
   void FindExistingMessages();
@@ -82,6 +84,13 @@ class DbxRecoveryEngine {
   void ReadMessageInfo(uint32_t offset);
   uint32_t PresenceMask() const { return record_.PresenceMask(); }
   uint32_t AttributeValue(uint32_t index) const;
+  // The whole value of an attribute of the record last read, at most `limit` bytes.
+  std::vector<uint8_t> AttributeBytes(uint32_t index, size_t limit = 4096) const;
+  // Its text up to the first zero byte, as stored (the ANSI code page).
+  std::string AttributeText(uint32_t index) const;
+  RecordFacts FactsOfRecord() const;
+  // The records the index lists, in index order; empty when it lists none.
+  std::vector<uint32_t> IndexedRecords();
 
   // Stages 2 and 3: blocks found anywhere in the file, and the chains no extracted
   // message used.
@@ -107,7 +116,8 @@ class DbxRecoveryEngine {
                             std::vector<uint8_t>& text, std::vector<GatheredBlock>* blocks) const;
   // Extracts a stage's message to the scratch folder and hands it to the reporter;
   // a message that cannot be written is counted in the outcome.
-  void RecoverMessage(uint32_t first, bool use_damage_mark, const ChainReading& reading = {});
+  void RecoverMessage(uint32_t first, bool use_damage_mark, const ChainReading& reading = {},
+                      const RecordFacts* facts = nullptr);
   ChainCopy WriteChain(uint32_t first, const ChainReading& reading, const ChainSummary& chain,
                        std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks,
                        platform::OutputFile& out) const;
@@ -121,6 +131,9 @@ class DbxRecoveryEngine {
 
   // The index of a folder file whose header lies at `shift`; stage 1 reads it at 0.
   void ListIndexedMessages(int64_t shift, bool report_progress);
+  // The index's records at `shift` by position, each position once; nothing when the
+  // header names no index or the walk failed. `count` receives the header's count.
+  std::optional<std::vector<IndexSlot>> WalkIndex(int64_t shift, uint64_t& count);
   // Where a node or record the index names lies.
   uint64_t IndexPosition(uint32_t offset) const;
   // A second pass over the file for blocks at each of `shifts`; the index of each

@@ -3,7 +3,9 @@
 #include <array>
 #include <new>
 
+#include "engine/byte_order.h"
 #include "engine/dbx_recovery_engine.h"
+#include "engine/file_time.h"
 #include "engine/index_node.h"
 
 namespace rescuva::engine {
@@ -21,16 +23,18 @@ void DbxRecoveryEngine::FindExistingMessages() {
   ListIndexedMessages(0, true);
 }
 
-void DbxRecoveryEngine::ListIndexedMessages(int64_t shift, bool report_progress) {
+std::optional<std::vector<DbxRecoveryEngine::IndexSlot>> DbxRecoveryEngine::WalkIndex(
+    int64_t shift, uint64_t& count) {
   std::array<uint8_t, kFolderFileHeaderSize> bytes;
   if (!source_.ReadAt(static_cast<uint64_t>(shift), bytes)) {
     read_failed_ = true;
-    return;
+    return std::nullopt;
   }
   // a folder file found inside another is believed only with its signature
-  if (shift != 0 && !FolderFileHeader::HasMessageFolderSignature(bytes)) return;
+  if (shift != 0 && !FolderFileHeader::HasMessageFolderSignature(bytes)) return std::nullopt;
   const FolderFileHeader header = FolderFileHeader::Decode(bytes);
-  if (!header.HasIndex()) return;
+  if (!header.HasIndex()) return std::nullopt;
+  count = header.message_count;
 
   // The index array is kept sparse: only the slots the walk writes take memory, so a
   // count of four billion costs nothing while the tree delivers a handful.
@@ -52,23 +56,43 @@ void DbxRecoveryEngine::ListIndexedMessages(int64_t shift, bool report_progress)
   index_slots_ = {};
   if (!walked) {
     index_shift_ = 0;
-    return;
+    return std::nullopt;
   }
-
-  const ChainReading reading{shift};
-  const uint64_t length = source_.Length();
+  std::vector<IndexSlot> once;
   for (size_t i = 0; i < slots.size(); ++i) {
     if (i + 1 < slots.size() && slots[i + 1].position == slots[i].position) continue;
+    once.push_back(slots[i]);
+  }
+  return once;
+}
+
+std::vector<uint32_t> DbxRecoveryEngine::IndexedRecords() {
+  uint64_t count = 0;
+  const auto slots = WalkIndex(0, count);
+  index_shift_ = 0;
+  std::vector<uint32_t> records;
+  if (slots) {
+    for (const IndexSlot& slot : *slots) records.push_back(slot.info_offset);
+  }
+  return records;
+}
+
+void DbxRecoveryEngine::ListIndexedMessages(int64_t shift, bool report_progress) {
+  uint64_t count = 0;
+  const auto slots = WalkIndex(shift, count);
+  if (!slots) return;
+  const ChainReading reading{shift};
+  const uint64_t length = source_.Length();
+  for (const IndexSlot& slot : *slots) {
     if (Stopping()) break;
-    if (report_progress) {
-      reporter_.SetProgress(static_cast<int>(slots[i].position * 100 / header.message_count));
-    }
-    ReadMessageInfo(slots[i].info_offset);
+    if (report_progress) reporter_.SetProgress(static_cast<int>(slot.position * 100 / count));
+    ReadMessageInfo(slot.info_offset);
     if ((PresenceMask() & (1u << kFirstBlockAttribute)) == 0) continue;
     const uint64_t first = reading.PositionOf(AttributeValue(kFirstBlockAttribute), length);
     if (first > UINT32_MAX) continue;
     known_blocks_.Insert(static_cast<uint32_t>(first));
-    RecoverMessage(static_cast<uint32_t>(first), false, reading);
+    const RecordFacts facts = FactsOfRecord();
+    RecoverMessage(static_cast<uint32_t>(first), false, reading, &facts);
   }
   index_shift_ = 0;
 }
@@ -141,6 +165,40 @@ uint32_t DbxRecoveryEngine::AttributeValue(uint32_t index) const {
   const uint64_t record = IndexPosition(current_offset_);
   if (!source_.ReadAt(record + at, value)) return 0;
   return MessageInfoRecord::ValueFromBytes(value);
+}
+
+std::vector<uint8_t> DbxRecoveryEngine::AttributeBytes(uint32_t index, size_t limit) const {
+  const auto range = record_.WholeRange(index);
+  if (!range || range->count == 0) return {};
+  const uint64_t at = kRecordHeaderSize + uint64_t{range->position};
+  const size_t count = std::min<size_t>(range->count, limit);
+  if (at + count <= record_bytes_.size()) {
+    return {record_bytes_.begin() + static_cast<ptrdiff_t>(at),
+            record_bytes_.begin() + static_cast<ptrdiff_t>(at + count)};
+  }
+  std::vector<uint8_t> bytes(count);
+  if (!source_.ReadAt(IndexPosition(current_offset_) + at, bytes)) return {};
+  return bytes;
+}
+
+std::string DbxRecoveryEngine::AttributeText(uint32_t index) const {
+  const std::vector<uint8_t> bytes = AttributeBytes(index);
+  const auto end = std::find(bytes.begin(), bytes.end(), 0);
+  return {bytes.begin(), end};
+}
+
+RecordFacts DbxRecoveryEngine::FactsOfRecord() const {
+  auto time = [this](uint32_t index) -> std::optional<int64_t> {
+    const std::vector<uint8_t> bytes = AttributeBytes(index, 8);
+    if (bytes.size() != 8) return std::nullopt;
+    return FromFileTime(LoadLe32(&bytes[0]) | uint64_t{LoadLe32(&bytes[4])} << 32);
+  };
+  RecordFacts facts;
+  facts.flags = AttributeValue(kAttributeFlags);
+  facts.sent_time = time(kAttributeSentTime);
+  facts.received_time = time(kAttributeReceivedTime);
+  facts.message_id = AttributeText(kAttributeMessageId);
+  return facts;
 }
 
 }  // namespace rescuva::engine

@@ -9,6 +9,8 @@ namespace {
 
 constexpr size_t kMessageCountAt = 0xC4;
 constexpr size_t kIndexRootAt = 0xE4;
+constexpr size_t kFileInfoLengthAt = 0x1C;
+constexpr size_t kFileInfoEndAt = 0x24;
 constexpr uint8_t kMessageFolderSignature[] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xFD, 0x74,
                                                0x6F, 0x66, 0xE3, 0xD1, 0x11, 0x9A, 0x4E,
                                                0x00, 0xC0, 0x4F, 0xA3, 0x09, 0xD4};
@@ -16,7 +18,8 @@ constexpr uint8_t kMessageFolderSignature[] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xF
 }  // namespace
 
 FolderFileHeader FolderFileHeader::Decode(std::span<const uint8_t, kFolderFileHeaderSize> bytes) {
-  return {LoadLe32(&bytes[kMessageCountAt]), LoadLe32(&bytes[kIndexRootAt])};
+  return {LoadLe32(&bytes[kMessageCountAt]), LoadLe32(&bytes[kIndexRootAt]),
+          LoadLe32(&bytes[kFileInfoLengthAt])};
 }
 
 bool FolderFileHeader::HasMessageFolderSignature(
@@ -31,6 +34,11 @@ std::array<uint8_t, kFolderFileHeaderSize> FolderFileHeader::Encode() const {
   std::copy(std::begin(kMessageFolderSignature), std::end(kMessageFolderSignature), bytes.begin());
   StoreLe32(&bytes[kMessageCountAt], message_count);
   StoreLe32(&bytes[kIndexRootAt], index_root);
+  if (file_info_length != 0) {
+    StoreLe32(&bytes[kFileInfoLengthAt], file_info_length);
+    StoreLe32(&bytes[kFileInfoEndAt],
+              static_cast<uint32_t>(kFolderFileHeaderSize) + file_info_length);
+  }
   return bytes;
 }
 

@@ -2,77 +2,45 @@
 
 #include <algorithm>
 
+#include "engine/file_time.h"
 #include "engine/folder_file_header.h"
 #include "engine/index_node.h"
 #include "engine/message_block.h"
 #include "engine/message_info_record.h"
+#include "engine/windows_1252.h"
 
 namespace rescuva::engine {
 namespace {
 
 constexpr size_t kMaxStoredText = 1000;
 constexpr uint32_t kFlagsReadAndDownloaded = 0x81;
-constexpr int64_t kFileTimeEpochOffset = 11644473600;  // seconds from 1601 to 1970
+constexpr uint32_t kBodyDownloaded = 0x01;
 
 enum Attribute : uint8_t {
   kMessageIndex = 0x00,
-  kFlags = 0x01,
-  kSentTime = 0x02,
   kFirstBlock = 0x04,
-  kMessageId = 0x07,
   kSubject = 0x08,
   kSenderName = 0x0D,
   kSenderAddress = 0x0E,
   kMessageSize = 0x11,
-  kReceivedTime = 0x12,
   kReceiverName = 0x13,
   kReceiverAddress = 0x14,
 };
 
-uint64_t ToFileTime(int64_t unix_seconds) {
-  return static_cast<uint64_t>(std::max<int64_t>(unix_seconds + kFileTimeEpochOffset, 0)) *
-         10000000u;
-}
-
-// Code points 0x80-0x9F of Windows-1252, in order.
-constexpr char32_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char EncodeWindows1252(char32_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-  for (int i = 0; i < 32; ++i) {
-    if (kWindows1252High[i] == c && c != 0) return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
-
 }  // namespace
 
-std::string ToWindows1252(const std::string& utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    const int extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-    bool valid = extra >= 0 && i + extra < utf8.size();
-    for (int k = 1; valid && k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      c = (c << 6) | (next & 0x3F);
-    }
-    out += valid ? EncodeWindows1252(c) : '?';
-    i += valid ? extra + 1 : 1;
-  }
-  return out;
+bool FolderFileWriter::Create(const std::string& path, const FileInfoBlock& info) {
+  if (!file_.Create(path, true)) return false;
+  const std::vector<uint8_t> block = info.Encode();
+  end_ = kFolderFileHeaderSize + block.size();
+  last_checkpoint_ = std::chrono::steady_clock::now();
+  return Put(0, EmptyHeader().Encode()) && Put(kFolderFileHeaderSize, block);
 }
 
-bool FolderFileWriter::Create(const std::string& path) {
-  if (!file_.Create(path, true)) return false;
-  end_ = kFolderFileHeaderSize;
-  last_checkpoint_ = std::chrono::steady_clock::now();
-  return Put(0, FolderFileHeader{}.Encode());
+FolderFileHeader FolderFileWriter::EmptyHeader() {
+  FolderFileHeader header;
+  header.file_info_length = kFileInfoSize;
+  return header;
 }
 
 bool FolderFileWriter::Put(uint64_t offset, std::span<const uint8_t> bytes) {
@@ -145,7 +113,7 @@ bool FolderFileWriter::EndMessage(const MessageInfo& info) {
 bool FolderFileWriter::Checkpoint() {
   since_checkpoint_ = 0;
   last_checkpoint_ = std::chrono::steady_clock::now();
-  FolderFileHeader header;
+  FolderFileHeader header = EmptyHeader();
   if (!records_.empty()) {
     std::vector<uint32_t>& places = node_places_[next_places_];
     size_t used = 0;
@@ -215,15 +183,18 @@ std::vector<uint8_t> BuildMessageInfoRecord(const MessageInfo& info, uint32_t in
   MessageInfoRecordBuilder record;
   auto text = [](const std::string& s) { return ToWindows1252(s.substr(0, kMaxStoredText)); };
   record.AddDirect(kMessageIndex, index & 0xFFFFFF);
-  record.AddDirect(kFlags, kFlagsReadAndDownloaded);
-  if (info.sent_time) record.AddFileTime(kSentTime, ToFileTime(*info.sent_time));
+  // the source's flags where known; the record names a body, so it is downloaded
+  record.AddNumber(kAttributeFlags,
+                   info.flags ? *info.flags | kBodyDownloaded : kFlagsReadAndDownloaded);
+  if (info.sent_time) record.AddFileTime(kAttributeSentTime, ToFileTime(*info.sent_time));
   record.AddNumber(kFirstBlock, first_block);
-  record.AddString(kMessageId, text(info.message_id));
+  record.AddString(kAttributeMessageId, text(info.message_id));
   record.AddString(kSubject, text(info.subject));
   record.AddString(kSenderName, text(info.sender_name));
   record.AddString(kSenderAddress, text(info.sender_address));
   record.AddNumber(kMessageSize, static_cast<uint32_t>(std::min<uint64_t>(size, 0xFFFFFFFF)));
-  if (info.received_time) record.AddFileTime(kReceivedTime, ToFileTime(*info.received_time));
+  if (info.received_time)
+    record.AddFileTime(kAttributeReceivedTime, ToFileTime(*info.received_time));
   record.AddString(kReceiverName, text(info.receiver_name));
   record.AddString(kReceiverAddress, text(info.receiver_address));
   return record.Build(at);

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_info_block.h"
+#include "engine/folder_file_header.h"
+#include "engine/windows_1252.h"
 #include "platform/scratch_files.h"
 
 namespace rescuva::engine {
@@ -27,6 +30,7 @@ struct MessageInfo {
   std::string sender_address;
   std::string receiver_name;
   std::string receiver_address;
+  std::optional<uint32_t> flags;  // the source record's flags, when it had a record
 };
 
 // Where a writer puts bytes: an absolute offset and what goes there.
@@ -49,8 +53,8 @@ uint32_t WriteIndexTree(std::span<const uint32_t> records, uint64_t& end, const 
 
 class FolderFileWriter {
  public:
-  // Creates the file; never replaces an existing one.
-  bool Create(const std::string& path);
+  // Creates the file with its file-info block; never replaces an existing one.
+  bool Create(const std::string& path, const FileInfoBlock& info = {});
   // A message is its text in pieces between BeginMessage and EndMessage. EndMessage
   // is false (and nothing of the message is indexed) when it had no text.
   void BeginMessage();
@@ -68,6 +72,7 @@ class FolderFileWriter {
   static constexpr std::chrono::milliseconds kCheckpointInterval{1000};
 
  private:
+  static FolderFileHeader EmptyHeader();
   void FlushBlock(bool last);
   bool Put(uint64_t offset, std::span<const uint8_t> bytes);
   bool Checkpoint();
@@ -87,8 +92,5 @@ class FolderFileWriter {
   size_t since_checkpoint_ = 0;
   std::chrono::steady_clock::time_point last_checkpoint_;
 };
-
-// Latin letters and the Windows-1252 punctuation as they are; anything else as '?'.
-std::string ToWindows1252(const std::string& utf8);
 
 }  // namespace rescuva::engine

@@ -52,6 +52,13 @@ std::optional<BodyRange> MessageInfoRecord::ValueRange(uint32_t k) const {
   return BodyRange{slot.position, std::min({slot.length, 4u, in_body})};
 }
 
+std::optional<BodyRange> MessageInfoRecord::WholeRange(uint32_t k) const {
+  if (k >= kRecordedAttributes || !slots_[k].present) return std::nullopt;
+  const Slot& slot = slots_[k];
+  uint32_t in_body = slot.position < header_.body_length ? header_.body_length - slot.position : 0;
+  return BodyRange{slot.position, std::min(slot.length, in_body)};
+}
+
 uint32_t MessageInfoRecord::ValueFromBytes(std::span<const uint8_t> bytes) {
   uint32_t value = 0;
   for (size_t i = 0; i < bytes.size() && i < 4; ++i) value |= uint32_t{bytes[i]} << (8 * i);

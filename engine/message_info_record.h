@@ -55,6 +55,8 @@ class MessageInfoRecord {
   uint32_t PresenceMask() const { return presence_mask_; }
   // Where to find attribute k's value; nothing when the record has no such attribute.
   std::optional<BodyRange> ValueRange(uint32_t k) const;
+  // The same for the whole value (a text or a time), cut at the end of the body.
+  std::optional<BodyRange> WholeRange(uint32_t k) const;
   // The value from the bytes of its range, little-endian and zero-extended.
   static uint32_t ValueFromBytes(std::span<const uint8_t> bytes);
 
@@ -67,6 +69,22 @@ class MessageInfoRecord {
   MessageInfoRecordHeader header_;
   std::array<Slot, kRecordedAttributes> slots_{};
   uint32_t presence_mask_ = 0;
+};
+
+// What a message-info record says of its message beyond where its text lies.
+struct RecordFacts {
+  uint32_t flags = 0;                    // bit 5 flagged, 7 read, 19 answered, 20 forwarded, ...
+  std::optional<int64_t> sent_time;      // seconds since 1970-01-01 UTC
+  std::optional<int64_t> received_time;  // seconds since 1970-01-01 UTC
+  std::string message_id;                // as the record holds it, brackets and all
+};
+
+// Record attributes a folder file's index records carry.
+enum RecordAttribute : uint8_t {
+  kAttributeFlags = 0x01,
+  kAttributeSentTime = 0x02,
+  kAttributeMessageId = 0x07,
+  kAttributeReceivedTime = 0x12,
 };
 
 // Builds a record's bytes for a writer: attributes are added in ascending index order.

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "engine/message_info_record.h"
+
 namespace rescuva::engine {
 
 // One message extracted by a stage and written to the scratch folder.
@@ -19,6 +21,8 @@ struct ExtractedMessage {
   // otherwise empty and `held` false, and the file at `path` holds them.
   std::span<const uint8_t> text;
   bool held = false;
+  // What the index record of an existing message says of it; null for the others.
+  const RecordFacts* facts = nullptr;
 };
 
 class RecoveryReporter {

@@ -1,0 +1,15 @@
+// The ANSI code page Outlook Express stores texts in (Windows-1252), to and from UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rescuva::engine {
+
+// Latin letters and the Windows-1252 punctuation as they are; anything else as '?'.
+std::string ToWindows1252(const std::string& utf8);
+// Every byte as its Windows-1252 character; the five bytes the code page leaves
+// unassigned as U+FFFD.
+std::string FromWindows1252(std::string_view ansi);
+
+}  // namespace rescuva::engine

@@ -1,0 +1,43 @@
+// One Outlook Express store as a tree of mail folders, each with the mail file that
+// holds its messages, found in a folder the user chose.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace rescuva::store {
+
+enum class MailFormat { kNone, kFolderFile, kOe4Mailbox };
+
+struct StoreFolder {
+  std::string name;  // UTF-8, unique among its siblings
+  int parent = -1;   // index of the parent folder; -1 at the top of the tree
+  std::string file;  // the mail file's path; empty when the folder has none
+  MailFormat format = MailFormat::kNone;
+  int special = 0;  // 1 Inbox, 2 Outbox, 3 Sent Items, 4 Deleted Items, 5 Drafts
+};
+
+struct MailStore {
+  std::string root;  // the folder chosen
+  // Parents before their children, siblings in the store's order.
+  std::vector<StoreFolder> folders;
+  // Files recognised and skipped, or read only in part, and why.
+  std::vector<std::string> notes;
+
+  // The names from the top of the tree down to `folder`.
+  std::vector<std::string> PathOf(size_t folder) const;
+  // The same joined by "/".
+  std::string PathText(size_t folder) const;
+  // The folders that have a mail file, in tree order.
+  std::vector<size_t> MailFolders() const;
+};
+
+// The store in `folder`: a store folder (Outlook Express 5/6 or 4), or a folder above
+// several stores (identities), each of whose trees then hangs below a folder named
+// after where it lies. A folder holding no store gives a store without folders.
+MailStore ReadStore(const std::string& folder);
+
+// Whether `path` is a folder, to be read as a store rather than a folder file.
+bool IsStoreFolder(const std::string& path);
+
+}  // namespace rescuva::store
