@@ -257,7 +257,8 @@ void CMainFrame::CreatePanes() {
       [this](saving::SaveRequest request, std::vector<saving::SaveItem> items) {
         request.repair = ScanChoices().repair;
         if (scan_page_->Engine())
-          save_progress_->Start(*scan_page_->Engine(), std::move(request), std::move(items));
+          save_progress_->Start(saving::OneSource(*scan_page_->Engine()), std::move(request),
+                                std::move(items));
       });
   pages_->AddRow(results, 0);
   pages_->AddRow(scan_page_, kScanPageHeight);

@@ -48,7 +48,7 @@ void CViewSave::StopAndWait() {
   done_ = true;
 }
 
-void CViewSave::Start(const engine::DbxRecoveryEngine& engine, saving::SaveRequest request,
+void CViewSave::Start(saving::SourceOf sources, saving::SaveRequest request,
                       std::vector<saving::SaveItem> items) {
   if (job_) job_->Wait();
   stop_ = false;
@@ -65,7 +65,7 @@ void CViewSave::Start(const engine::DbxRecoveryEngine& engine, saving::SaveReque
   progress_updates_ = std::make_unique<session::Latest<saving::SaveProgress>>(
       crossing_, [this](const saving::SaveProgress& progress) { Show(progress); });
   job_ = std::make_unique<saving::SaveJob>(
-      engine, std::move(request), std::move(items),
+      std::move(sources), std::move(request), std::move(items),
       [this](const saving::SaveProgress& progress) { progress_updates_->Set(progress); }, stop_,
       [this] {
         crossing_.Post([this] {

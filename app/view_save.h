@@ -23,7 +23,7 @@ class CViewSave : public QWidget {
   CViewSave(WizardFrame& frame, std::function<void()> finish_back, QWidget* parent = nullptr);
   ~CViewSave() override;
 
-  void Start(const engine::DbxRecoveryEngine& engine, saving::SaveRequest request,
+  void Start(saving::SourceOf sources, saving::SaveRequest request,
              std::vector<saving::SaveItem> items);
   // Stops a running save without asking and waits until its output is closed whole.
   void StopAndWait();

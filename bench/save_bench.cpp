@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/message_catalogue.h"
+#include "engine/dbx_recovery_engine.h"
 #include "platform/scratch_files.h"
 #include "saving/save_job.h"
 
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
   }
   const std::atomic<bool> stop{false};
   const auto start = std::chrono::steady_clock::now();
-  saving::SaveJob job(engine, {format, saving::SaveScope::SaveAll, argv[3]}, std::move(items), {},
+  saving::SaveJob job(saving::OneSource(engine), {format, saving::SaveScope::SaveAll, argv[3]}, std::move(items), {},
                       stop, {});
   job.Start();
   job.Wait();

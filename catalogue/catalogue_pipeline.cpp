@@ -8,8 +8,9 @@
 namespace rescuva::catalogue {
 
 CataloguePipeline::CataloguePipeline(std::string source, Listed listed, bool fragments,
-                                     bool digests)
+                                     bool digests, int folder)
     : source_(std::move(source)),
+      folder_(folder),
       listed_(std::move(listed)),
       fragments_(fragments),
       digests_(digests),
@@ -22,7 +23,8 @@ CataloguePipeline::~CataloguePipeline() {
 // The unreadable count is the engine thread's own; the pipeline's thread never
 // touches it, and Finish joins before anyone reads the counts.
 void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
-  Extracted extracted{{}, message.deleted, message.offset};
+  Extracted extracted{{}, message.deleted, message.offset, {}};
+  if (message.facts) extracted.facts = *message.facts;
   if (message.held) {
     extracted.bytes.assign(message.text.begin(), message.text.end());
   } else if (auto bytes = loader::ReadMessageBytes(message.path)) {
@@ -78,6 +80,8 @@ void CataloguePipeline::List(const Extracted& message, Parsed& parsed) {
   }
   CatalogueRow& row = *parsed.row;
   row.source = source_;
+  row.folder = folder_;
+  if (message.facts) ApplyRecordFacts(*message.facts, row);
   ++counts_.listed;
   ++(row.fragment ? counts_.fragments : row.deleted ? counts_.deleted : counts_.existing);
   listed_(row, message.bytes);

@@ -39,8 +39,9 @@ class CataloguePipeline {
   // `source` is the folder file the messages come from; every row carries it. With
   // `fragments`, text without those headers is listed as a fragment; with `digests`,
   // every row carries the SHA-256 of its message, computed as it is parsed.
-  CataloguePipeline(std::string source, Listed listed, bool fragments = false,
-                    bool digests = false);
+  // Rows carry `folder` too.
+  CataloguePipeline(std::string source, Listed listed, bool fragments = false, bool digests = false,
+                    int folder = -1);
   CataloguePipeline(const CataloguePipeline&) = delete;
   CataloguePipeline& operator=(const CataloguePipeline&) = delete;
   ~CataloguePipeline();
@@ -57,6 +58,7 @@ class CataloguePipeline {
     std::vector<char> bytes;
     bool deleted;
     uint64_t offset;
+    std::optional<engine::RecordFacts> facts;
   };
   // What the rules make of one message: its row, or why there is none.
   struct Parsed {
@@ -68,6 +70,7 @@ class CataloguePipeline {
   void List(const Extracted& message, Parsed& parsed);
 
   std::string source_;
+  int folder_;
   Listed listed_;
   const bool fragments_;
   const bool digests_;

@@ -24,6 +24,13 @@ engine::MessageInfo MessageInfoOf(const loader::LoadedMessage& message) {
           message.receiver_name, message.receiver_address};
 }
 
+void ApplyRecordFacts(const engine::RecordFacts& facts, CatalogueRow& row) {
+  row.record = facts;
+  row.info.flags = facts.flags;
+  if (!row.info.sent_time) row.info.sent_time = facts.sent_time;
+  if (facts.received_time) row.info.received_time = facts.received_time;
+}
+
 std::optional<CatalogueRow> MakeCatalogueRow(loader::LoadedMessage message, bool deleted,
                                              uint64_t offset) {
   if (message.from.empty() && message.to.empty() && message.subject.empty()) return std::nullopt;

@@ -9,9 +9,16 @@
 #include <vector>
 
 #include "engine/folder_file_writer.h"
+#include "engine/message_info_record.h"
 #include "loader/message_loader.h"
 
 namespace rescuva::catalogue {
+
+// The existing message a deleted one is a leftover copy of: its folder and offset.
+struct CopyOf {
+  int folder = -1;
+  uint64_t offset = 0;
+};
 
 struct CatalogueRow {
   bool deleted = false;
@@ -27,6 +34,9 @@ struct CatalogueRow {
   std::string source;                         // the folder file the message came from
   engine::MessageInfo info;  // what a saved folder file's record and an mbox line need
   std::string sha256;        // of the extracted bytes, in hex, when the scan was asked for it
+  int folder = -1;           // the store folder the message came from; -1 for a single file
+  std::optional<engine::RecordFacts> record;  // what an existing message's index record says
+  std::optional<CopyOf> copy_of;              // a store's deleted copy of an existing message
 
   std::string StatusText() const {
     return fragment ? "Fragment" : deleted ? "Deleted" : "Existing";
@@ -37,6 +47,10 @@ struct CatalogueRow {
 
 // What a saved folder file's record and an mbox "From " line take from a message.
 engine::MessageInfo MessageInfoOf(const loader::LoadedMessage& message);
+
+// An existing message's row takes its index record's flags and times: the received
+// time where the record has one, the sent time where the message has no Date.
+void ApplyRecordFacts(const engine::RecordFacts& facts, CatalogueRow& row);
 
 // The row for the extracted message at `path`; nothing when the file does not load or
 // has neither sender, recipient nor subject.

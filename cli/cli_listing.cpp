@@ -1,6 +1,7 @@
 #include "cli/cli_listing.h"
 
 #include <ctime>
+#include <filesystem>
 #include <vector>
 
 #include "cli/json_text.h"
@@ -43,6 +44,17 @@ std::string IsoTime(const std::optional<int64_t>& seconds) {
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return text;
+}
+
+std::string FlagsJson(const std::optional<engine::RecordFacts>& record) {
+  constexpr std::pair<uint32_t, const char*> kNames[] = {
+      {1u << 7, "read"}, {1u << 19, "answered"}, {1u << 20, "forwarded"}, {1u << 5, "flagged"}};
+  std::string names;
+  for (const auto& [bit, name] : kNames) {
+    if (record && (record->flags & bit))
+      names += (names.empty() ? "\"" : ", \"") + std::string(name) + "\"";
+  }
+  return "[" + names + "]";
 }
 
 CliListing::CliListing(const CliOptions& options, std::FILE* out, std::FILE* err, bool progress_bar)
@@ -98,8 +110,9 @@ void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> 
     DrawProgress();
   }
   if (saver_) {
-    saving::SaveItem item{row.offset, row.deleted, false, row.subject, row.fragment, row.info};
-    if (saving::InScope(item, saver_->Request().scope)) {
+    saving::SaveItem item{row.offset,   row.deleted, false,      row.subject,
+                          row.fragment, row.info,    row.folder, row.copy_of.has_value()};
+    if (saving::InScope(item, saver_->Request().scope, saver_->Request().keep_copies)) {
       to_save_.Push({std::move(item), std::vector<uint8_t>(bytes.begin(), bytes.end())});
     }
   }
@@ -126,13 +139,19 @@ void CliListing::FinishSaving() {
   if (saving_.joinable()) saving_.join();
 }
 
+std::string CliListing::FolderText(int folder) const {
+  if (!store_ || folder < 0) return "";
+  return store_->PathText(static_cast<size_t>(folder));
+}
+
 void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const char> bytes) const {
   if (!options_.json) {
     std::string date = IsoTime(row.received_time);
     if (!date.empty()) date = date.substr(0, 10) + " " + date.substr(11, 5);
-    std::fprintf(out_, "%s %10s  %s  %s  %s\n", Cell(row.StatusText(), 8).c_str(),
-                 row.OffsetText().c_str(), Cell(date, 16).c_str(), Cell(row.from, 32).c_str(),
-                 Cell(row.subject, 60, false).c_str());
+    const std::string folder = store_ ? Cell(FolderText(row.folder), 20) + "  " : "";
+    std::fprintf(out_, "%s %10s  %s  %s%s  %s\n", Cell(row.StatusText(), 8).c_str(),
+                 row.OffsetText().c_str(), Cell(date, 16).c_str(), folder.c_str(),
+                 Cell(row.from, 32).c_str(), Cell(row.subject, 60, false).c_str());
     return;
   }
   const uint64_t size = bytes.size();
@@ -140,13 +159,24 @@ void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const ch
   for (const auto& name : row.attachment_names) {
     attachments += (attachments.empty() ? "" : ", ") + JsonString(name);
   }
+  std::string copy_of;
+  if (row.copy_of) {
+    copy_of = ", \"copy_of\": {\"folder\": " + JsonString(FolderText(row.copy_of->folder)) +
+              ", \"offset\": " + std::to_string(row.copy_of->offset) + "}";
+  }
+  const std::string file = std::filesystem::path(row.source).filename().string();
   std::fprintf(out_,
                "{\"offset\": %llu, \"status\": %s, \"from\": %s, \"to\": %s, \"subject\": %s, "
-               "\"date\": %s, \"attachments\": [%s], \"size\": %llu, \"sha256\": \"%s\"}\n",
+               "\"date\": %s, \"attachments\": [%s], \"size\": %llu, \"sha256\": \"%s\", "
+               "\"folder\": %s, \"file\": %s, \"flags\": %s, \"received\": %s%s}\n",
                static_cast<unsigned long long>(row.offset), JsonString(row.StatusText()).c_str(),
                JsonString(row.from).c_str(), JsonString(row.to).c_str(),
                JsonString(row.subject).c_str(), JsonString(IsoTime(row.received_time)).c_str(),
-               attachments.c_str(), static_cast<unsigned long long>(size), row.sha256.c_str());
+               attachments.c_str(), static_cast<unsigned long long>(size), row.sha256.c_str(),
+               JsonString(FolderText(row.folder)).c_str(), JsonString(file).c_str(),
+               FlagsJson(row.record).c_str(),
+               JsonString(IsoTime(row.record ? row.record->received_time : std::nullopt)).c_str(),
+               copy_of.c_str());
 }
 
 void CliListing::PrintSummary() {
@@ -155,12 +185,20 @@ void CliListing::PrintSummary() {
   std::FILE* to = options_.json ? err_ : out_;
   if (options_.json && options_.quiet) return;
   const auto& counts = outcome_.counts;
+  if (store_) {
+    std::fprintf(to, "%zu folders (%zu with a mail file), ", store_->folders.size(),
+                 store_->MailFolders().size());
+  }
   if (options_.fragments) {
     std::fprintf(to, "%zu messages (%zu existing, %zu deleted, %zu fragments)\n", counts.listed,
                  counts.existing, counts.deleted, counts.fragments);
   } else {
     std::fprintf(to, "%zu messages (%zu existing, %zu deleted)\n", counts.listed, counts.existing,
                  counts.deleted);
+  }
+  if (store_ && outcome_.copies > 0) {
+    std::fprintf(to, "%zu of the deleted messages are copies of messages that exist in the store\n",
+                 outcome_.copies);
   }
 }
 

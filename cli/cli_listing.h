@@ -18,6 +18,7 @@
 #include "cli/cli_options.h"
 #include "saving/message_saver.h"
 #include "session/recovery_session.h"
+#include "store/mail_store.h"
 
 namespace rescuva::cli {
 
@@ -32,6 +33,8 @@ class CliListing {
   session::SessionEvents Events();
   // Saving starts with the first listed message in scope.
   void SetSaver(saving::MessageSaver* saver);
+  // The store being listed: rows then name their folder.
+  void SetStore(const store::MailStore* store) { store_ = store; }
   // After the session has ended: saves what is still waiting; then the saver may
   // finish.
   void FinishSaving();
@@ -61,7 +64,10 @@ class CliListing {
   std::FILE* out_;
   std::FILE* err_;
   bool progress_bar_;
+  std::string FolderText(int folder) const;
+
   saving::MessageSaver* saver_ = nullptr;
+  const store::MailStore* store_ = nullptr;
   catalogue::BoundedQueue<Pending> to_save_{64};
   std::thread saving_;
   std::string status_;
@@ -76,5 +82,7 @@ class CliListing {
 
 // Date and time of a row as "2004-02-10T19:26:59Z", or "" when unknown.
 std::string IsoTime(const std::optional<int64_t>& seconds);
+// The flags of an index record that a mail program shows, as a JSON array of names.
+std::string FlagsJson(const std::optional<engine::RecordFacts>& record);
 
 }  // namespace rescuva::cli

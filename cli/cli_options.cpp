@@ -3,18 +3,24 @@
 namespace rescuva::cli {
 
 const char* const kUsage =
-    "usage: rescuva-cli [--json] [--save-eml DIR | --save-dbx FILE | --save-mbox FILE]\n"
-    "                   [--scope all|existing|deleted] [--fragments] [--repair]\n"
-    "                   [--timings] [--quiet] FILE\n"
+    "usage: rescuva-cli [--json] [--save-eml DIR | --save-dbx FILE | --save-mbox FILE\n"
+    "                   | --save-tree DIR] [--scope all|existing|deleted] [--keep-copies]\n"
+    "                   [--fragments] [--repair] [--timings] [--quiet] FILE|STORE\n"
     "       rescuva-cli --help | --version\n"
     "\n"
-    "Lists the messages recovered from an Outlook Express folder file (.dbx) and\n"
-    "optionally saves them.\n"
+    "Lists the messages recovered from an Outlook Express folder file (.dbx, or .mbx\n"
+    "of version 4) or from every mail file of a store folder, and optionally saves them.\n"
     "  --json         one JSON object per message instead of the table\n"
-    "  --save-eml DIR one .eml file per message in the existing folder DIR\n"
-    "  --save-dbx FILE  one new folder file (FILE must not exist)\n"
+    "  --save-eml DIR one .eml file per message in the existing folder DIR, dated as\n"
+    "                 the message; of a store, in a folder per store folder\n"
+    "  --save-dbx FILE  one new folder file (FILE must not exist); of a store, FILE is\n"
+    "                 an existing folder that gets a folder file per store folder\n"
     "  --save-mbox FILE one mbox file, mboxrd quoting (FILE must not exist)\n"
+    "  --save-tree DIR  of a store: Thunderbird's local-folders layout in the existing\n"
+    "                 folder DIR (an mbox file per folder, sub-folders in NAME.sbd)\n"
     "  --scope        which messages to save: all (default), existing or deleted\n"
+    "  --keep-copies  with --scope deleted, also the deleted copies of messages that\n"
+    "                 exist elsewhere in the store\n"
     "  --fragments    also list recovered text without sender, recipient and subject\n"
     "                 (status Fragment; saved with scope all)\n"
     "  --repair       mend deleted messages: mark the 4 bytes lost at each block, cut\n"
@@ -53,6 +59,10 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
       options.fragments = true;
     } else if (arg == "--repair") {
       options.repair = true;
+    } else if (arg == "--keep-copies") {
+      options.keep_copies = true;
+    } else if (arg == "--save-tree") {
+      format = saving::SaveFormat::SaveAsMboxTree;
     } else if (arg == "--save-eml") {
       format = saving::SaveFormat::SaveAsEml;
     } else if (arg == "--save-dbx") {
@@ -78,7 +88,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     } else if (options.folder_file.empty()) {
       options.folder_file = arg;
     } else {
-      error = "more than one folder file given";
+      error = "more than one folder file or store given";
       return std::nullopt;
     }
     if (format) {
@@ -92,7 +102,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     }
   }
   if (options.folder_file.empty()) {
-    error = "no folder file given";
+    error = "no folder file or store given";
     return std::nullopt;
   }
   if (scope && !options.save) {
@@ -101,6 +111,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   }
   if (options.save && scope) options.save->scope = *scope;
   if (options.save && options.repair) options.save->repair = engine::Repair::kDeletedBlocks;
+  if (options.save) options.save->keep_copies = options.keep_copies;
   return options;
 }
 

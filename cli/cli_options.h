@@ -10,14 +10,15 @@
 namespace rescuva::cli {
 
 struct CliOptions {
-  std::string folder_file;
+  std::string folder_file;  // or a store's folder
   bool json = false;
   bool timings = false;
   bool quiet = false;
-  bool fragments = false;  // --fragments: text without headers listed as "Fragment"
-  bool repair = false;     // --repair: deleted messages' lost bytes mended
-  bool help = false;       // --help: the usage, nothing else
-  bool version = false;    // --version: the version, nothing else
+  bool fragments = false;    // --fragments: text without headers listed as "Fragment"
+  bool repair = false;       // --repair: deleted messages' lost bytes mended
+  bool keep_copies = false;  // --keep-copies: --scope deleted saves a store's copies too
+  bool help = false;         // --help: the usage, nothing else
+  bool version = false;      // --version: the version, nothing else
   std::optional<saving::SaveRequest> save;  // scope all when --scope is not given
 };
 

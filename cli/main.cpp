@@ -5,14 +5,17 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/cli_listing.h"
 #include "cli/cli_options.h"
 #include "cli/terminal_text.h"
+#include "engine/file_info_block.h"
 #include "platform/scratch_folder.h"
 #include "rescuva/version.h"
 #include "saving/message_saver.h"
 #include "session/recovery_session.h"
+#include "store/mail_store.h"
 
 namespace {
 
@@ -61,6 +64,30 @@ void ReportSaving(const rescuva::saving::SaveReport& report) {
   std::fprintf(stderr, "%zu saved, %zu failed\n", report.saved, report.failures.size());
 }
 
+// A store's save makes a tree of its folders, except one mbox file for everything; a
+// single folder file is named in a saved folder file as its own block names it.
+bool PrepareRequest(rescuva::saving::SaveRequest& request, bool whole_store,
+                    const rescuva::store::MailStore& store, const std::string& path) {
+  using rescuva::saving::SaveFormat;
+  if (!whole_store) {
+    if (request.format == SaveFormat::SaveAsMboxTree) {
+      std::fprintf(stderr, "rescuva-cli: --save-tree needs a store folder\n");
+      return false;
+    }
+    request.folder_name = std::filesystem::path(path).stem().string();
+    rescuva::platform::SourceFile file;
+    if (file.Open(path)) {
+      if (const auto info = rescuva::engine::FileInfoBlock::Read(file)) {
+        request.folder_name = info->folder_name;
+      }
+    }
+    return true;
+  }
+  if (request.format == SaveFormat::SaveAsMbox) return true;
+  for (size_t f = 0; f < store.folders.size(); ++f) request.folders.push_back(store.PathOf(f));
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,12 +109,22 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
   platform::RemoveStaleScratchFolders();
 
+  const bool whole_store = store::IsStoreFolder(options->folder_file);
+  store::MailStore mail_store;
+  if (whole_store) mail_store = store::ReadStore(options->folder_file);
+  std::optional<saving::SaveRequest> request = options->save;
+  if (request && !PrepareRequest(*request, whole_store, mail_store, options->folder_file)) {
+    return kBadUsage;
+  }
+
   cli::CliListing listing(*options, stdout, stderr, !options->quiet && ::isatty(STDERR_FILENO));
   session::ImmediateCrossing crossing;
   session::RecoverySession session(crossing, listing.Events());
   std::optional<saving::MessageSaver> saver;
-  if (options->save) {
-    saver.emplace(session.Engine(), *options->save);
+  if (request) {
+    saver.emplace(
+        [&session](int folder) -> const engine::MessageSource& { return session.Source(folder); },
+        *request);
     if (!saver->Open()) {
       std::fprintf(stderr, "%s\n", saver->Report().destination_error.c_str());
       return kCannotWrite;
@@ -100,13 +137,22 @@ int main(int argc, char** argv) {
   scan.fragments = options->fragments;
   scan.digests = options->json;
   if (options->repair) scan.repair = engine::Repair::kDeletedBlocks;
-  session.Start(options->folder_file, scan);
+  if (whole_store) {
+    listing.SetStore(&session.Store());
+    session.StartStore(mail_store, scan);
+  } else {
+    session.Start(options->folder_file, scan);
+  }
   session.Wait();
   listing.FinishSaving();  // what was listed is saved before the outcome is told
   running_session = nullptr;
   const session::ScanOutcome& outcome = listing.Outcome();
+  for (const std::string& note : outcome.notes) {
+    std::fprintf(stderr, "%s\n", cli::EscapeControls(note).c_str());
+  }
   if (outcome.ending == engine::RunEnding::kCannotOpen) {
-    std::fprintf(stderr, "Unable to open file...\n");
+    std::fprintf(stderr, whole_store ? "No Outlook Express mail file in this folder\n"
+                                     : "Unable to open file...\n");
     return kCannotOpen;
   }
   listing.PrintSummary();

@@ -35,4 +35,13 @@ class RecoveryReporter {
   virtual void AddRecoveredMessage(const ExtractedMessage& message) = 0;
 };
 
+// For reading a file's structures where nothing is shown and nothing is listed.
+class QuietReporter : public RecoveryReporter {
+ public:
+  void SetStatus(const std::string&) override {}
+  void SetProgress(int) override {}
+  bool StopRequested() override { return false; }
+  void AddRecoveredMessage(const ExtractedMessage&) override {}
+};
+
 }  // namespace rescuva::engine

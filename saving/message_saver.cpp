@@ -5,8 +5,12 @@
 
 namespace rescuva::saving {
 
-MessageSaver::MessageSaver(const engine::DbxRecoveryEngine& engine, SaveRequest request)
-    : engine_(engine), request_(std::move(request)) {}
+MessageSaver::MessageSaver(SourceOf sources, SaveRequest request)
+    : sources_(std::move(sources)), request_(std::move(request)) {}
+
+SourceOf OneSource(const engine::MessageSource& source) {
+  return [&source](int) -> const engine::MessageSource& { return source; };
+}
 
 bool MessageSaver::Open() {
   sink_ = OpenSink(request_, report_.destination_error);
@@ -15,7 +19,7 @@ bool MessageSaver::Open() {
 
 void MessageSaver::Save(const SaveItem& item) {
   std::string why;
-  if (!engine_.ExtractToBytes(item.offset, request_.repair, text_, &why)) {
+  if (!sources_(item.folder).ExtractToBytes(item.offset, request_.repair, text_, &why)) {
     return Fail(item, "the message could not be extracted again from the folder file: " + why);
   }
   if (item.info) return Save(item, text_, *item.info);

@@ -3,12 +3,13 @@
 // that cannot be saved is counted and named in the report.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "engine/dbx_recovery_engine.h"
+#include "engine/message_source.h"
 #include "saving/message_sinks.h"
 #include "saving/save_request.h"
 
@@ -26,9 +27,14 @@ struct SaveReport {
   std::string destination_error;  // set when the output could not be created or completed
 };
 
+// Where the messages of a store folder are read again (folder -1: the single file).
+using SourceOf = std::function<const engine::MessageSource&(int folder)>;
+// The one source of a single file's messages.
+SourceOf OneSource(const engine::MessageSource& source);
+
 class MessageSaver {
  public:
-  MessageSaver(const engine::DbxRecoveryEngine& engine, SaveRequest request);
+  MessageSaver(SourceOf sources, SaveRequest request);
   // Creates the destination; false (and the report says why) when it cannot.
   bool Open();
   // Extracts the message again (with the request's repair) and loads what its record
@@ -45,7 +51,7 @@ class MessageSaver {
  private:
   void Fail(const SaveItem& item, std::string reason);
 
-  const engine::DbxRecoveryEngine& engine_;
+  SourceOf sources_;
   SaveRequest request_;
   std::unique_ptr<MessageSink> sink_;
   std::vector<uint8_t> text_;  // the message extracted again

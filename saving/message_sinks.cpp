@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/folder_file_writer.h"
+#include "saving/mail_status.h"
 #include "saving/output_names.h"
 
 namespace rescuva::saving {
@@ -16,7 +17,7 @@ class EmlFolderSink : public MessageSink {
  public:
   explicit EmlFolderSink(std::string folder) : folder_(std::move(folder)) {}
 
-  bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo&,
+  bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
     platform::OutputFile out;
     const std::string stem = SafeFileStem(item.subject) + "_" + std::to_string(item.offset);
@@ -26,7 +27,10 @@ class EmlFolderSink : public MessageSink {
       return false;
     }
     const bool copied = out.Write(bytes);
-    if (out.Close() && copied) return true;
+    if (out.Close() && copied) {
+      if (const auto date = MessageDate(info)) SetModificationTime(target, *date);
+      return true;
+    }
     platform::RemoveFile(target);
     error = "cannot write " + target;
     return false;
@@ -39,7 +43,9 @@ class EmlFolderSink : public MessageSink {
 
 class FolderFileSink : public MessageSink {
  public:
-  bool Open(const std::string& path) { return writer_.Create(path); }
+  bool Open(const std::string& path, const std::string& folder_name) {
+    return writer_.Create(path, {folder_name, 0});
+  }
 
   bool Add(const SaveItem&, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
@@ -56,17 +62,21 @@ class FolderFileSink : public MessageSink {
 };
 
 // mboxrd: every line that starts with "From " after any number of '>' gets one more.
+// With `mozilla_status`, each message starts with the X-Mozilla-Status and Status
+// headers its flags give, as Thunderbird's own folders hold them.
 class MboxSink : public MessageSink {
  public:
+  explicit MboxSink(bool mozilla_status) : mozilla_status_(mozilla_status) {}
   bool Open(const std::string& path) { return file_.Create(path, true); }
 
   bool Add(const SaveItem&, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
     std::string separator =
         "From " + (!info.sender_address.empty() ? info.sender_address : "MAILER-DAEMON");
-    separator += " " + AsciiTime(info.received_time.value_or(0)) + "\n";
+    separator += " " + AsciiTime(MessageDate(info).value_or(0)) + "\n";
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::string out = separator;
+    if (mozilla_status_) out += MozillaStatusLines(info.flags.value_or(0), LineEnd(text));
     out.reserve(text.size() + separator.size() + 64);
     size_t start = 0;
     while (start < text.size()) {
@@ -95,12 +105,86 @@ class MboxSink : public MessageSink {
     return text;
   }
 
+  bool mozilla_status_;
   platform::OutputFile file_;
+};
+
+// One sink a folder of the store, in a tree of folders below the destination.
+class TreeSink : public MessageSink {
+ public:
+  bool Open(const SaveRequest& request, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_directory(request.destination, ec)) {
+      error = "cannot create " + request.destination + " (not a folder)";
+      return false;
+    }
+    for (const auto& names : request.folders) {
+      SaveRequest folder = request;
+      folder.folders.clear();
+      folder.folder_name = names.empty() ? "" : names.back();
+      fs::path at = request.destination;
+      for (size_t i = 0; i < names.size(); ++i) {
+        const std::string name = SafeFileStem(names[i]);
+        const bool last = i + 1 == names.size();
+        switch (request.format) {
+          case SaveFormat::SaveAsMboxTree:
+            at /= last ? name : name + ".sbd";
+            break;
+          case SaveFormat::SaveAsDbx:
+            at /= last ? name + ".dbx" : name;
+            break;
+          default:
+            at /= name;
+        }
+      }
+      folder.destination = at.string();
+      fs::create_directories(request.format == SaveFormat::SaveAsEml ? at : at.parent_path(), ec);
+      folder.format =
+          request.format == SaveFormat::SaveAsMboxTree ? SaveFormat::SaveAsMbox : request.format;
+      auto sink = request.format == SaveFormat::SaveAsMboxTree ? OpenMbox(folder.destination, true)
+                                                               : OpenSink(folder, error);
+      if (!sink) {
+        if (error.empty()) error = "cannot create " + folder.destination;
+        return false;
+      }
+      sinks_.push_back(std::move(sink));
+    }
+    return true;
+  }
+
+  bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
+           std::string& error) override {
+    if (item.folder < 0 || static_cast<size_t>(item.folder) >= sinks_.size()) {
+      error = "the message names no folder of the store";
+      return false;
+    }
+    return sinks_[item.folder]->Add(item, bytes, info, error);
+  }
+  bool Finish() override {
+    bool finished = true;
+    for (auto& sink : sinks_) finished = sink->Finish() && finished;
+    return finished;
+  }
+
+ private:
+  std::vector<std::unique_ptr<MessageSink>> sinks_;
 };
 
 }  // namespace
 
+std::unique_ptr<MessageSink> OpenMbox(const std::string& path, bool mozilla_status) {
+  auto sink = std::make_unique<MboxSink>(mozilla_status);
+  if (!sink->Open(path)) return nullptr;
+  return sink;
+}
+
 std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& error) {
+  if (!request.folders.empty() && request.format != SaveFormat::SaveAsMbox) {
+    auto tree = std::make_unique<TreeSink>();
+    if (tree->Open(request, error)) return tree;
+    return nullptr;
+  }
   switch (request.format) {
     case SaveFormat::SaveAsEml: {
       std::error_code ec;
@@ -111,14 +195,13 @@ std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& e
     }
     case SaveFormat::SaveAsDbx: {
       auto sink = std::make_unique<FolderFileSink>();
-      if (sink->Open(request.destination)) return sink;
+      if (sink->Open(request.destination, request.folder_name)) return sink;
       break;
     }
-    case SaveFormat::SaveAsMbox: {
-      auto sink = std::make_unique<MboxSink>();
-      if (sink->Open(request.destination)) return sink;
+    case SaveFormat::SaveAsMbox:
+    case SaveFormat::SaveAsMboxTree:
+      if (auto sink = OpenMbox(request.destination, false)) return sink;
       break;
-    }
   }
   error =
       "cannot create " + request.destination +

@@ -2,10 +2,10 @@
 
 namespace rescuva::saving {
 
-SaveJob::SaveJob(const engine::DbxRecoveryEngine& engine, SaveRequest request,
-                 std::vector<SaveItem> items, std::function<void(const SaveProgress&)> progress,
-                 const std::atomic<bool>& stop, std::function<void()> finished)
-    : saver_(engine, std::move(request)),
+SaveJob::SaveJob(SourceOf sources, SaveRequest request, std::vector<SaveItem> items,
+                 std::function<void(const SaveProgress&)> progress, const std::atomic<bool>& stop,
+                 std::function<void()> finished)
+    : saver_(std::move(sources), std::move(request)),
       items_(std::move(items)),
       progress_(std::move(progress)),
       stop_(stop),

@@ -22,7 +22,7 @@ class SaveJob {
  public:
   // `progress` is called on the job's thread after each message, `finished` once at
   // the end, after the output is complete.
-  SaveJob(const engine::DbxRecoveryEngine& engine, SaveRequest request, std::vector<SaveItem> items,
+  SaveJob(SourceOf sources, SaveRequest request, std::vector<SaveItem> items,
           std::function<void(const SaveProgress&)> progress, const std::atomic<bool>& stop,
           std::function<void()> finished = nullptr);
   SaveJob(const SaveJob&) = delete;

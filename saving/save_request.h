@@ -2,17 +2,17 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
-
-#include <optional>
 
 #include "engine/chain_reading.h"
 #include "engine/folder_file_writer.h"
 
 namespace rescuva::saving {
 
-enum class SaveFormat { SaveAsDbx, SaveAsEml, SaveAsMbox };
+// SaveAsMboxTree: the local-folders layout of Thunderbird, one mbox file a folder.
+enum class SaveFormat { SaveAsDbx, SaveAsEml, SaveAsMbox, SaveAsMboxTree };
 enum class SaveScope { SaveSelected, SaveAll, SaveAllButDeleted, SaveAllButExisting };
 
 struct SaveRequest {
@@ -22,6 +22,12 @@ struct SaveRequest {
   std::string destination;
   // The repair each message's text gets as it is extracted again.
   engine::Repair repair = engine::Repair::kNulOnly;
+  // A store's folders by index, each as its names from the top of the tree: the EML,
+  // DBX and mbox-tree outputs are then a tree of them in the folder `destination`.
+  std::vector<std::vector<std::string>> folders;
+  std::string folder_name;  // the name a single folder file's file-info block gives
+  // Deleted copies of existing messages are saved with the deleted ones.
+  bool keep_copies = true;
 };
 
 // One listed message as the saving needs it: its row's offset and kind, whether the
@@ -35,9 +41,12 @@ struct SaveItem {
   bool fragment = false;  // saved with every message or when selected, never by kind
   // What the listing read of the message for its record; read again when absent.
   std::optional<engine::MessageInfo> info;
+  int folder = -1;    // the store folder it came from; -1 for a single file
+  bool copy = false;  // a deleted copy of a message that exists in the store
 };
 
-std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope);
-bool InScope(const SaveItem& item, SaveScope scope);
+std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope,
+                                   bool keep_copies = true);
+bool InScope(const SaveItem& item, SaveScope scope, bool keep_copies = true);
 
 }  // namespace rescuva::saving

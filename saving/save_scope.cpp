@@ -2,7 +2,7 @@
 
 namespace rescuva::saving {
 
-bool InScope(const SaveItem& item, SaveScope scope) {
+bool InScope(const SaveItem& item, SaveScope scope, bool keep_copies) {
   switch (scope) {
     case SaveScope::SaveSelected:
       return item.selected;
@@ -11,15 +11,16 @@ bool InScope(const SaveItem& item, SaveScope scope) {
     case SaveScope::SaveAllButDeleted:
       return !item.deleted && !item.fragment;
     case SaveScope::SaveAllButExisting:
-      return item.deleted && !item.fragment;
+      return item.deleted && !item.fragment && (keep_copies || !item.copy);
   }
   return false;
 }
 
-std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope) {
+std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope,
+                                   bool keep_copies) {
   std::vector<SaveItem> items;
   for (const SaveItem& row : rows) {
-    if (InScope(row, scope)) items.push_back(row);
+    if (InScope(row, scope, keep_copies)) items.push_back(row);
   }
   return items;
 }

@@ -1,5 +1,7 @@
 #include "session/recovery_session.h"
 
+#include <filesystem>
+
 namespace rescuva::session {
 
 RecoverySession::RecoverySession(Crossing& crossing, SessionEvents events)
@@ -35,17 +37,75 @@ RecoverySession::~RecoverySession() {
 void RecoverySession::Start(const std::string& path, const ScanOptions& options) {
   if (running_ || worker_.joinable()) return;
   running_ = true;
+  options_ = options;
   engine_.SetRepair(options.repair);
   // the catalogue takes the engine's bytes: a scratch copy only of what it cannot hold
   engine_.SetScratchCopies(false);
-  catalogue_ = std::make_unique<catalogue::CataloguePipeline>(
+  {
+    platform::SourceFile file;
+    if (file.Open(path) && engine::Oe4Mailbox::IsMailbox(file)) {
+      mailbox_ = std::make_unique<engine::Oe4Mailbox>(Reporter());
+    }
+  }
+  catalogue_ = MakePipeline(path, -1);
+  worker_ = std::thread([this, path] { Scan(path); });
+}
+
+void RecoverySession::StartStore(store::MailStore store, const ScanOptions& options) {
+  if (running_ || worker_.joinable()) return;
+  running_ = true;
+  options_ = options;
+  store_ = std::move(store);
+  // every reader exists before the scan, so that a row's reader can be asked for its
+  // message while the scan goes on
+  sources_.resize(store_.folders.size());
+  for (size_t f : store_.MailFolders()) {
+    if (store_.folders[f].format == store::MailFormat::kOe4Mailbox) {
+      sources_[f] = std::make_unique<engine::Oe4Mailbox>(Reporter());
+    } else {
+      auto engine = std::make_unique<engine::DbxRecoveryEngine>(Reporter(), scratch_.Path());
+      engine->SetRepair(options.repair);
+      engine->SetScratchCopies(false);
+      sources_[f] = std::move(engine);
+    }
+  }
+  worker_ = std::thread([this] { ScanStore(); });
+}
+
+std::unique_ptr<catalogue::CataloguePipeline> RecoverySession::MakePipeline(const std::string& path,
+                                                                            int folder) {
+  return std::make_unique<catalogue::CataloguePipeline>(
       path,
       [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {
-        if (events_.listed) events_.listed(row, bytes);
-        if (events_.rows) rows_.Add(row);
+        Deliver(row, bytes);
       },
-      options.fragments, options.digests);
-  worker_ = std::thread([this, path] { Scan(path); });
+      options_.fragments, options_.digests, folder);
+}
+
+// Rows of a store learn and tell copies; a single file's go as they are.
+void RecoverySession::Deliver(const catalogue::CatalogueRow& row, std::span<const char> bytes) {
+  const catalogue::CatalogueRow* delivered = &row;
+  catalogue::CatalogueRow tagged;
+  if (row.folder >= 0 && !row.fragment) {
+    if (!row.deleted) {
+      copies_.LearnListed(row, bytes);
+    } else if (auto copy = copies_.CopyOf(row, bytes)) {
+      tagged = row;
+      tagged.copy_of = copy;
+      delivered = &tagged;
+      ++copies_found_;
+    }
+  }
+  if (events_.listed) events_.listed(*delivered, bytes);
+  if (events_.rows) rows_.Add(*delivered);
+}
+
+const engine::MessageSource& RecoverySession::Source(int folder) const {
+  if (folder >= 0 && static_cast<size_t>(folder) < sources_.size() && sources_[folder]) {
+    return *sources_[folder];
+  }
+  if (mailbox_) return *mailbox_;
+  return engine_;
 }
 
 void RecoverySession::Wait() {
@@ -54,7 +114,7 @@ void RecoverySession::Wait() {
 
 // The outcome crosses after the last rows.
 void RecoverySession::Scan(std::string path) {
-  const engine::RunOutcome run = engine_.Run(path);
+  const engine::RunOutcome run = mailbox_ ? mailbox_->Run(path) : engine_.Run(path);
   catalogue_->Finish();
   ScanOutcome outcome;
   outcome.ending = run.ending;
@@ -71,13 +131,94 @@ void RecoverySession::Scan(std::string path) {
   running_ = false;
 }
 
+namespace {
+
+void AddCounts(const catalogue::CatalogueCounts& from, catalogue::CatalogueCounts& to) {
+  to.listed += from.listed;
+  to.existing += from.existing;
+  to.deleted += from.deleted;
+  to.fragments += from.fragments;
+  to.without_headers += from.without_headers;
+  to.not_messages += from.not_messages;
+  to.unreadable += from.unreadable;
+}
+
+uint64_t FileSize(const std::string& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  return ec ? 0 : size;
+}
+
+}  // namespace
+
+// Each mail file is run by a reader of its own, which stays for previews and saving.
+// The existing messages every index names are learnt first, so that a deleted copy is
+// told whichever folder comes first.
+void RecoverySession::ScanStore() {
+  ScanOutcome outcome;
+  outcome.notes = store_.notes;
+  const std::vector<size_t> mail = store_.MailFolders();
+  SetStatus("Opening file...");
+  uint64_t total = 0;
+  for (size_t f : mail) {
+    total += FileSize(store_.folders[f].file);
+    if (store_.folders[f].format == store::MailFormat::kFolderFile) {
+      copies_.LearnIndexed(static_cast<int>(f), store_.folders[f].file, stop_);
+    }
+  }
+  if (mail.empty()) outcome.ending = engine::RunEnding::kCannotOpen;
+  uint64_t done = 0;
+  for (size_t f : mail) {
+    if (stop_) {
+      outcome.ending = engine::RunEnding::kStopped;
+      break;
+    }
+    const store::StoreFolder& folder = store_.folders[f];
+    status_prefix_ = store_.PathText(f) + ": ";
+    const uint64_t size = FileSize(folder.file);
+    progress_base_ = total ? double(done) / double(total) : 0;
+    progress_span_ = total ? double(size) / double(total) : 0;
+    done += size;
+    catalogue_ = MakePipeline(folder.file, static_cast<int>(f));
+    const engine::RunOutcome run = sources_[f]->Run(folder.file);
+    catalogue_->Finish();
+    AddCounts(catalogue_->Counts(), outcome.counts);
+    outcome.not_written += run.not_written;
+    for (const auto* problems : {&run.problems, &catalogue_->Counts().problems}) {
+      for (const auto& problem : *problems) {
+        if (outcome.problems.size() < engine::kNamedProblems) outcome.problems.push_back(problem);
+      }
+    }
+    if (run.ending == engine::RunEnding::kCannotOpen) {
+      outcome.notes.push_back(folder.file + ": cannot be opened; nothing read from it");
+    } else if (run.ending == engine::RunEnding::kReadError) {
+      outcome.notes.push_back(folder.file + ": reading failed; its listing ends there");
+      outcome.ending = engine::RunEnding::kReadError;
+    } else if (run.ending == engine::RunEnding::kStopped) {
+      outcome.ending = engine::RunEnding::kStopped;
+    }
+  }
+  status_prefix_.clear();
+  progress_base_ = 0, progress_span_ = 1;
+  if (outcome.ending == engine::RunEnding::kDone) SetProgress(100);
+  SetStatus(outcome.ending == engine::RunEnding::kStopped ? "User aborted process"
+                                                          : "Repairing  done..");
+  outcome.copies = copies_found_;
+  outcome.scratch_folder = scratch_.Path();
+  outcome.scratch_error = scratch_.Error();
+  rows_.Flush();
+  outcome_.Set(std::move(outcome));
+  running_ = false;
+}
+
 void RecoverySession::SetStatus(const std::string& text) {
-  status_.Set(text);
+  status_.Set(status_prefix_ + text);
 }
 
 // Only a new position crosses: the stages report before every unit, the bar moves a
 // hundred times at most.
 void RecoverySession::SetProgress(int position) {
+  position = static_cast<int>(100 * progress_base_ + progress_span_ * position);
   if (position == reported_position_) return;
   reported_position_ = position;
   progress_.Set(position);

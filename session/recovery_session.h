@@ -1,7 +1,8 @@
-// RecoverySession: one scan of one folder file, driven alike by the window's scan page
-// and by rescuva-cli. It owns the engine, the catalogue pipeline, the stop flag and the
-// session's own scratch folder, runs the engine on its worker thread, and delivers
-// status, progress, listed rows and the outcome through a Crossing.
+// RecoverySession: one scan of one folder file or of a whole store, driven alike by the
+// window's scan page and by rescuva-cli. It owns the engines (one a mail file), the
+// catalogue pipeline, the stop flag and the session's own scratch folder, runs the
+// engines on its worker thread, and delivers status, progress, listed rows and the
+// outcome through a Crossing.
 #pragma once
 
 #include <atomic>
@@ -14,8 +15,11 @@
 
 #include "catalogue/catalogue_pipeline.h"
 #include "engine/dbx_recovery_engine.h"
+#include "engine/oe4_mailbox.h"
 #include "platform/scratch_folder.h"
+#include "session/copy_finder.h"
 #include "session/crossing.h"
+#include "store/mail_store.h"
 
 namespace rescuva::session {
 
@@ -26,7 +30,9 @@ struct ScanOutcome {
   uint64_t not_written = 0;  // not listed: the scratch copy could not be written
   std::vector<engine::MessageProblem> problems;  // the first messages lost, named
   std::string scratch_folder;
-  std::string scratch_error;  // why the scratch folder could not be made, if it could not
+  std::string scratch_error;       // why the scratch folder could not be made, if it could not
+  size_t copies = 0;               // of a store: deleted messages that are copies of existing ones
+  std::vector<std::string> notes;  // of a store: files skipped or not read, and why
 
   // Messages found and lost to a failure (not to the catalogue's rules).
   uint64_t Lost() const { return not_written + counts.unreadable; }
@@ -63,6 +69,9 @@ class RecoverySession : private engine::RecoveryReporter {
 
   // Starts the scan of `path` on the worker thread. A session scans once.
   void Start(const std::string& path, const ScanOptions& options = {});
+  // Starts the scan of every mail file of `store`, folder by folder in tree order;
+  // rows carry their folder, and a deleted copy of an existing message says so.
+  void StartStore(store::MailStore store, const ScanOptions& options = {});
   // From any thread; a stop is never taken back.
   void RequestStop() { stop_ = true; }
   bool StopRequested() override { return stop_; }
@@ -71,15 +80,25 @@ class RecoverySession : private engine::RecoveryReporter {
   // Waits for the worker to end.
   void Wait();
 
-  // The engine, for previews and saving: its source stays open until the session ends.
+  // The engine of a single folder file: its source stays open until the session ends.
   const engine::DbxRecoveryEngine& Engine() const { return engine_; }
+  // Where the messages of a row of `folder` are read again, for previews and saving;
+  // folder -1 is the single file's.
+  const engine::MessageSource& Source(int folder) const;
+  // The store being scanned; without folders for a single file.
+  const store::MailStore& Store() const { return store_; }
   const std::string& ScratchPath() const { return scratch_.Path(); }
 
  private:
+  engine::RecoveryReporter& Reporter() { return *this; }
   void SetStatus(const std::string& text) override;
   void SetProgress(int position) override;
   void AddRecoveredMessage(const engine::ExtractedMessage& message) override;
   void Scan(std::string path);
+  void ScanStore();
+  // A pipeline for the messages of `folder`; its rows go to the events.
+  std::unique_ptr<catalogue::CataloguePipeline> MakePipeline(const std::string& path, int folder);
+  void Deliver(const catalogue::CatalogueRow& row, std::span<const char> bytes);
 
   SessionEvents events_;
   platform::ScratchFolder scratch_;
@@ -90,6 +109,14 @@ class RecoverySession : private engine::RecoveryReporter {
   Batched<catalogue::CatalogueRow> rows_;
   Latest<ScanOutcome> outcome_;
   engine::DbxRecoveryEngine engine_;
+  std::unique_ptr<engine::Oe4Mailbox> mailbox_;  // a single .mbx file's reader
+  ScanOptions options_;
+  store::MailStore store_;
+  std::vector<std::unique_ptr<engine::MessageSource>> sources_;  // by store folder
+  CopyFinder copies_;
+  size_t copies_found_ = 0;                       // the pipelines' threads', one after another
+  std::string status_prefix_;                     // the folder being scanned
+  double progress_base_ = 0, progress_span_ = 1;  // the share of the bar its file takes
   std::unique_ptr<catalogue::CataloguePipeline> catalogue_;
   int reported_position_ = -1;  // the worker's own
   std::thread worker_;

@@ -21,14 +21,6 @@ enum FolderAttribute : uint32_t {
   kAccountType = 0x0A,
 };
 
-// Reading the folder list needs none of what a recovery reports.
-class QuietReporter : public engine::RecoveryReporter {
-  void SetStatus(const std::string&) override {}
-  void SetProgress(int) override {}
-  bool StopRequested() override { return false; }
-  void AddRecoveredMessage(const engine::ExtractedMessage&) override {}
-};
-
 constexpr uint32_t kNchName = 20;
 constexpr uint32_t kNchFile = 279;
 constexpr uint32_t kNchParent = 539;
@@ -57,7 +49,7 @@ bool EndsWithMbx(const std::string& name) {
 }  // namespace
 
 std::vector<FolderRecord> ReadFolderList(const std::string& path) {
-  QuietReporter quiet;
+  engine::QuietReporter quiet;
   engine::DbxRecoveryEngine engine(quiet, "");
   std::vector<FolderRecord> records;
   if (!engine.OpenSource(path)) return records;

@@ -127,7 +127,7 @@ TEST_F(CliTest, JsonObjectsCarryTheExtractedBytesDigest) {
   Sha256 digest;
   digest.Update(bytes);
   EXPECT_NE(first.find("\"size\": " + std::to_string(bytes.size()) + ", \"sha256\": \"" +
-                       digest.HexDigest() + "\"}"),
+                       digest.HexDigest() + "\", \"folder\": \"\", \"file\": \"sample.dbx\""),
             std::string::npos);
   EXPECT_NE(r.out.find("\"attachments\": [\"invoice-2004-02.pdf\", \"Saatgut für März.csv\"]"),
             std::string::npos);
@@ -199,7 +199,10 @@ TEST_F(CliTest, ExitStatuses) {
   auto missing = Run(dir_.Path() + "/missing.dbx");
   EXPECT_EQ(missing.code, 1);
   EXPECT_EQ(missing.err, "Unable to open file...\n");
-  EXPECT_EQ(Run(dir_.Path()).code, 1);
+  std::filesystem::create_directory(dir_.Path() + "/empty");
+  auto no_store = Run(dir_.Path() + "/empty");
+  EXPECT_EQ(no_store.code, 1);
+  EXPECT_EQ(no_store.err, "No Outlook Express mail file in this folder\n");
   int holder = ::open(sample_.c_str(), O_RDONLY);
   ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
   EXPECT_EQ(Run(sample_).code, 1);

@@ -62,7 +62,7 @@ class SavingTest : public ::testing::Test {
     std::atomic<bool> stop_flag{stop};
     std::vector<SaveProgress> progress;
     SaveJob job(
-        folder_.engine, {format, SaveScope::SaveAll, destination}, std::move(items),
+        OneSource(folder_.engine), {format, SaveScope::SaveAll, destination}, std::move(items),
         [&](const SaveProgress& p) { progress.push_back(p); }, stop_flag);
     job.Start();
     job.Wait();
@@ -122,7 +122,7 @@ TEST_F(SavingTest, MboxQuotesFromLines) {
   testing::ScannedFolder folder(quoting.Write(dir_.Path(), "q.dbx"));
   const std::string mbox = dir_.Path() + "/out.mbox";
   std::atomic<bool> stop{false};
-  SaveJob job(folder.engine, {SaveFormat::SaveAsMbox, SaveScope::SaveAll, mbox}, folder.Items(),
+  SaveJob job(OneSource(folder.engine), {SaveFormat::SaveAsMbox, SaveScope::SaveAll, mbox}, folder.Items(),
               nullptr, stop);
   job.Start();
   job.Wait();

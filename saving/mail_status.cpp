@@ -1,0 +1,54 @@
+#include "saving/mail_status.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+
+namespace rescuva::saving {
+namespace {
+
+// Outlook Express record flags and the Thunderbird status bits they become.
+struct FlagPair {
+  uint32_t outlook;
+  uint32_t mozilla;
+};
+constexpr FlagPair kFlagPairs[] = {
+    {1u << 7, 0x0001},   // read
+    {1u << 19, 0x0002},  // answered
+    {1u << 5, 0x0004},   // flagged
+    {1u << 20, 0x1000},  // forwarded
+};
+constexpr uint32_t kRead = 1u << 7;
+
+}  // namespace
+
+std::optional<int64_t> MessageDate(const engine::MessageInfo& info) {
+  return info.sent_time ? info.sent_time : info.received_time;
+}
+
+bool SetModificationTime(const std::string& path, int64_t seconds) {
+  const timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
+  return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+std::string_view LineEnd(std::string_view text) {
+  const size_t end = text.find('\n');
+  return end != std::string_view::npos && end > 0 && text[end - 1] == '\r' ? "\r\n" : "\n";
+}
+
+std::string MozillaStatusLines(uint32_t flags, std::string_view line_end) {
+  uint32_t status = 0;
+  for (const FlagPair& pair : kFlagPairs) {
+    if (flags & pair.outlook) status |= pair.mozilla;
+  }
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%04X", status);
+  std::string lines = "X-Mozilla-Status: " + std::string(hex);
+  lines += line_end;
+  lines += flags & kRead ? "Status: RO" : "Status: O";
+  lines += line_end;
+  return lines;
+}
+
+}  // namespace rescuva::saving

@@ -1,0 +1,28 @@
+// What a saved message's file says of it beyond its bytes: the date it is stamped
+// with, and the status headers Thunderbird keeps in its mbox folders.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/folder_file_writer.h"
+
+namespace rescuva::saving {
+
+// The message's own date (its Date header), else when it was received.
+std::optional<int64_t> MessageDate(const engine::MessageInfo& info);
+
+// Stamps the file with `seconds` since 1970 as its modification time; false when it
+// cannot.
+bool SetModificationTime(const std::string& path, int64_t seconds);
+
+// "\r\n" when the message's first line ends so, else "\n".
+std::string_view LineEnd(std::string_view text);
+
+// "X-Mozilla-Status: XXXX" and "Status: RO" or "O" from Outlook Express record flags
+// (read, answered, forwarded, flagged), each line ending in `line_end`.
+std::string MozillaStatusLines(uint32_t flags, std::string_view line_end);
+
+}  // namespace rescuva::saving
