@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/byte_order.h"
+#include "engine/file_info_block.h"
 #include "engine/folder_file_header.h"
 #include "engine/message_block.h"
 #include "platform/scratch_files.h"
@@ -57,7 +58,10 @@ std::vector<uint32_t> PlanSlots(size_t count, const MessageSource& source, Layou
 bool WriteGeneratedFolder(const std::string& path, size_t count, const MessageSource& source,
                           Layout layout) {
   const std::vector<uint32_t> slots = PlanSlots(count, source, layout);
-  const uint64_t first_slot = engine::kFolderFileHeaderSize;
+  const std::vector<uint8_t> file_info =
+      layout.folder_name.empty() ? std::vector<uint8_t>{}
+                                 : engine::FileInfoBlock{layout.folder_name, 0}.Encode();
+  const uint64_t first_slot = engine::kFolderFileHeaderSize + file_info.size();
   auto slot_offset = [&](uint64_t n) {
     return static_cast<uint32_t>(first_slot + uint64_t{slots[n]} * kSlot);
   };
@@ -116,6 +120,8 @@ bool WriteGeneratedFolder(const std::string& path, size_t count, const MessageSo
     end += record.size();
   }
   engine::FolderFileHeader header;
+  header.file_info_length = static_cast<uint32_t>(file_info.size());
+  if (!file_info.empty()) put(engine::kFolderFileHeaderSize, file_info);
   if (!records.empty()) {
     header.message_count = static_cast<uint32_t>(records.size());
     header.index_root = engine::WriteIndexTree(records, end, put);

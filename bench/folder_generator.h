@@ -26,8 +26,10 @@ using MessageSource = std::function<GeneratedMessage(size_t i)>;
 // How the blocks lie: `max_run` 0 keeps each message's blocks together in message
 // order; otherwise each message is cut into runs of 1 to `max_run` blocks (1: every
 // block on its own) and the runs of all messages are spread over the file.
+// With `folder_name`, the file carries a file-info block naming its folder so.
 struct Layout {
   unsigned max_run = 0;
+  std::string folder_name;
 };
 
 // False when the file cannot be written.

@@ -17,6 +17,7 @@
 #include "catalogue/sha256.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
+#include "tests/store_builder.h"
 #include "tests/temp_dir.h"
 
 namespace rescuva::cli {
@@ -371,6 +372,132 @@ TEST_F(CliTest, AKilledSaveLeavesAReadableFolderFile) {
   for (std::string line; std::getline(listed, line);) {
     ASSERT_NE(line.find("\"subject\": \"lost "), std::string::npos) << line;
   }
+}
+
+// A store of three folders: Inbox holds a message answered and read, a deleted copy of
+// a message that now lies in Projects/Garden and a deleted message of its own.
+class CliStoreTest : public CliTest {
+ protected:
+  CliStoreTest() : store_(dir_.Path() + "/store") {
+    std::filesystem::create_directory(store_);
+    testing::WriteFolderList(store_ + "/Folders.dbx", {{4, 1, "Inbox", "Inbox.dbx", 1},
+                                                       {10, 12, "Garden", "Garden.dbx"},
+                                                       {12, 1, "Projects", ""}});
+    constexpr int64_t kReceived = 1076500000;  // later than the Date header
+    testing::WriteMailFile(
+        store_ + "/Inbox.dbx",
+        {testing::StoreMail("answered", "a@x", false, 0x81 | 1u << 19, kReceived),
+         testing::StoreMail("moved", "moved@x", true), testing::StoreMail("gone", "gone@x", true)});
+    testing::WriteMailFile(store_ + "/Garden.dbx",
+                           {testing::StoreMail("moved", "moved@x", false, 0x01 | 1u << 5),
+                            testing::StoreMail("From the greenhouse", "")});
+  }
+  std::string Folder(const std::string& name) {
+    const std::string path = dir_.Path() + "/" + name;
+    std::filesystem::create_directory(path);
+    return path;
+  }
+  std::string store_;
+};
+
+TEST_F(CliStoreTest, ListsEveryFolderWithFlagsReceivedTimesAndCopies) {
+  auto r = Run("--json " + store_);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), 5u);
+  EXPECT_NE(r.out.find("\"subject\": \"answered\", \"date\": \"2004-02-10T19:26:59Z\""),
+            std::string::npos);
+  EXPECT_NE(r.out.find("\"folder\": \"Inbox\", \"file\": \"Inbox.dbx\", \"flags\": [\"read\", "
+                       "\"answered\"], \"received\": \"2004-02-11T11:46:40Z\"}"),
+            std::string::npos);
+  EXPECT_NE(r.out.find("\"folder\": \"Projects/Garden\", \"file\": \"Garden.dbx\", \"flags\": "
+                       "[\"flagged\"]"),
+            std::string::npos);
+  EXPECT_NE(r.out.find("\"copy_of\": {\"folder\": \"Projects/Garden\", \"offset\": "),
+            std::string::npos);
+  EXPECT_EQ(r.err,
+            "3 folders (2 with a mail file), 5 messages (3 existing, 2 deleted)\n"
+            "1 of the deleted messages are copies of messages that exist in the store\n");
+
+  // a copy is saved with the deleted messages only when asked for
+  EXPECT_EQ(Run("--quiet --scope deleted --save-eml " + Folder("deleted") + " " + store_).code, 0);
+  EXPECT_EQ(
+      Run("--quiet --scope deleted --keep-copies --save-eml " + Folder("copies") + " " + store_)
+          .code,
+      0);
+  auto count = [](const std::string& folder) {
+    size_t n = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+      n += entry.is_regular_file();
+    }
+    return n;
+  };
+  EXPECT_EQ(count(dir_.Path() + "/deleted"), 1u);
+  EXPECT_EQ(count(dir_.Path() + "/copies"), 2u);
+}
+
+TEST_F(CliStoreTest, WritesAThunderbirdTreeThatMailboxReadersOpen) {
+  const std::string tree = Folder("tree");
+  auto saved = Run("--quiet --save-tree " + tree + " " + store_);
+  ASSERT_EQ(saved.code, 0) << saved.err;
+  const std::string script = dir_.Path() + "/read.py";
+  std::ofstream(script) << R"(import mailbox, sys
+for name in ["Inbox", "Projects", "Projects.sbd/Garden"]:
+    box = mailbox.mbox(sys.argv[1] + "/" + name, create=False)
+    print(name, len(box))
+    for m in box:
+        print(" ", m["Subject"], "|", m.get_from(), "|", m["X-Mozilla-Status"], m["Status"])
+)";
+  auto r = Run("python3 " + script + " " + tree, true);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Inbox 3\n"
+            "  answered | ada@example.org Tue Feb 10 19:26:59 2004 | 0003 RO\n"
+            // the deleted ones lost the first bytes of their From line
+            "  moved | MAILER-DAEMON Tue Feb 10 19:26:59 2004 | 0000 O\n"
+            "  gone | MAILER-DAEMON Tue Feb 10 19:26:59 2004 | 0000 O\n"
+            "Projects 0\n"
+            "Projects.sbd/Garden 2\n"
+            "  moved | ada@example.org Tue Feb 10 19:26:59 2004 | 0004 O\n"
+            "  From the greenhouse | ada@example.org Tue Feb 10 19:26:59 2004 | 0001 RO\n");
+  // the status headers are added only in this output
+  EXPECT_EQ(Run("--quiet --save-tree " + Folder("one") + " " + sample_).code, 2);
+}
+
+TEST_F(CliStoreTest, SavesNestedEmlFilesDatedAsTheirMessagesAndFolderFilesThatNameTheirFolder) {
+  const std::string eml = Folder("eml");
+  ASSERT_EQ(Run("--quiet --save-eml " + eml + " " + store_).code, 0);
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(eml)) {
+    if (!entry.is_regular_file()) continue;
+    files.push_back(std::filesystem::relative(entry.path(), eml).parent_path().string());
+    struct stat info {};
+    ASSERT_EQ(::stat(entry.path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtime, 1076441219) << entry.path();  // the Date header's
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"Inbox", "Inbox", "Inbox", "Projects/Garden",
+                                             "Projects/Garden"}));
+
+  const std::string dbx = Folder("dbx");
+  ASSERT_EQ(Run("--quiet --save-dbx " + dbx + " " + store_).code, 0);
+  const auto garden = testing::ReadFileBytes(dbx + "/Projects/Garden.dbx");
+  ASSERT_GT(garden.size(), 0x24BCu + 0x618);
+  EXPECT_EQ(std::string(garden.begin() + 0x24C1, garden.begin() + 0x24CB), "LocalStore");
+  EXPECT_EQ(std::string(garden.begin() + 0x24BC + 0x105, garden.begin() + 0x24BC + 0x10B),
+            std::string("Garden", 6));
+  EXPECT_EQ(garden[0x24BC + 0x105 + 6], 0);
+  // the records keep the source's flags and received times
+  auto r = Run("--json " + dbx + "/Inbox.dbx");
+  EXPECT_NE(
+      r.out.find("\"flags\": [\"read\", \"answered\"], \"received\": \"2004-02-11T11:46:40Z\""),
+      std::string::npos)
+      << r.out;
+  // a single file's folder file takes the folder name its own block gives, else its name
+  const std::string single = dir_.Path() + "/single.dbx";
+  ASSERT_EQ(Run("--quiet --save-dbx " + single + " " + store_ + "/Inbox.dbx").code, 0);
+  const auto bytes = testing::ReadFileBytes(single);
+  EXPECT_EQ(std::string(bytes.begin() + 0x24BC + 0x105, bytes.begin() + 0x24BC + 0x10B),
+            std::string("Inbox\0", 6));
 }
 
 }  // namespace

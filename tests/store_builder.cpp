@@ -1,0 +1,155 @@
+#include "tests/store_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "engine/byte_order.h"
+#include "engine/file_info_block.h"
+#include "engine/folder_file_header.h"
+#include "engine/folder_file_writer.h"
+#include "engine/message_info_record.h"
+#include "tests/folder_builder.h"
+
+namespace rescuva::testing {
+namespace {
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(out.good()) << path;
+}
+
+void Put(std::vector<uint8_t>& bytes, uint64_t at, std::span<const uint8_t> data) {
+  if (bytes.size() < at + data.size()) bytes.resize(at + data.size());
+  std::copy(data.begin(), data.end(), bytes.begin() + static_cast<ptrdiff_t>(at));
+}
+
+void PutLe32(std::vector<uint8_t>& bytes, uint64_t at, uint32_t value) {
+  uint8_t le[4];
+  engine::StoreLe32(le, value);
+  Put(bytes, at, le);
+}
+
+}  // namespace
+
+void WriteFolderList(const std::string& path, std::vector<FolderSpec> folders) {
+  std::vector<uint8_t> bytes(engine::kFolderFileHeaderSize + 0x108);
+  std::vector<uint32_t> records;
+  auto add = [&](const engine::MessageInfoRecordBuilder& record) {
+    const auto at = static_cast<uint32_t>(bytes.size());
+    Put(bytes, at, record.Build(at));
+    records.push_back(at);
+  };
+  {
+    engine::MessageInfoRecordBuilder root;
+    root.AddNumber(0x01, 0xFFFFFFFF);
+    root.AddString(0x02, "Outlook Express");
+    root.AddDirect(0x06, 0x10);
+    root.AddDirect(0x0A, 4);
+    add(root);
+    engine::MessageInfoRecordBuilder local;
+    local.AddDirect(0x00, 1);
+    local.AddString(0x02, "Local Folders");
+    local.AddString(0x05, "LocalStore");
+    local.AddDirect(0x06, 0x19);
+    local.AddDirect(0x0A, 3);
+    add(local);
+  }
+  std::sort(folders.begin(), folders.end(),
+            [](const FolderSpec& a, const FolderSpec& b) { return a.id < b.id; });
+  for (const FolderSpec& folder : folders) {
+    engine::MessageInfoRecordBuilder record;
+    record.AddDirect(0x00, folder.id);
+    record.AddDirect(0x01, folder.parent);
+    record.AddString(0x02, folder.name);
+    if (!folder.file.empty()) record.AddString(0x03, folder.file);
+    record.AddDirect(0x06, 1);
+    if (folder.special) record.AddDirect(0x09, static_cast<uint32_t>(folder.special));
+    record.AddDirect(0x0A, 3);
+    add(record);
+  }
+  uint64_t end = bytes.size();
+  const uint32_t root =
+      engine::WriteIndexTree(records, end, [&](uint64_t at, std::span<const uint8_t> data) {
+        Put(bytes, at, data);
+        return true;
+      });
+  engine::FolderFileHeader header{static_cast<uint32_t>(records.size()), root, 0x108};
+  auto encoded = header.Encode();
+  encoded[4] = 0xC6;  // the folder list's type
+  Put(bytes, 0, encoded);
+  WriteBytes(path, bytes);
+}
+
+bench::GeneratedMessage StoreMail(const std::string& subject, const std::string& message_id,
+                                  bool deleted, uint32_t flags, int64_t received) {
+  bench::GeneratedMessage message;
+  message.text =
+      "From: Ada Lindqvist <ada@example.org>\r\nTo: ben@example.org\r\nSubject: " + subject +
+      "\r\nDate: Tue, 10 Feb 2004 19:26:59 +0000\r\n" +
+      (message_id.empty() ? "" : "Message-ID: <" + message_id + ">\r\n") + "\r\nThe text of " +
+      subject + ".\r\n";
+  message.deleted = deleted;
+  message.info.subject = subject;
+  message.info.message_id = message_id.empty() ? "" : "<" + message_id + ">";
+  message.info.sender_address = "ada@example.org";
+  message.info.received_time = received;
+  message.info.flags = flags;
+  return message;
+}
+
+void WriteMailFile(const std::string& path, const std::vector<bench::GeneratedMessage>& messages,
+                   const std::string& folder_name) {
+  bench::Layout layout;
+  layout.folder_name = folder_name;
+  ASSERT_TRUE(bench::WriteGeneratedFolder(
+      path, messages.size(), [&](size_t i) { return messages[i]; }, layout));
+}
+
+void WriteOe4Folder(const std::string& folder, const std::string& stem,
+                    const std::vector<Oe4Message>& messages) {
+  std::vector<uint8_t> mbx(0x54);
+  Put(mbx, 0, std::vector<uint8_t>{'J', 'M', 'F', '6'});
+  PutLe32(mbx, 4, 0x00010003);
+  PutLe32(mbx, 8, static_cast<uint32_t>(messages.size()));
+  std::vector<uint8_t> idx(0x50);
+  Put(idx, 0, std::vector<uint8_t>{'J', 'M', 'F', '9'});
+  PutLe32(idx, 4, 0x00010004);
+  uint32_t number = 0;
+  for (const Oe4Message& message : messages) {
+    const auto at = static_cast<uint32_t>(mbx.size());
+    const auto size = static_cast<uint32_t>(message.text.size());
+    Put(mbx, at, std::vector<uint8_t>{0x7F, 0x00, 0x7F, 0x00});
+    PutLe32(mbx, at + 4, ++number);
+    PutLe32(mbx, at + 8, 16 + size);
+    PutLe32(mbx, at + 12, size);
+    Put(mbx, at + 16, std::vector<uint8_t>(message.text.begin(), message.text.end()));
+    if (!message.indexed) continue;
+    const auto entry = static_cast<uint32_t>(idx.size());
+    PutLe32(idx, entry, message.deleted ? 1 : 0);
+    PutLe32(idx, entry + 4, entry);
+    PutLe32(idx, entry + 8, 20);
+    PutLe32(idx, entry + 12, at);
+    PutLe32(idx, entry + 16, 16 + size);
+  }
+  WriteBytes(folder + "/" + stem + ".mbx", mbx);
+  WriteBytes(folder + "/" + stem + ".idx", idx);
+}
+
+void WriteOe4FolderList(const std::string& path, const std::vector<Oe4FolderSpec>& folders) {
+  constexpr uint32_t kHeader = 0x40;
+  constexpr uint32_t kRecord = 0x240;
+  std::vector<uint8_t> bytes(kHeader + kRecord * folders.size());
+  auto record_at = [&](int i) { return i < 0 ? 0u : kHeader + kRecord * static_cast<uint32_t>(i); };
+  for (size_t i = 0; i < folders.size(); ++i) {
+    const uint32_t at = record_at(static_cast<int>(i));
+    Put(bytes, at + 20, std::vector<uint8_t>(folders[i].name.begin(), folders[i].name.end()));
+    Put(bytes, at + 279, std::vector<uint8_t>(folders[i].file.begin(), folders[i].file.end()));
+    PutLe32(bytes, at + 539, record_at(folders[i].parent));
+  }
+  WriteBytes(path, bytes);
+}
+
+}  // namespace rescuva::testing
