@@ -24,12 +24,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/data_folder.h"
 #include "app/program_icon.h"
 #include "msgbox/message_call.h"
 #include "platform/scratch_folder.h"
 #include "rescuva/version.h"
+#include "saving/output_names.h"
 #include "toolkit/themes.h"
 
 namespace rescuva::app {
@@ -66,6 +68,8 @@ constexpr CommandText kCommands[] = {
      "Also list recovered text that has no sender, recipients or subject", ""},
     {kRepairDeleted, "Repair deleted emails",
      "Mend what deleting left in deleted emails when they are shown, saved or scanned", ""},
+    {kRepairStore, "Repair store folder...",
+     "Recover every folder of an Outlook Express store folder", ""},
 };
 
 constexpr std::pair<int, int> kThemeCommands[] = {
@@ -166,7 +170,7 @@ void CMainFrame::CreateBars() {
   actions_[kHelp]->setShortcut(QKeySequence::HelpContents);
   actions_[kFind]->setShortcut(QKeySequence::Find);
   QMenu* file = menuBar()->addMenu("&File");
-  file->addActions({actions_[kRepair], actions_[kSave], actions_[kExit]});
+  file->addActions({actions_[kRepair], actions_[kRepairStore], actions_[kSave], actions_[kExit]});
   QMenu* tools = menuBar()->addMenu("&Tools");
   tools->addActions({actions_[kToggleToolbar], actions_[kToggleStatusBar]});
   tools->addSeparator();
@@ -220,6 +224,7 @@ void CMainFrame::CreatePanes() {
   caption_->SetColours(palette().color(QPalette::Button), palette().color(QPalette::Mid),
                        palette().color(QPalette::Base));
   auto* folder_split = new QSplitter(Qt::Horizontal, results);
+  folder_split_ = folder_split;
   tree_ = new views::CItemTreeView;
   auto* list_split = new QSplitter(Qt::Vertical);
   items_ = new views::CDispImfoView;
@@ -239,6 +244,9 @@ void CMainFrame::CreatePanes() {
   folder_split->addWidget(tree_);
   folder_split->addWidget(list_split);
   folder_split->setSizes({0, 1000});
+  // what the splitter gains goes to the list, so a closed tree stays closed
+  folder_split->setStretchFactor(0, 0);
+  folder_split->setStretchFactor(1, 1);
   auto* results_layout = new QVBoxLayout(results);
   results_layout->setContentsMargins(0, 0, 0, 0);
   results_layout->setSpacing(0);
@@ -256,10 +264,18 @@ void CMainFrame::CreatePanes() {
       *this, [this] { return ListedItems(); },
       [this](saving::SaveRequest request, std::vector<saving::SaveItem> items) {
         request.repair = ScanChoices().repair;
-        if (scan_page_->Engine())
-          save_progress_->Start(saving::OneSource(*scan_page_->Engine()), std::move(request),
-                                std::move(items));
+        const session::RecoverySession* session = scan_page_->Session();
+        if (!session) return;
+        PrepareRequest(*session, request);
+        save_progress_->Start(
+            [session](int folder) -> const engine::MessageSource& {
+              return session->Source(folder);
+            },
+            std::move(request), std::move(items));
       });
+  tree_->SetOnFolderChosen([this](int folder) {
+    items_->List().Model().SetFolder(folder < 0 ? std::nullopt : std::optional<int>(folder));
+  });
   pages_->AddRow(results, 0);
   pages_->AddRow(scan_page_, kScanPageHeight);
   pages_->AddRow(save_options_, 0);
@@ -268,7 +284,7 @@ void CMainFrame::CreatePanes() {
   setCentralWidget(pages_);
   tree_->Tree().setFocus();
   preview_generator_ = std::make_unique<PreviewGenerator>(
-      *header_, *strip_, *browser_, *text_, *preview_, [this] { return scan_page_->Engine(); });
+      *header_, *strip_, *browser_, *text_, *preview_, [this] { return scan_page_->Session(); });
   views::CMailListCtrl& list = items_->List();
   list.SetPreviewRequest([this, &list](bool by_click, int clicked_row) {
     preview_generator_->PreviewSelectedRow(list.Model(), list.SelectionMark(), by_click,
@@ -283,13 +299,50 @@ std::vector<saving::SaveItem> CMainFrame::ListedItems() {
   // every row, also those the find bar hides; "selected" are highlighted shown rows
   for (int index = 0; index < model.AllRowCount(); ++index) {
     const catalogue::CatalogueRow& listed = model.AllRowAt(index);
-    items.push_back(
-        {listed.offset, listed.deleted, false, listed.subject, listed.fragment, listed.info});
+    items.push_back({listed.offset, listed.deleted, false, listed.subject, listed.fragment,
+                     listed.info, listed.folder, listed.copy_of.has_value()});
   }
   for (int row : list.SelectedRows()) {
     items[static_cast<size_t>(model.AllIndexOf(row))].selected = true;
   }
+  // a folder chosen in a store's tree is saved alone
+  const int chosen = tree_->ChosenFolder();
+  if (chosen >= 0) {
+    std::erase_if(items, [chosen](const saving::SaveItem& item) { return item.folder != chosen; });
+  }
   return items;
+}
+
+// A store's save is a tree of its folders in a new folder "Recovered Emails" where the
+// page would have put one folder file (EML files go into the chosen folder itself); a
+// single file's folder file takes the folder name the scanned file gives.
+void CMainFrame::PrepareRequest(const session::RecoverySession& session,
+                                saving::SaveRequest& request) const {
+  const store::MailStore& store = session.Store();
+  if (store.folders.empty()) {
+    request.folder_name = saving::FolderNameOf(scan_page_->PathBox().text().toStdString());
+    return;
+  }
+  for (size_t f = 0; f < store.folders.size(); ++f) request.folders.push_back(store.PathOf(f));
+  if (request.format == saving::SaveFormat::SaveAsDbx) {
+    const std::filesystem::path file(request.destination);
+    request.destination =
+        saving::FreeFileName(file.parent_path().string(), file.stem().string(), "");
+    std::error_code ec;
+    std::filesystem::create_directory(request.destination, ec);
+  }
+}
+
+void CMainFrame::ClearFolderTree() {
+  tree_->Clear();
+  folder_split_->setSizes({0, 1000});
+}
+
+// A store's tree opens the pane that a file's scan leaves closed.
+void CMainFrame::ShowStoreTree(const store::MailStore& store) {
+  tree_->ShowStore(store);
+  const QList<int> sizes = folder_split_->sizes();
+  if (!sizes.isEmpty() && sizes[0] == 0) folder_split_->setSizes({220, 1000});
 }
 
 void CMainFrame::BrowserOnlyLayout() {
@@ -373,6 +426,9 @@ void CMainFrame::Run(int command) {
       break;
     case kRepairDeleted:
       preview_generator_->SetRepair(ScanChoices().repair);
+      break;
+    case kRepairStore:
+      scan_page_->OnBrowseStore();
       break;
     default:
       for (auto [id, value] : kThemeCommands) {

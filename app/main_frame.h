@@ -44,6 +44,7 @@ enum Command : int {
   kFind = 32850,           // beyond the described commands: the find bar
   kShowFragments = 32851,  // and the choices for damaged files
   kRepairDeleted = 32852,
+  kRepairStore = 32853,  // a whole store
 };
 
 // What the frame does outside itself; tests replace it.
@@ -64,7 +65,9 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void SetPageRow(int row, int ideal_height) override { pages_->SetRowHeight(row, ideal_height); }
   void LayoutPages() override { pages_->LayoutRows(); }
   void ClearCaption() override { caption_->SetText({}); }
-  void ClearFolderTree() override { tree_->Clear(); }
+  void ClearFolderTree() override;
+  views::CItemTreeView* FolderTree() override { return tree_; }
+  void ShowStoreTree(const store::MailStore& store) override;
   void BrowserOnlyLayout() override;
   void ShowBrowserPage(const QString& file) override;
   session::ScanOptions ScanChoices() const override;
@@ -80,6 +83,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   CViewSelSaveOpp& SaveOptionPage() { return *save_options_; }
   CViewSave& SaveProgressPage() { return *save_progress_; }
   views::CDispImfoView& ItemList() { return *items_; }
+  views::CItemTreeView& FolderTreePane() { return *tree_; }
   toolkit::RowStack& PageStack() { return *pages_; }
   toolkit::RowStack& PreviewStack() { return *preview_; }
   QWidget& HomePagePanel() { return *home_; }
@@ -105,6 +109,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void OnCustomize();
   void ExitSequence();
   std::vector<saving::SaveItem> ListedItems();
+  void PrepareRequest(const session::RecoverySession& session, saving::SaveRequest& request) const;
 
   // The options of the Customize dialog, kept with the bar layout.
   struct BarOptions {
@@ -124,6 +129,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   toolkit::RowStack* pages_ = nullptr;
   toolkit::CaptionBar* caption_ = nullptr;
   views::CItemTreeView* tree_ = nullptr;
+  QSplitter* folder_split_ = nullptr;
   views::CDispImfoView* items_ = nullptr;
   toolkit::RowStack* preview_ = nullptr;
   views::CHtm* browser_ = nullptr;

@@ -22,13 +22,13 @@ QString CopyName(const std::string& folder, int serial) {
 PreviewGenerator::PreviewGenerator(views::CPreviewUpperView& header,
                                    views::CAttachView1& attachments, views::CHtm& browser,
                                    rtf::CRtfView& text, toolkit::RowStack& stack,
-                                   std::function<const engine::DbxRecoveryEngine*()> engine)
+                                   std::function<const session::RecoverySession*()> session)
     : header_(header),
       attachments_(attachments),
       browser_(browser),
       text_(text),
       stack_(stack),
-      engine_(std::move(engine)) {}
+      session_(std::move(session)) {}
 
 int PreviewGenerator::PreviewSerial() {
   return preview_serial;
@@ -47,15 +47,16 @@ void PreviewGenerator::SetRows(std::initializer_list<std::pair<int, int>> rows,
 
 void PreviewGenerator::PreviewSelectedRow(const views::MessageListModel& list, int mark,
                                           bool by_click, int clicked_row) {
-  const engine::DbxRecoveryEngine* engine = engine_();
-  if (!engine) return;
+  const session::RecoverySession* session = session_();
+  if (!session) return;
   // no row is offset 0, which names no chain
   const catalogue::CatalogueRow* marked = list.RowAt(mark);
   const auto offset = static_cast<uint32_t>(marked ? marked->offset : 0);
   if (by_click && !browser_.Idle()) browser_.Stop();
-  const std::string target = engine->TempFolder() + (by_click ? "dd2.gg" : "dd2.eml");
+  const std::string target = session->Engine().TempFolder() + (by_click ? "dd2.gg" : "dd2.eml");
   if (by_click) QFile::remove(QString::fromStdString(target));
-  if (!engine->ExtractToFile(target, offset, repair_)) return;
+  const engine::MessageSource& source = session->Source(marked ? marked->folder : -1);
+  if (!source.ExtractToFile(target, offset, repair_)) return;
   const catalogue::CatalogueRow* shown = list.RowAt(by_click ? clicked_row : mark);
   header_.SetFrom(shown ? QString::fromStdString(shown->from) : QString());
   header_.SetTo(shown ? QString::fromStdString(shown->to) : QString());
@@ -78,7 +79,7 @@ void PreviewGenerator::ShowPreview(const std::string& path) {
   if (!message->html_body.empty()) {
     SetRows({{views::kHeaderRow, kHeaderHeight}, {views::kBrowserRow, kBodyHeight}}, true);
     if (!browser_.Idle()) browser_.Stop();
-    const std::string folder = engine_() ? engine_()->TempFolder() : std::string();
+    const std::string folder = session_() ? session_()->Engine().TempFolder() : std::string();
     QFile::remove(CopyName(folder, preview_serial - 1));
     const QString copy = CopyName(folder, preview_serial);
     QFile::remove(copy);

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/dbx_recovery_engine.h"
 #include "rtf/rtf_view.h"
+#include "session/recovery_session.h"
 #include "toolkit/row_stack.h"
 #include "views/attach_view.h"
 #include "views/htm_view.h"
@@ -21,7 +21,7 @@ class PreviewGenerator {
  public:
   PreviewGenerator(views::CPreviewUpperView& header, views::CAttachView1& attachments,
                    views::CHtm& browser, rtf::CRtfView& text, toolkit::RowStack& stack,
-                   std::function<const engine::DbxRecoveryEngine*()> engine);
+                   std::function<const session::RecoverySession*()> session);
 
   // `mark` is the list's selection mark; `clicked_row` the row under a click (-1 for
   // none), whose texts the header pane shows for a click.
@@ -41,7 +41,7 @@ class PreviewGenerator {
   views::CHtm& browser_;
   rtf::CRtfView& text_;
   toolkit::RowStack& stack_;
-  std::function<const engine::DbxRecoveryEngine*()> engine_;
+  std::function<const session::RecoverySession*()> session_;
   engine::Repair repair_ = engine::Repair::kNulOnly;
 };
 

@@ -13,6 +13,7 @@ struct ScanPageLayout {
   QRect prompt;
   QRect path;
   QRect browse;
+  QRect store;  // "Repair store folder...", under the browse button
   QRect scan;
   QRect back;
   QRect stop;  // the scan button's place: the two never show together

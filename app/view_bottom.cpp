@@ -45,6 +45,7 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
       path_(new QLineEdit(this)),
       prompt_(TextLine(this, Qt::white)),
       browse_(new QPushButton("...", this)),
+      store_(new QPushButton("Repair store folder...", this)),
       scan_(PageButton("Scan", ButtonPicture::kForward, this)),
       back_(PageButton("Back", ButtonPicture::kBack, this)),
       stop_button_(PageButton("Stop", ButtonPicture::kStop, this)),
@@ -55,6 +56,7 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
   progress_->setTextVisible(false);
   page_folder_ = FolderHolding(QDir::currentPath() + "/", "progress.html");
   connect(browse_, &QPushButton::clicked, this, [this] { OnBrowse(); });
+  connect(store_, &QPushButton::clicked, this, [this] { OnBrowseStore(); });
   connect(scan_, &QPushButton::clicked, this, [this] { OnScan(); });
   connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
   connect(stop_button_, &QPushButton::clicked, this, [this] { OnStop(); });
@@ -81,6 +83,7 @@ void CViewBottom::ShowRows(std::vector<catalogue::CatalogueRow>& rows) {
     std::move(fragments, rows.end(), std::back_inserter(hidden_fragments_));
     rows.erase(fragments, rows.end());
   }
+  if (views::CItemTreeView* tree = frame_.FolderTree()) tree->Count(rows);
   model.AddRows(rows);
   counter_->setText(
       QString::fromStdString(catalogue::CounterText(static_cast<size_t>(model.rowCount()))));
@@ -111,8 +114,9 @@ void CViewBottom::ShowFileChoice() {
                                 static_cast<QWidget*>(status_)}) {
     scan_control->hide();
   }
-  for (QWidget* choice : {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_),
-                          static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
+  for (QWidget* choice :
+       {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_), static_cast<QWidget*>(store_),
+        static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
     choice->show();
   }
   scan_->setText("Scan");
@@ -126,6 +130,7 @@ void CViewBottom::resizeEvent(QResizeEvent*) {
   prompt_->setGeometry(layout.prompt);
   path_->setGeometry(layout.path);
   browse_->setGeometry(layout.browse);
+  store_->setGeometry(layout.store);
   scan_->setGeometry(layout.scan);
   back_->setGeometry(layout.back);
   stop_button_->setGeometry(layout.stop);
@@ -152,6 +157,18 @@ void CViewBottom::OnBrowse() {
   path_->clear();
 }
 
+void CViewBottom::OnBrowseStore() {
+  if (frame_.State() != WizardState::ChooseFile) return;
+  const QString chosen = QFileDialog::getExistingDirectory(this, "Repair store folder");
+  if (!chosen.isEmpty()) ScanStore(chosen);
+}
+
+void CViewBottom::ScanStore(const QString& folder) {
+  if (frame_.State() != WizardState::ChooseFile) return;
+  path_->setText(folder);
+  BeginScan(folder, true);
+}
+
 void CViewBottom::OnScan() {
   if (frame_.State() == WizardState::Results) {
     if (scanning_) return;  // the button shows only when the scan has ended
@@ -167,12 +184,18 @@ void CViewBottom::OnScan() {
     OnBrowse();
     return;
   }
+  // a folder typed here is opened as a file, as always; a store is chosen as a store
+  BeginScan(path, false);
+}
+
+void CViewBottom::BeginScan(const QString& path, bool whole_store) {
   frame_.ClearCaption();
   frame_.SetState(WizardState::Results);
   frame_.SetPageRow(0, std::max(0, frame_.ClientHeight() - kScanPageHeight));
   frame_.LayoutPages();
-  for (QWidget* choice : {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_),
-                          static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
+  for (QWidget* choice :
+       {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_), static_cast<QWidget*>(store_),
+        static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
     choice->hide();
   }
   stop_button_->show();
@@ -205,7 +228,13 @@ void CViewBottom::OnScan() {
   // fragments are always listed; whether they show is the list's choice
   session::ScanOptions options = frame_.ScanChoices();
   options.fragments = true;
-  session_->Start(path.toStdString(), options);
+  if (!whole_store) {
+    session_->Start(path.toStdString(), options);
+    return;
+  }
+  store::MailStore store = store::ReadStore(path.toStdString());
+  frame_.ShowStoreTree(store);
+  session_->StartStore(std::move(store), options);
 }
 
 void CViewBottom::ScanEnded(const session::ScanOutcome& outcome) {

@@ -24,7 +24,11 @@ class CViewBottom : public QWidget {
   ~CViewBottom() override;
 
   void OnBrowse();
+  // "Repair store folder...": picks a folder and scans the store in it.
+  void OnBrowseStore();
   void OnScan();
+  // Scans the store in `folder` (wizard state 1 only).
+  void ScanStore(const QString& folder);
   void OnStop();
   void OnBack();
   // Sets the stop flag without asking (the exit sequence).
@@ -38,10 +42,13 @@ class CViewBottom : public QWidget {
   bool Scanning() const { return scanning_; }
   // The engine of the current session, from Scan to Back; null otherwise.
   const engine::DbxRecoveryEngine* Engine() const;
+  // The session of the current scan, from Scan to Back; null otherwise.
+  const session::RecoverySession* Session() const { return session_.get(); }
   QLineEdit& PathBox() { return *path_; }
   QString StatusText() const { return status_->text(); }
   QString CounterText() const { return counter_->text(); }
   QPushButton& ScanButton() { return *scan_; }
+  QPushButton& StoreButton() { return *store_; }
   QPushButton& BackButton() { return *back_; }
   QPushButton& StopButton() { return *stop_button_; }
   QProgressBar& Progress() { return *progress_; }
@@ -52,6 +59,8 @@ class CViewBottom : public QWidget {
 
  private:
   void ShowFileChoice();
+  // Leaves the file choice for the scan's controls and starts the session.
+  void BeginScan(const QString& path, bool whole_store);
   void ShowRows(std::vector<catalogue::CatalogueRow>& rows);
   // The end of a scan: what the worker's last steps did, and the completion step.
   void ScanEnded(const session::ScanOutcome& outcome);
@@ -63,6 +72,7 @@ class CViewBottom : public QWidget {
   QLineEdit* path_;
   QLabel* prompt_;
   QPushButton* browse_;
+  QPushButton* store_;
   QPushButton* scan_;
   QPushButton* back_;
   QPushButton* stop_button_;

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "session/recovery_session.h"
+#include "views/item_tree_view.h"
 
 namespace rescuva::app {
 
@@ -29,6 +30,10 @@ class WizardFrame {
   virtual void LayoutPages() = 0;
   virtual void ClearCaption() = 0;
   virtual void ClearFolderTree() = 0;
+  // The folder tree pane, counting a store's rows; null where a frame has none.
+  virtual views::CItemTreeView* FolderTree() { return nullptr; }
+  // Opens the folder tree pane on the folders of a store about to be scanned.
+  virtual void ShowStoreTree(const store::MailStore&) {}
   // The preview stack shows the browser view alone.
   virtual void BrowserOnlyLayout() = 0;
   // The browser view shows a page file, not from the cache.

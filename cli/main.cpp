@@ -10,10 +10,10 @@
 #include "cli/cli_listing.h"
 #include "cli/cli_options.h"
 #include "cli/terminal_text.h"
-#include "engine/file_info_block.h"
 #include "platform/scratch_folder.h"
 #include "rescuva/version.h"
 #include "saving/message_saver.h"
+#include "saving/output_names.h"
 #include "session/recovery_session.h"
 #include "store/mail_store.h"
 
@@ -74,13 +74,7 @@ bool PrepareRequest(rescuva::saving::SaveRequest& request, bool whole_store,
       std::fprintf(stderr, "rescuva-cli: --save-tree needs a store folder\n");
       return false;
     }
-    request.folder_name = std::filesystem::path(path).stem().string();
-    rescuva::platform::SourceFile file;
-    if (file.Open(path)) {
-      if (const auto info = rescuva::engine::FileInfoBlock::Read(file)) {
-        request.folder_name = info->folder_name;
-      }
-    }
+    request.folder_name = rescuva::saving::FolderNameOf(path);
     return true;
   }
   if (request.format == SaveFormat::SaveAsMbox) return true;

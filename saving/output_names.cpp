@@ -1,7 +1,10 @@
 #include "saving/output_names.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <string_view>
+
+#include "engine/file_info_block.h"
 
 namespace rescuva::saving {
 namespace {
@@ -69,6 +72,14 @@ std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
     if (errno != EEXIST) return {};
   }
   return {};
+}
+
+std::string FolderNameOf(const std::string& folder_file) {
+  platform::SourceFile file;
+  if (file.Open(folder_file)) {
+    if (const auto info = engine::FileInfoBlock::Read(file)) return info->folder_name;
+  }
+  return std::filesystem::path(folder_file).stem().string();
 }
 
 }  // namespace rescuva::saving

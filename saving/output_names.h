@@ -14,6 +14,10 @@ namespace rescuva::saving {
 // bytes, cut on a character boundary; "message" when nothing is left.
 std::string SafeFileStem(const std::string& subject);
 
+// The name a folder file gives its folder: the one its file-info block holds, else its
+// file name without the extension.
+std::string FolderNameOf(const std::string& folder_file);
+
 // Creates a new file "stem.ext" in `folder`, or "stem (2).ext", "stem (3).ext", ... when
 // the name is taken, and returns its path; empty when none could be created.
 std::string CreateUniqueFile(const std::string& folder, const std::string& stem,

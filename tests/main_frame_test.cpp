@@ -9,10 +9,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <filesystem>
 
 #include "app/data_folder.h"
@@ -20,6 +22,7 @@
 #include "msgbox/message_call.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
+#include "tests/store_builder.h"
 #include "tests/temp_dir.h"
 
 namespace rescuva::app {
@@ -380,6 +383,76 @@ TEST_F(MainFrameTest, FragmentsShowWhenAskedAndDeletedEmailsAreRepaired) {
   EXPECT_TRUE(repaired.ends_with("this one survived.\n") || repaired.ends_with("survived."))
       << repaired.substr(repaired.size() - 20);
   EXPECT_NE(repaired.find("kept it????il"), std::string::npos);
+}
+
+// A store's scan fills the folder tree with its folders and counts; a folder chosen
+// there chooses the rows listed and saved; a file's scan after it leaves the tree empty.
+TEST_F(MainFrameTest, AStoreShowsItsFoldersAndSavesTheChosenOne) {
+  const std::string store = dir_.Path() + "/store";
+  std::filesystem::create_directory(store);
+  testing::WriteFolderList(
+      store + "/Folders.dbx",
+      {{4, 1, "Inbox", "Inbox.dbx", 1}, {10, 12, "Garden", "Garden.dbx"}, {12, 1, "Projects", ""}});
+  testing::WriteMailFile(store + "/Inbox.dbx", {testing::StoreMail("answered", "a@x"),
+                                                testing::StoreMail("moved", "moved@x", true),
+                                                testing::StoreMail("gone", "gone@x", true)});
+  testing::WriteMailFile(store + "/Garden.dbx", {testing::StoreMail("moved", "moved@x"),
+                                                 testing::StoreMail("greenhouse", "g@x")});
+  auto frame = Frame();
+  const QStringList file_menu = [&] {
+    QStringList texts;
+    for (QAction* action : frame->menuBar()->actions().front()->menu()->actions())
+      texts << action->text();
+    return texts;
+  }();
+  EXPECT_TRUE(file_menu.contains("Repair store folder..."));
+  EXPECT_TRUE(frame->ScanPage().StoreButton().isVisible());
+  frame->ScanPage().ScanStore(QString::fromStdString(store));
+  WaitForScan(*frame);
+  QTreeWidget& tree = frame->FolderTreePane().Tree();
+  ASSERT_EQ(tree.topLevelItemCount(), 1);
+  QTreeWidgetItem* root = tree.topLevelItem(0);
+  EXPECT_EQ(root->text(0), "Outlook Express (5)");
+  EXPECT_EQ(root->text(1), "2 deleted");
+  ASSERT_EQ(root->childCount(), 2);
+  QTreeWidgetItem* inbox = root->child(0);
+  EXPECT_EQ(inbox->text(0), "Inbox (3)");
+  EXPECT_EQ(inbox->foreground(1).color(), QColor(Qt::red));
+  ASSERT_EQ(root->child(1)->childCount(), 1);
+  QTreeWidgetItem* garden = root->child(1)->child(0);
+  EXPECT_EQ(garden->text(0), "Garden (2)");
+  EXPECT_EQ(garden->text(1), "");
+  EXPECT_GT(frame->FolderTreePane().width(), 100);  // the pane opens for a store
+
+  views::CMailListCtrl& list = frame->ItemList().List();
+  EXPECT_EQ(list.Model().rowCount(), 5);
+  tree.setCurrentItem(inbox);
+  EXPECT_EQ(list.Model().rowCount(), 3);
+  list.selectRow(0);
+  Snapshot(*frame, "store-tree.png");
+  tree.setCurrentItem(garden);
+  EXPECT_EQ(list.Model().rowCount(), 2);
+
+  frame->Run(kRepair);  // the save options
+  frame->SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsEml).setChecked(true);
+  frame->SaveOptionPage().ScopeButton(saving::SaveScope::SaveAll).setChecked(true);
+  const std::string out = dir_.Path() + "/out";
+  std::filesystem::create_directory(out);
+  frame->SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
+  frame->Run(kSave);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 30000));
+  QTest::qWait(50);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out + "/Projects/Garden"), {}), 2);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out + "/Inbox"), {}), 0);
+
+  frame->Run(kRepair);  // Finish: back to the file choice, the tree emptied
+  EXPECT_EQ(tree.topLevelItemCount(), 0);
+  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  EXPECT_EQ(list.Model().rowCount(), 7);
+  EXPECT_EQ(tree.topLevelItemCount(), 0);
+  EXPECT_EQ(frame->FolderTreePane().width(), 0);
 }
 
 // The program's files are found in the start folder, else beside the program, else in

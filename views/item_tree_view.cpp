@@ -12,7 +12,66 @@ CItemTreeView::CItemTreeView(QWidget* parent)
       tree_(new QTreeWidget(this)) {
   tree_->header()->hide();
   tree_->setRootIsDecorated(true);
+  tree_->setColumnCount(2);
+  tree_->header()->setStretchLastSection(false);
+  tree_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  tree_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  connect(tree_, &QTreeWidget::currentItemChanged, this, [this] {
+    if (chosen_) chosen_(ChosenFolder());
+  });
   ApplySystemColours();
+}
+
+void CItemTreeView::Clear() {
+  items_.clear();
+  names_.clear();
+  tally_ = catalogue::FolderTally();
+  tree_->clear();
+}
+
+void CItemTreeView::ShowStore(const store::MailStore& store) {
+  Clear();
+  tally_ = catalogue::FolderTally(store.folders.size());
+  auto* root = new QTreeWidgetItem(tree_);
+  root->setData(0, Qt::UserRole, -1);
+  for (size_t f = 0; f < store.folders.size(); ++f) {
+    // parents come before their children
+    const int parent = store.folders[f].parent;
+    QTreeWidgetItem* above = parent >= 0 ? items_[static_cast<size_t>(parent)] : root;
+    auto* item = new QTreeWidgetItem(above);
+    item->setData(0, Qt::UserRole, static_cast<int>(f));
+    items_.push_back(item);
+    names_.push_back(store.folders[f].name);
+    ShowCounts(*item, static_cast<int>(f), names_.back());
+  }
+  items_.push_back(root);
+  names_.push_back("Outlook Express");
+  ShowCounts(*root, -1, names_.back());
+  tree_->expandAll();
+  tree_->setCurrentItem(root);
+}
+
+void CItemTreeView::Count(const std::vector<catalogue::CatalogueRow>& rows) {
+  if (items_.empty()) return;
+  for (const auto& row : rows) tally_.Count(row);
+  for (size_t i = 0; i < items_.size(); ++i) {
+    const int folder = i + 1 == items_.size() ? -1 : static_cast<int>(i);
+    ShowCounts(*items_[i], folder, names_[i]);
+  }
+}
+
+// The count beside the name; the deleted ones in red in a column of their own.
+void CItemTreeView::ShowCounts(QTreeWidgetItem& item, int folder, const std::string& name) {
+  item.setText(
+      0, QString::fromStdString(catalogue::FolderTally::CountText(name, tally_.Listed(folder))));
+  item.setText(1,
+               QString::fromStdString(catalogue::FolderTally::DeletedText(tally_.Deleted(folder))));
+  item.setForeground(1, QColor(Qt::red));
+}
+
+int CItemTreeView::ChosenFolder() const {
+  const QTreeWidgetItem* current = tree_->currentItem();
+  return current ? current->data(0, Qt::UserRole).toInt() : -1;
 }
 
 void CItemTreeView::ApplySystemColours() {

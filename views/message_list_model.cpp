@@ -52,10 +52,10 @@ MessageListModel::RowPtr MessageListModel::MakeRow(catalogue::CatalogueRow row) 
 
 void MessageListModel::AddRow(const catalogue::CatalogueRow& row) {
   RowPtr made = MakeRow(row);
-  const bool shown = filter_.isEmpty() || Matches(*made);
+  const bool shown = !Filtered() || Matches(*made);
   if (shown) beginInsertRows({}, 0, 0);
   rows_.push_front(std::move(made));
-  if (shown && !filter_.isEmpty()) shown_.push_front(rows_.size() - 1);
+  if (shown && Filtered()) shown_.push_front(rows_.size() - 1);
   if (shown) endInsertRows();
 }
 
@@ -66,11 +66,11 @@ void MessageListModel::AddRows(std::vector<catalogue::CatalogueRow>& rows) {
   int shown = 0;
   for (catalogue::CatalogueRow& row : rows) {
     made.push_back(MakeRow(std::move(row)));
-    if (filter_.isEmpty() || Matches(*made.back())) ++shown;
+    if (!Filtered() || Matches(*made.back())) ++shown;
   }
   if (shown > 0) beginInsertRows({}, 0, shown - 1);
   for (RowPtr& row : made) {
-    const bool match = !filter_.isEmpty() && Matches(*row);
+    const bool match = Filtered() && Matches(*row);
     rows_.push_front(std::move(row));
     if (match) shown_.push_front(rows_.size() - 1);
   }
@@ -78,6 +78,8 @@ void MessageListModel::AddRows(std::vector<catalogue::CatalogueRow>& rows) {
 }
 
 bool MessageListModel::Matches(const Row& row) const {
+  if (folder_ && row.data.folder != *folder_) return false;
+  if (filter_.isEmpty()) return true;
   for (int column : {2, 3, 4, 5}) {
     if (row.cells[column].contains(filter_, Qt::CaseInsensitive)) return true;
   }
@@ -86,7 +88,7 @@ bool MessageListModel::Matches(const Row& row) const {
 
 const MessageListModel::Row& MessageListModel::Shown(int row) const {
   const size_t index = static_cast<size_t>(row);
-  return filter_.isEmpty() ? *rows_[index] : *rows_[rows_.size() - 1 - shown_[index]];
+  return !Filtered() ? *rows_[index] : *rows_[rows_.size() - 1 - shown_[index]];
 }
 
 MessageListModel::Row& MessageListModel::Shown(int row) {
@@ -95,7 +97,7 @@ MessageListModel::Row& MessageListModel::Shown(int row) {
 
 void MessageListModel::ApplyFilter() {
   shown_.clear();
-  if (filter_.isEmpty()) return;
+  if (!Filtered()) return;
   for (size_t i = 0; i < rows_.size(); ++i) {
     if (Matches(*rows_[i])) shown_.push_back(rows_.size() - 1 - i);
   }
@@ -109,12 +111,20 @@ void MessageListModel::SetFilter(const QString& text) {
   endResetModel();
 }
 
+void MessageListModel::SetFolder(std::optional<int> folder) {
+  if (folder == folder_) return;
+  beginResetModel();
+  folder_ = folder;
+  ApplyFilter();
+  endResetModel();
+}
+
 const catalogue::CatalogueRow& MessageListModel::AllRowAt(int index) const {
   return rows_[static_cast<size_t>(index)]->data;
 }
 
 int MessageListModel::AllIndexOf(int row) const {
-  if (filter_.isEmpty()) return row;
+  if (!Filtered()) return row;
   return static_cast<int>(rows_.size() - 1 - shown_[static_cast<size_t>(row)]);
 }
 
@@ -127,6 +137,7 @@ void MessageListModel::Clear() {
   beginResetModel();
   rows_.clear();
   shown_.clear();
+  folder_.reset();
   endResetModel();
 }
 
@@ -157,7 +168,7 @@ QString MessageListModel::CellText(int row, int column) const {
 
 int MessageListModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  return static_cast<int>(filter_.isEmpty() ? rows_.size() : shown_.size());
+  return static_cast<int>(!Filtered() ? rows_.size() : shown_.size());
 }
 
 int MessageListModel::columnCount(const QModelIndex& parent) const {
@@ -219,11 +230,13 @@ bool MessageListModel::setData(const QModelIndex& index, const QVariant& value, 
 // an unfiltered one keeps the highlighted rows.
 void MessageListModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= kColumnCount) return;
-  if (!filter_.isEmpty()) {
+  if (Filtered()) {
     beginResetModel();
     const QString filter = std::exchange(filter_, QString());
+    const std::optional<int> folder = std::exchange(folder_, std::nullopt);
     SortAll(column, order);
     filter_ = filter;
+    folder_ = folder;
     ApplyFilter();
     endResetModel();
     return;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "catalogue/message_catalogue.h"
@@ -42,6 +43,9 @@ class MessageListModel : public QAbstractTableModel {
   // Shows only the rows with `text` in From, To, Subject or Date (any case); an empty
   // text shows every row. Rows added later join the shown ones when they match.
   void SetFilter(const QString& text);
+  // Shows only the rows of one store folder (together with the text filter); nothing
+  // shows every folder's rows.
+  void SetFolder(std::optional<int> folder);
   // Every row, shown or not, top to bottom, and the place among them of a shown row.
   int AllRowCount() const { return static_cast<int>(rows_.size()); }
   const catalogue::CatalogueRow& AllRowAt(int index) const;
@@ -67,6 +71,7 @@ class MessageListModel : public QAbstractTableModel {
   // Rows are kept by pointer: sorting and inserting on top move pointers, not rows.
   using RowPtr = std::unique_ptr<Row>;
   static RowPtr MakeRow(catalogue::CatalogueRow row);
+  bool Filtered() const { return !filter_.isEmpty() || folder_.has_value(); }
   bool Matches(const Row& row) const;
   // The row shown at `row`: while filtered, the shown rows are counted from the bottom,
   // so that rows added on top leave the numbers of the others as they are.
@@ -78,6 +83,7 @@ class MessageListModel : public QAbstractTableModel {
 
   std::deque<RowPtr> rows_;
   QString filter_;
+  std::optional<int> folder_;
   std::deque<size_t> shown_;  // while filtered: the shown rows, top to bottom, from the bottom
 };
 
