@@ -73,10 +73,15 @@ CliRun RunCli(const std::string& cli, const std::string& folder_file,
   watcher.join();
   std::filesystem::remove_all(temp_folder);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const size_t summary =
-      listing.size() < 2 ? std::string::npos : listing.rfind('\n', listing.size() - 2);
+  // "N messages (...)", after "F folders (...), " for a store
+  const size_t counted = listing.rfind(" messages (");
+  const size_t number =
+      counted == std::string::npos ? std::string::npos : listing.find_last_of(" \n", counted - 1);
   result.messages =
-      std::strtoul(listing.c_str() + (summary == std::string::npos ? 0 : summary + 1), nullptr, 10);
+      counted == std::string::npos
+          ? 0
+          : std::strtoul(listing.c_str() + (number == std::string::npos ? 0 : number + 1), nullptr,
+                         10);
   return result;
 }
 

@@ -49,6 +49,8 @@ GeneratedMessage GeneratedMail(size_t i, bool deleted) {
   }
   GeneratedMessage message{std::move(text), deleted};
   message.info.subject = subject;
+  // as Outlook Express keeps it, the record holds the message's id
+  message.info.message_id = "<" + std::to_string(i) + "@example.org>";
   return message;
 }
 

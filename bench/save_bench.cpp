@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
   }
   const std::atomic<bool> stop{false};
   const auto start = std::chrono::steady_clock::now();
-  saving::SaveJob job(saving::OneSource(engine), {format, saving::SaveScope::SaveAll, argv[3]}, std::move(items), {},
-                      stop, {});
+  saving::SaveJob job(saving::OneSource(engine), {format, saving::SaveScope::SaveAll, argv[3]},
+                      std::move(items), {}, stop, {});
   job.Start();
   job.Wait();
   const double seconds =
