@@ -80,7 +80,7 @@ bool SourceFile::ReadAt(uint64_t offset, std::span<uint8_t> out) const {
     if (n == 0) break;  // the file shrank: the rest reads as zero
     done += static_cast<size_t>(n);
   }
-  std::memset(out.data() + done, 0, out.size() - done);
+  if (done < out.size()) std::memset(out.data() + done, 0, out.size() - done);
   return true;
 }
 

@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/byte_order.h"
 #include "engine/dbx_recovery_engine.h"
+#include "engine/file_info_block.h"
+#include "engine/file_time.h"
 #include "engine/folder_file_writer.h"
 #include "platform/scratch_files.h"
 #include "tests/folder_builder.h"
@@ -119,6 +122,70 @@ TEST(FolderFileWriter, TextsInTheWindowsCodePage) {
             "5 \x96 ok");
   EXPECT_EQ(ToWindows1252("日本"), "??");
   EXPECT_EQ(ToWindows1252(std::string("bad \xC3", 5)), "bad ?");
+}
+
+TEST(FolderFileWriter, TextsFromTheWindowsCodePage) {
+  EXPECT_EQ(FromWindows1252("Gr\xFC\xDF"
+                            "e \x80"
+                            "5 \x96 ok"),
+            "Grüße €5 – ok");
+  EXPECT_EQ(FromWindows1252("\x81"), "\xEF\xBF\xBD");  // unassigned
+  EXPECT_EQ(FromWindows1252(ToWindows1252("Dossier «Été»")), "Dossier «Été»");
+}
+
+// The file-info block names the folder as importers read it, and the header says
+// where the block ends; the kinds of file the header's type tells apart.
+TEST(FolderFileWriter, TheFileInfoBlockNamesTheFolderAndTheRecordsKeepFlagsAndTimes) {
+  testing::TempDir dir;
+  const std::string path = dir.Path() + "/named.dbx";
+  FolderFileWriter writer;
+  ASSERT_TRUE(writer.Create(path, {"Grüße", 1}));
+  writer.BeginMessage();
+  const std::string text = testing::MailText("kept");
+  writer.AppendText({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+  MessageInfo info;
+  info.flags = (1u << 7) | (1u << 19);
+  info.received_time = 1076500000;
+  info.sent_time = 1076441219;
+  ASSERT_TRUE(writer.EndMessage(info));
+  ASSERT_TRUE(writer.Finish());
+  const auto bytes = testing::ReadFileBytes(path);
+  EXPECT_EQ(LoadLe32(&bytes[0x1C]), kFileInfoSize);
+  EXPECT_EQ(LoadLe32(&bytes[0x24]), 0x24BC + kFileInfoSize);
+  EXPECT_EQ(std::string(bytes.begin() + 0x24C1, bytes.begin() + 0x24CC),
+            std::string("LocalStore\0", 11));
+  EXPECT_EQ(bytes[0x24BC + 4], 3);
+  EXPECT_EQ(KindOfFolderFile(bytes), FolderFileKind::kMessages);
+
+  platform::SourceFile file;
+  ASSERT_TRUE(file.Open(path));
+  const auto block = FileInfoBlock::Read(file);
+  ASSERT_TRUE(block);
+  EXPECT_EQ(block->folder_name, "Grüße");
+  EXPECT_EQ(block->special_folder, 1);
+  file.Close();
+
+  testing::RecordingReporter reporter;
+  DbxRecoveryEngine engine(reporter, dir.Path());
+  engine.Run(path);
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  const auto& facts = reporter.messages[0].facts;
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->flags, (1u << 7) | (1u << 19) | 1u);  // and downloaded
+  EXPECT_EQ(facts->received_time, 1076500000);
+  EXPECT_EQ(facts->sent_time, 1076441219);
+
+  const uint8_t list[] = {0xCF, 0xAD, 0x12, 0xFE, 0xC6, 0xFD, 0x74, 0x6F};
+  const uint8_t pop3[] = {0xCF, 0xAD, 0x12, 0xFE, 0xC7, 0xFD, 0x74, 0x6F};
+  const uint8_t offline[] = {0xCF, 0xAD, 0x12, 0xFE, 0x30, 0x9D, 0xFE, 0x26};
+  const uint8_t other[] = {'J', 'M', 'F', '6', 3, 0, 1, 0};
+  EXPECT_EQ(KindOfFolderFile(list), FolderFileKind::kFolderList);
+  EXPECT_EQ(KindOfFolderFile(pop3), FolderFileKind::kPop3Ids);
+  EXPECT_EQ(KindOfFolderFile(offline), FolderFileKind::kOffline);
+  EXPECT_EQ(KindOfFolderFile(other), FolderFileKind::kOther);
+  EXPECT_EQ(KindOfFolderFile(std::span(list).first(4)), FolderFileKind::kOther);
+  EXPECT_EQ(FromFileTime(ToFileTime(1076441219)), 1076441219);
+  EXPECT_FALSE(FromFileTime(0));
 }
 
 }  // namespace

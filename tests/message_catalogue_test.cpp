@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "catalogue/catalogue_pipeline.h"
+#include "catalogue/folder_tally.h"
 #include "catalogue/message_catalogue.h"
 #include "catalogue/sha256.h"
 #include "engine/dbx_recovery_engine.h"
@@ -105,6 +106,31 @@ TEST(Sha256, KnownDigests) {
   const std::string text(1000, 'a');
   abc.Update({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
   EXPECT_EQ(abc.HexDigest(), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3");
+}
+
+TEST(Catalogue, FolderTallyCountsEachFolderAndTheStore) {
+  FolderTally tally(3);
+  auto row = [](int folder, bool deleted, bool fragment = false) {
+    CatalogueRow made;
+    made.folder = folder;
+    made.deleted = deleted;
+    made.fragment = fragment;
+    return made;
+  };
+  for (const CatalogueRow& r :
+       {row(0, false), row(0, true), row(2, true), row(2, false, true), row(7, false)}) {
+    tally.Count(r);
+  }
+  EXPECT_EQ(tally.Listed(0), 2u);
+  EXPECT_EQ(tally.Deleted(0), 1u);
+  EXPECT_EQ(tally.Listed(1), 0u);
+  EXPECT_EQ(tally.Listed(2), 1u);  // fragments belong to no folder's mail
+  EXPECT_EQ(tally.Listed(-1), 4u);
+  EXPECT_EQ(tally.Deleted(-1), 2u);
+  EXPECT_EQ(tally.Listed(9), 0u);
+  EXPECT_EQ(FolderTally::CountText("Inbox", 12), "Inbox (12)");
+  EXPECT_EQ(FolderTally::DeletedText(0), "");
+  EXPECT_EQ(FolderTally::DeletedText(3), "3 deleted");
 }
 
 TEST(Catalogue, CounterText) {

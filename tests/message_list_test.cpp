@@ -150,5 +150,31 @@ TEST(MessageList, TheFindBarFiltersAsTheUserTypes) {
   EXPECT_EQ(model.rowCount(), 12);
 }
 
+TEST(MessageList, AStoreFolderChosenShowsItsRowsWithTheFindBarsFilter) {
+  MessageListModel model;
+  for (int i = 0; i < 6; ++i) {
+    auto row = Row((i % 2 ? "Invoice " : "Note ") + std::to_string(i), false, 100 + i);
+    row.folder = i % 3;
+    model.AddRow(row);
+  }
+  model.SetFolder(1);
+  EXPECT_EQ(model.rowCount(), 2);  // 4, 1
+  EXPECT_EQ(model.CellText(0, 4), "Note 4");
+  model.SetFilter("invoice");
+  EXPECT_EQ(model.rowCount(), 1);
+  EXPECT_EQ(model.CellText(0, 4), "Invoice 1");
+  model.SetFilter("");
+  auto late = Row("Invoice 7", false, 107);
+  late.folder = 1;
+  std::vector<catalogue::CatalogueRow> more{late, Row("Note 8", false, 108)};
+  model.AddRows(more);
+  EXPECT_EQ(model.rowCount(), 3);
+  EXPECT_EQ(model.CellText(0, 4), "Invoice 7");
+  model.sort(4, Qt::AscendingOrder);
+  EXPECT_EQ(model.CellText(0, 4), "Invoice 1");
+  model.SetFolder(std::nullopt);
+  EXPECT_EQ(model.rowCount(), 8);
+}
+
 }  // namespace
 }  // namespace rescuva::views

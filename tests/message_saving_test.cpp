@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "saving/mail_status.h"
 #include "saving/output_names.h"
 #include "saving/save_job.h"
 #include "tests/folder_builder.h"
@@ -28,6 +29,33 @@ TEST(SaveScope, PicksTheRowsOfEachScope) {
   EXPECT_EQ(offsets(SaveScope::SaveAll), (std::vector<uint64_t>{1, 2, 3, 4}));
   EXPECT_EQ(offsets(SaveScope::SaveAllButDeleted), (std::vector<uint64_t>{1, 4}));
   EXPECT_EQ(offsets(SaveScope::SaveAllButExisting), (std::vector<uint64_t>{2, 3}));
+}
+
+TEST(SaveScope, CopiesOfExistingMessagesGoWithTheDeletedOnlyWhenKept) {
+  SaveItem copy{1, true, false, "copy"};
+  copy.copy = true;
+  const SaveItem deleted{2, true, false, "deleted"};
+  EXPECT_FALSE(InScope(copy, SaveScope::SaveAllButExisting, false));
+  EXPECT_TRUE(InScope(copy, SaveScope::SaveAllButExisting, true));
+  EXPECT_TRUE(InScope(copy, SaveScope::SaveAll, false));
+  EXPECT_TRUE(InScope(deleted, SaveScope::SaveAllButExisting, false));
+}
+
+// Thunderbird's status bits from Outlook Express's flags, in the message's own line
+// ends; the date a saved file is stamped with.
+TEST(MailStatus, MozillaStatusAndTheMessageDate) {
+  EXPECT_EQ(MozillaStatusLines(0, "\n"), "X-Mozilla-Status: 0000\nStatus: O\n");
+  EXPECT_EQ(MozillaStatusLines(1u << 7 | 1u << 19 | 1u << 5 | 1u << 20 | 1u, "\r\n"),
+            "X-Mozilla-Status: 1007\r\nStatus: RO\r\n");
+  EXPECT_EQ(LineEnd("Subject: a\r\n\r\n"), "\r\n");
+  EXPECT_EQ(LineEnd("Subject: a\n"), "\n");
+  EXPECT_EQ(LineEnd("no line end"), "\n");
+  engine::MessageInfo info;
+  EXPECT_FALSE(MessageDate(info));
+  info.received_time = 20;
+  EXPECT_EQ(MessageDate(info), 20);
+  info.sent_time = 10;
+  EXPECT_EQ(MessageDate(info), 10);
 }
 
 TEST(OutputNames, SafeOnEveryPlatform) {
@@ -122,8 +150,8 @@ TEST_F(SavingTest, MboxQuotesFromLines) {
   testing::ScannedFolder folder(quoting.Write(dir_.Path(), "q.dbx"));
   const std::string mbox = dir_.Path() + "/out.mbox";
   std::atomic<bool> stop{false};
-  SaveJob job(OneSource(folder.engine), {SaveFormat::SaveAsMbox, SaveScope::SaveAll, mbox}, folder.Items(),
-              nullptr, stop);
+  SaveJob job(OneSource(folder.engine), {SaveFormat::SaveAsMbox, SaveScope::SaveAll, mbox},
+              folder.Items(), nullptr, stop);
   job.Start();
   job.Wait();
   ASSERT_EQ(job.Report().saved, 1u);

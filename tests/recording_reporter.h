@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct RecoveredMessage {
   bool deleted = false;
   uint64_t offset = 0;
   std::string path;
+  std::optional<engine::RecordFacts> facts;  // what an existing message's record says
 };
 
 class RecordingReporter : public engine::RecoveryReporter {

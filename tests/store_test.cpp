@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/source_file.h"
 #include "session/recovery_session.h"
@@ -199,6 +200,39 @@ TEST(StoreSession, DeletedCopiesOfExistingMessagesAreToldWhereverTheyLie) {
   EXPECT_EQ(moved->offset, archived);
   EXPECT_FALSE(gone);
   EXPECT_EQ(listed.outcome.copies, 1u);
+}
+
+// An index naming no record, a record longer than its file and a marker inside a
+// message's text list nothing of their own; a loop of parents in the folder list
+// still lists each folder once.
+TEST(StoreReading, DamagedOutlookExpress4FilesListOnlyWhatIsThere) {
+  testing::TempDir dir;
+  const std::string inner = "From: a@x\r\nSubject: inner\r\n\r\n\x7F" + std::string(1, '\0') +
+                            "\x7F" + std::string(1, '\0') + "fake\r\n";
+  testing::WriteOe4Folder(dir.Path(), "Inbox", {{inner}, {StoreMail("second", "s@x").text}});
+  {
+    // an extra index entry that names the middle of the first message
+    std::fstream idx(dir.Path() + "/Inbox.idx", std::ios::binary | std::ios::in | std::ios::out);
+    idx.seekp(0, std::ios::end);
+    const auto at = static_cast<uint32_t>(idx.tellp());
+    const uint32_t entry[5] = {0, at, 20, 0x54 + 30, 40};
+    idx.write(reinterpret_cast<const char*>(entry), sizeof entry);
+  }
+  {
+    // a last record whose text size runs past the end of the file
+    std::ofstream mbx(dir.Path() + "/Inbox.mbx", std::ios::binary | std::ios::app);
+    const uint32_t header[4] = {0x007F007F, 3, 0xFFFF, 0xFFFF};
+    mbx.write(reinterpret_cast<const char*>(header), sizeof header);
+    mbx << "short";
+  }
+  testing::WriteOe4FolderList(dir.Path() + "/folders.nch", {{"A", "Inbox.mbx", 1}, {"B", "", 0}});
+  const MailStore store = ReadStore(dir.Path());
+  EXPECT_EQ(TreeOf(store), (std::vector<std::string>{"A [Inbox.mbx]", "A/B []"}));
+  const Listed listed = ScanStore(store);
+  ASSERT_EQ(listed.rows.size(), 2u);
+  EXPECT_EQ(listed.rows[0].subject, "inner");
+  EXPECT_EQ(listed.rows[1].subject, "second");
+  EXPECT_EQ(listed.outcome.ending, engine::RunEnding::kDone);
 }
 
 }  // namespace
