@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine/byte_order.h"
+#include "engine/windows_1252.h"
 #include "platform/scratch_files.h"
 
 namespace rescuva::engine {
@@ -20,12 +21,6 @@ constexpr uint32_t kMbxRecordHeaderSize = 16;
 constexpr uint32_t kIndexEntrySize = 20;
 constexpr size_t kScanWindow = 1 << 20;
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 }  // namespace
 
 bool Oe4Mailbox::IsMailbox(const platform::SourceFile& file) {
@@ -36,11 +31,11 @@ bool Oe4Mailbox::IsMailbox(const platform::SourceFile& file) {
 std::string Oe4Mailbox::IndexPathOf(const std::string& mbx_path) {
   namespace fs = std::filesystem;
   const fs::path mbx(mbx_path);
-  const std::string wanted = Lower(mbx.stem().string() + ".idx");
+  const std::string wanted = AsciiLower(mbx.stem().string() + ".idx");
   std::error_code ec;
   for (const auto& entry :
        fs::directory_iterator(mbx.parent_path().empty() ? "." : mbx.parent_path(), ec)) {
-    if (Lower(entry.path().filename().string()) == wanted) return entry.path().string();
+    if (AsciiLower(entry.path().filename().string()) == wanted) return entry.path().string();
   }
   return "";
 }

@@ -61,4 +61,11 @@ std::string FromWindows1252(std::string_view ansi) {
   return out;
 }
 
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 }  // namespace rescuva::engine

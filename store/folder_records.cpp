@@ -39,11 +39,7 @@ bool ReadText(std::span<const uint8_t> bytes, size_t at, size_t limit, std::stri
 }
 
 bool EndsWithMbx(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  std::transform(tail.begin(), tail.end(), tail.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return tail == ".mbx";
+  return name.size() >= 4 && engine::AsciiLower(name.substr(name.size() - 4)) == ".mbx";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "engine/file_info_block.h"
 #include "engine/oe4_mailbox.h"
+#include "engine/windows_1252.h"
 #include "platform/source_file.h"
 #include "store/folder_records.h"
 
@@ -16,12 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMaxSearchDepth = 8;
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 // The files of one store folder by what their headers say.
 struct StoreFiles {
@@ -52,8 +47,8 @@ StoreFiles ClassifyFiles(const fs::path& folder, std::vector<std::string>& notes
   }
   std::sort(paths.begin(), paths.end());
   for (const fs::path& path : paths) {
-    const std::string name = Lower(path.filename().string());
-    const std::string extension = Lower(path.extension().string());
+    const std::string name = engine::AsciiLower(path.filename().string());
+    const std::string extension = engine::AsciiLower(path.extension().string());
     if (name == "folders.nch") {
       files.oe4_list = path.string();
     } else if (extension == ".mbx") {
@@ -164,7 +159,7 @@ class TreeBuilder {
  private:
   bool HasChild(int parent, const std::string& name) const {
     return std::any_of(store_.folders.begin(), store_.folders.end(), [&](const StoreFolder& f) {
-      return f.parent == parent && Lower(f.name) == Lower(name);
+      return f.parent == parent && engine::AsciiLower(f.name) == engine::AsciiLower(name);
     });
   }
 
@@ -172,7 +167,8 @@ class TreeBuilder {
     if (file_name.empty()) return;
     for (size_t i = 0; i < files.mail.size(); ++i) {
       if (!files.mail[i].empty() &&
-          Lower(fs::path(files.mail[i]).filename().string()) == Lower(file_name)) {
+          engine::AsciiLower(fs::path(files.mail[i]).filename().string()) ==
+              engine::AsciiLower(file_name)) {
         store_.folders[folder].file = files.mail[i];
         store_.folders[folder].format = files.formats[i];
         files.mail[i].clear();
@@ -261,7 +257,7 @@ MailStore ReadStore(const std::string& folder) {
       std::string where;
       const fs::path relative = fs::relative(at, folder);
       for (auto part = relative.begin(); part != relative.end() && where.empty(); ++part) {
-        if (Lower(part->string()) == "identities") continue;
+        if (engine::AsciiLower(part->string()) == "identities") continue;
         where = part->string();
       }
       TreeBuilder names(store, -1);

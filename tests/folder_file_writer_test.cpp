@@ -85,7 +85,9 @@ TEST(FolderFileWriter, TheFileListsItsLastCheckpointAtAnyMoment) {
     writer.BeginMessage();
     ASSERT_TRUE(writer.AppendText({reinterpret_cast<const uint8_t*>(text.data()), text.size()}));
     ASSERT_TRUE(writer.EndMessage({}));
-    if (i == 999) EXPECT_EQ(listed("at-1000.dbx"), 1000u);
+    if (i == 999) {
+      EXPECT_EQ(listed("at-1000.dbx"), 1000u);
+    }
     if (i == 1500) {
       const size_t n = listed("at-1501.dbx");
       EXPECT_TRUE(n >= 1000 && n <= 1501) << n;
