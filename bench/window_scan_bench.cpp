@@ -1,10 +1,11 @@
-// rescuva-window-bench FILE CLI [PROGRAM_FOLDER]: scans a folder file through the real window
-// (offscreen) and with rescuva-cli, and reports both times and the longest stall of the window's
-// user-interface thread during the scan.
+// rescuva-window-bench FILE|STORE CLI [PROGRAM_FOLDER]: scans a folder file (or a store) through
+// the real window (offscreen) and with rescuva-cli, and reports both times and the longest stall of
+// the window's user-interface thread during the scan.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -17,7 +18,8 @@
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 4) {
-    std::fprintf(stderr, "usage: rescuva-window-bench FOLDER_FILE RESCUVA_CLI [PROGRAM_FOLDER]\n");
+    std::fprintf(stderr,
+                 "usage: rescuva-window-bench FOLDER_FILE|STORE RESCUVA_CLI [PROGRAM_FOLDER]\n");
     return 2;
   }
   rescuva::views::CHtm::PrepareHeadlessRun();
@@ -56,7 +58,11 @@ int main(int argc, char** argv) {
   scan.start();
   since_tick.start();
   ticker.start();
-  frame.Run(rescuva::app::kRepair);
+  if (QFileInfo(QString::fromLocal8Bit(argv[1])).isDir()) {
+    frame.ScanPage().ScanStore(QString::fromLocal8Bit(argv[1]));  // a whole store
+  } else {
+    frame.Run(rescuva::app::kRepair);
+  }
   loop.exec();
   const double window = scan.elapsed() / 1000.0;
   ticker.stop();
