@@ -47,8 +47,10 @@ std::string IsoTime(const std::optional<int64_t>& seconds) {
 }
 
 std::string FlagsJson(const std::optional<engine::RecordFacts>& record) {
-  constexpr std::pair<uint32_t, const char*> kNames[] = {
-      {1u << 7, "read"}, {1u << 19, "answered"}, {1u << 20, "forwarded"}, {1u << 5, "flagged"}};
+  constexpr std::pair<uint32_t, const char*> kNames[] = {{engine::kRecordRead, "read"},
+                                                         {engine::kRecordAnswered, "answered"},
+                                                         {engine::kRecordForwarded, "forwarded"},
+                                                         {engine::kRecordFlagged, "flagged"}};
   std::string names;
   for (const auto& [bit, name] : kNames) {
     if (record && (record->flags & bit))

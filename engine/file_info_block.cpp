@@ -10,7 +10,6 @@
 namespace rescuva::engine {
 namespace {
 
-constexpr size_t kInfoLengthAt = 0x1C;  // in the header
 constexpr uint32_t kSourceTypeAt = 0x04;
 constexpr uint32_t kAccountKeyAt = 0x05;
 constexpr uint32_t kFolderNameAt = 0x105;
@@ -54,9 +53,9 @@ std::vector<uint8_t> FileInfoBlock::Encode() const {
 }
 
 std::optional<FileInfoBlock> FileInfoBlock::Read(const platform::SourceFile& file) {
-  std::array<uint8_t, 4> length_bytes{};
-  if (!file.ReadAt(kInfoLengthAt, length_bytes)) return std::nullopt;
-  const uint32_t length = LoadLe32(length_bytes.data());
+  std::array<uint8_t, kFolderFileHeaderSize> header{};
+  if (!file.ReadAt(0, header)) return std::nullopt;
+  const uint32_t length = FolderFileHeader::Decode(header).file_info_length;
   if (length <= kFolderNameAt) return std::nullopt;
   std::array<uint8_t, kSpecialFolderAt + 1 - kFolderNameAt> name_bytes{};
   if (!file.ReadAt(kFileInfoAt + kFolderNameAt, name_bytes)) return std::nullopt;

@@ -15,11 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/folder_file_header.h"
 #include "platform/source_file.h"
 
 namespace rescuva::engine {
 
-constexpr uint32_t kFileInfoAt = 0x24BC;
+constexpr uint32_t kFileInfoAt = kFolderFileHeaderSize;  // right after the header
 constexpr uint32_t kFileInfoSize = 0x618;  // as Outlook Express writes it for a mail folder
 
 // What kind of Outlook Express file a header's first eight bytes say it is.

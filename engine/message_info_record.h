@@ -71,9 +71,15 @@ class MessageInfoRecord {
   uint32_t presence_mask_ = 0;
 };
 
+// Record flags a mail program shows.
+inline constexpr uint32_t kRecordFlagged = 1u << 5;
+inline constexpr uint32_t kRecordRead = 1u << 7;
+inline constexpr uint32_t kRecordAnswered = 1u << 19;
+inline constexpr uint32_t kRecordForwarded = 1u << 20;
+
 // What a message-info record says of its message beyond where its text lies.
 struct RecordFacts {
-  uint32_t flags = 0;                    // bit 5 flagged, 7 read, 19 answered, 20 forwarded, ...
+  uint32_t flags = 0;                    // the kRecord... bits among others
   std::optional<int64_t> sent_time;      // seconds since 1970-01-01 UTC
   std::optional<int64_t> received_time;  // seconds since 1970-01-01 UTC
   std::string message_id;                // as the record holds it, brackets and all

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "engine/message_info_record.h"
+
 namespace rescuva::saving {
 namespace {
 
@@ -14,12 +16,11 @@ struct FlagPair {
   uint32_t mozilla;
 };
 constexpr FlagPair kFlagPairs[] = {
-    {1u << 7, 0x0001},   // read
-    {1u << 19, 0x0002},  // answered
-    {1u << 5, 0x0004},   // flagged
-    {1u << 20, 0x1000},  // forwarded
+    {engine::kRecordRead, 0x0001},
+    {engine::kRecordAnswered, 0x0002},
+    {engine::kRecordFlagged, 0x0004},
+    {engine::kRecordForwarded, 0x1000},
 };
-constexpr uint32_t kRead = 1u << 7;
 
 }  // namespace
 
@@ -46,7 +47,7 @@ std::string MozillaStatusLines(uint32_t flags, std::string_view line_end) {
   std::snprintf(hex, sizeof hex, "%04X", status);
   std::string lines = "X-Mozilla-Status: " + std::string(hex);
   lines += line_end;
-  lines += flags & kRead ? "Status: RO" : "Status: O";
+  lines += flags & engine::kRecordRead ? "Status: RO" : "Status: O";
   lines += line_end;
   return lines;
 }

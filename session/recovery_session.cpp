@@ -112,23 +112,13 @@ void RecoverySession::Wait() {
   if (worker_.joinable()) worker_.join();
 }
 
-// The outcome crosses after the last rows.
 void RecoverySession::Scan(std::string path) {
   const engine::RunOutcome run = mailbox_ ? mailbox_->Run(path) : engine_.Run(path);
   catalogue_->Finish();
   ScanOutcome outcome;
   outcome.ending = run.ending;
-  outcome.counts = catalogue_->Counts();
-  outcome.not_written = run.not_written;
-  outcome.problems = run.problems;
-  for (const auto& problem : outcome.counts.problems) {
-    if (outcome.problems.size() < engine::kNamedProblems) outcome.problems.push_back(problem);
-  }
-  outcome.scratch_folder = scratch_.Path();
-  outcome.scratch_error = scratch_.Error();
-  rows_.Flush();
-  outcome_.Set(std::move(outcome));
-  running_ = false;
+  AddFileOutcome(run, outcome);
+  Conclude(std::move(outcome));
 }
 
 namespace {
@@ -150,6 +140,26 @@ uint64_t FileSize(const std::string& path) {
 }
 
 }  // namespace
+
+// What one file's run and its finished pipeline add to the outcome.
+void RecoverySession::AddFileOutcome(const engine::RunOutcome& run, ScanOutcome& outcome) const {
+  AddCounts(catalogue_->Counts(), outcome.counts);
+  outcome.not_written += run.not_written;
+  for (const auto* problems : {&run.problems, &catalogue_->Counts().problems}) {
+    for (const auto& problem : *problems) {
+      if (outcome.problems.size() < engine::kNamedProblems) outcome.problems.push_back(problem);
+    }
+  }
+}
+
+// The outcome crosses after the last rows.
+void RecoverySession::Conclude(ScanOutcome outcome) {
+  outcome.scratch_folder = scratch_.Path();
+  outcome.scratch_error = scratch_.Error();
+  rows_.Flush();
+  outcome_.Set(std::move(outcome));
+  running_ = false;
+}
 
 // Each mail file is run by a reader of its own, which stays for previews and saving.
 // The existing messages every index names are learnt first, so that a deleted copy is
@@ -182,13 +192,7 @@ void RecoverySession::ScanStore() {
     catalogue_ = MakePipeline(folder.file, static_cast<int>(f));
     const engine::RunOutcome run = sources_[f]->Run(folder.file);
     catalogue_->Finish();
-    AddCounts(catalogue_->Counts(), outcome.counts);
-    outcome.not_written += run.not_written;
-    for (const auto* problems : {&run.problems, &catalogue_->Counts().problems}) {
-      for (const auto& problem : *problems) {
-        if (outcome.problems.size() < engine::kNamedProblems) outcome.problems.push_back(problem);
-      }
-    }
+    AddFileOutcome(run, outcome);
     if (run.ending == engine::RunEnding::kCannotOpen) {
       outcome.notes.push_back(folder.file + ": cannot be opened; nothing read from it");
     } else if (run.ending == engine::RunEnding::kReadError) {
@@ -204,11 +208,7 @@ void RecoverySession::ScanStore() {
   SetStatus(outcome.ending == engine::RunEnding::kStopped ? "User aborted process"
                                                           : "Repairing  done..");
   outcome.copies = copies_found_;
-  outcome.scratch_folder = scratch_.Path();
-  outcome.scratch_error = scratch_.Error();
-  rows_.Flush();
-  outcome_.Set(std::move(outcome));
-  running_ = false;
+  Conclude(std::move(outcome));
 }
 
 void RecoverySession::SetStatus(const std::string& text) {

@@ -96,6 +96,8 @@ class RecoverySession : private engine::RecoveryReporter {
   void AddRecoveredMessage(const engine::ExtractedMessage& message) override;
   void Scan(std::string path);
   void ScanStore();
+  void AddFileOutcome(const engine::RunOutcome& run, ScanOutcome& outcome) const;
+  void Conclude(ScanOutcome outcome);
   // A pipeline for the messages of `folder`; its rows go to the events.
   std::unique_ptr<catalogue::CataloguePipeline> MakePipeline(const std::string& path, int folder);
   void Deliver(const catalogue::CatalogueRow& row, std::span<const char> bytes);

@@ -1,7 +1,8 @@
 #include "store/folder_records.h"
 
 #include <algorithm>
-#include <cctype>
+#include <optional>
+#include <span>
 
 #include "engine/byte_order.h"
 #include "engine/dbx_recovery_engine.h"
@@ -27,16 +28,30 @@ constexpr uint32_t kNchParent = 539;
 constexpr uint32_t kNchRecordEnd = 551;
 constexpr uint32_t kNchTextLimit = kNchFile - kNchName;
 
-// A zero-terminated text of printable characters at `at`, at most `limit` bytes.
-bool ReadText(std::span<const uint8_t> bytes, size_t at, size_t limit, std::string& text) {
-  text.clear();
-  for (size_t i = at; i < bytes.size() && i < at + limit; ++i) {
-    if (bytes[i] == 0) return true;
-    if (bytes[i] < 0x20 || bytes[i] == 0x7F) return false;
-    text += static_cast<char>(bytes[i]);
+// For each offset of `bytes`, the length of the run of printable characters starting
+// there, so that whether a zero-terminated text starts at an offset is told at once.
+class TextRuns {
+ public:
+  explicit TextRuns(std::span<const uint8_t> bytes) : bytes_(bytes), runs_(bytes.size() + 1, 0) {
+    for (size_t i = bytes.size(); i-- > 0;) {
+      const bool printable = bytes[i] >= 0x20 && bytes[i] != 0x7F;
+      // only runs shorter than a field matter: longer ones stop counting
+      runs_[i] = printable ? static_cast<uint16_t>(std::min(runs_[i + 1] + 1, 0xFFFF)) : 0;
+    }
   }
-  return false;
-}
+  // The text at `at` when it ends in a zero byte within `limit` bytes.
+  std::optional<std::string> TextAt(size_t at, size_t limit) const {
+    if (at >= bytes_.size()) return std::nullopt;
+    const size_t end = at + runs_[at];
+    if (runs_[at] >= limit || end >= bytes_.size() || bytes_[end] != 0) return std::nullopt;
+    return std::string(bytes_.begin() + static_cast<ptrdiff_t>(at),
+                       bytes_.begin() + static_cast<ptrdiff_t>(end));
+  }
+
+ private:
+  std::span<const uint8_t> bytes_;
+  std::vector<uint16_t> runs_;
+};
 
 bool EndsWithMbx(const std::string& name) {
   return name.size() >= 4 && engine::AsciiLower(name.substr(name.size() - 4)) == ".mbx";
@@ -75,21 +90,20 @@ std::vector<FolderRecord> ReadOe4FolderList(const std::string& path) {
   if (!file.Open(path) || file.Length() > kLimit) return records;
   std::vector<uint8_t> bytes(file.Length());
   if (!file.ReadAt(0, bytes)) return records;
-  std::string name;
-  std::string mbx;
+  const TextRuns texts(bytes);
   for (size_t at = 0; at + kNchRecordEnd <= bytes.size();) {
-    const bool shaped = ReadText(bytes, at + kNchName, kNchTextLimit, name) && !name.empty() &&
-                        ReadText(bytes, at + kNchFile, kNchParent - kNchFile, mbx) &&
-                        (mbx.empty() || EndsWithMbx(mbx));
-    if (!shaped) {
+    const auto name = texts.TextAt(at + kNchName, kNchTextLimit);
+    const auto mbx =
+        name && !name->empty() ? texts.TextAt(at + kNchFile, kNchParent - kNchFile) : std::nullopt;
+    if (!mbx || (!mbx->empty() && !EndsWithMbx(*mbx))) {
       ++at;
       continue;
     }
     FolderRecord record;
     record.id = static_cast<uint32_t>(at);
     record.parent = engine::LoadLe32(&bytes[at + kNchParent]);
-    record.name = engine::FromWindows1252(name);
-    record.file = engine::FromWindows1252(mbx);
+    record.name = engine::FromWindows1252(*name);
+    record.file = engine::FromWindows1252(*mbx);
     records.push_back(std::move(record));
     at += kNchRecordEnd;
   }

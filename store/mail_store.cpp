@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <unordered_set>
 
 #include "engine/file_info_block.h"
 #include "engine/oe4_mailbox.h"
@@ -91,21 +92,23 @@ bool HoldsStore(const StoreFiles& files) {
   return !files.mail.empty() || !files.folder_list.empty() || !files.oe4_list.empty();
 }
 
-// Builds the tree of one store below `top` (-1 for the tree's top).
+// Builds the tree of a store's folders; each store's below `top` (-1 for the tree's top).
 class TreeBuilder {
  public:
-  TreeBuilder(MailStore& store, int top) : store_(store), top_(top) {}
+  explicit TreeBuilder(MailStore& store) : store_(store) {}
 
   int Add(std::string name, int parent, int special) {
     if (name.empty()) name = "(no name)";
     std::string unique = name;
-    for (int n = 2; HasChild(parent, unique); ++n) unique = name + " (" + std::to_string(n) + ")";
+    for (int n = 2; !taken_.insert(SiblingKey(parent, unique)).second; ++n) {
+      unique = name + " (" + std::to_string(n) + ")";
+    }
     store_.folders.push_back({unique, parent, "", MailFormat::kNone, special});
     return static_cast<int>(store_.folders.size() - 1);
   }
 
   // The records as a tree; each record's mail file is taken from `files` by name.
-  void AddRecords(const std::vector<FolderRecord>& records, StoreFiles& files) {
+  void AddRecords(const std::vector<FolderRecord>& records, StoreFiles& files, int top) {
     std::map<uint32_t, size_t> by_id;
     for (size_t i = 0; i < records.size(); ++i) by_id.emplace(records[i].id, i);
     std::vector<std::vector<size_t>> children(records.size());
@@ -131,15 +134,15 @@ class TreeBuilder {
       }
       for (size_t child : children[i]) add(child, self);
     };
-    for (size_t i : tops) add(i, top_);
+    for (size_t i : tops) add(i, top);
     // records caught in a loop of parents are reached from none of the tops
     for (size_t i = 0; i < records.size(); ++i) {
-      if (!records[i].IsTreeRoot()) add(i, top_);
+      if (!records[i].IsTreeRoot()) add(i, top);
     }
   }
 
   // Mail files no record took, named from their own file-info block or file name.
-  void AddUnnamed(StoreFiles& files) {
+  void AddUnnamed(StoreFiles& files, int top) {
     for (size_t i = 0; i < files.mail.size(); ++i) {
       if (files.mail[i].empty()) continue;
       std::string name = fs::path(files.mail[i]).stem().string();
@@ -149,7 +152,7 @@ class TreeBuilder {
           if (const auto info = engine::FileInfoBlock::Read(file)) name = info->folder_name;
         }
       }
-      const int folder = Add(name, top_, 0);
+      const int folder = Add(name, top, 0);
       store_.folders[folder].file = files.mail[i];
       store_.folders[folder].format = files.formats[i];
       files.mail[i].clear();
@@ -157,10 +160,9 @@ class TreeBuilder {
   }
 
  private:
-  bool HasChild(int parent, const std::string& name) const {
-    return std::any_of(store_.folders.begin(), store_.folders.end(), [&](const StoreFolder& f) {
-      return f.parent == parent && engine::AsciiLower(f.name) == engine::AsciiLower(name);
-    });
+  // Sibling names compare as Windows compares file names.
+  static std::string SiblingKey(int parent, const std::string& name) {
+    return std::to_string(parent) + "/" + engine::AsciiLower(name);
   }
 
   void TakeFile(int folder, const std::string& file_name, StoreFiles& files) {
@@ -178,11 +180,10 @@ class TreeBuilder {
   }
 
   MailStore& store_;
-  int top_;
+  std::unordered_set<std::string> taken_;  // every folder's SiblingKey
 };
 
-void ReadOneStore(StoreFiles files, MailStore& store, int top) {
-  TreeBuilder tree(store, top);
+void ReadOneStore(StoreFiles files, MailStore& store, TreeBuilder& tree, int top) {
   if (!files.folder_list.empty()) {
     const auto records = ReadFolderList(files.folder_list);
     if (records.empty()) {
@@ -190,18 +191,25 @@ void ReadOneStore(StoreFiles files, MailStore& store, int top) {
           files.folder_list +
           ": the folder list could not be read; folders are named from their files");
     }
-    tree.AddRecords(records, files);
+    tree.AddRecords(records, files, top);
   } else if (!files.oe4_list.empty()) {
-    tree.AddRecords(ReadOe4FolderList(files.oe4_list), files);
+    tree.AddRecords(ReadOe4FolderList(files.oe4_list), files, top);
   }
-  tree.AddUnnamed(files);
+  tree.AddUnnamed(files, top);
 }
 
-void FindStores(const fs::path& folder, int depth, std::vector<fs::path>& found,
-                std::vector<std::string>& notes) {
-  std::vector<std::string> own_notes;
-  if (HoldsStore(ClassifyFiles(folder, own_notes))) {
-    found.push_back(folder);
+// A store found: where it lies, its files, and what was noted of them.
+struct FoundStore {
+  fs::path folder;
+  StoreFiles files;
+  std::vector<std::string> notes;
+};
+
+void FindStores(const fs::path& folder, int depth, std::vector<FoundStore>& found) {
+  std::vector<std::string> notes;
+  StoreFiles files = ClassifyFiles(folder, notes);
+  if (HoldsStore(files)) {
+    found.push_back({folder, std::move(files), std::move(notes)});
     return;
   }
   if (depth == kMaxSearchDepth) return;
@@ -211,7 +219,7 @@ void FindStores(const fs::path& folder, int depth, std::vector<fs::path>& found,
     if (entry.is_directory(ec) && !entry.is_symlink(ec)) subfolders.push_back(entry.path());
   }
   std::sort(subfolders.begin(), subfolders.end());
-  for (const fs::path& sub : subfolders) FindStores(sub, depth + 1, found, notes);
+  for (const fs::path& sub : subfolders) FindStores(sub, depth + 1, found);
 }
 
 }  // namespace
@@ -247,23 +255,23 @@ bool IsStoreFolder(const std::string& path) {
 MailStore ReadStore(const std::string& folder) {
   MailStore store;
   store.root = folder;
-  std::vector<fs::path> found;
-  FindStores(folder, 0, found, store.notes);
-  for (const fs::path& at : found) {
-    StoreFiles files = ClassifyFiles(at, store.notes);
+  std::vector<FoundStore> found;
+  FindStores(folder, 0, found);
+  TreeBuilder tree(store);
+  for (FoundStore& at : found) {
+    store.notes.insert(store.notes.end(), at.notes.begin(), at.notes.end());
     int top = -1;
     if (found.size() > 1) {
       // each identity's tree below a folder named after where it lies
       std::string where;
-      const fs::path relative = fs::relative(at, folder);
+      const fs::path relative = fs::relative(at.folder, folder);
       for (auto part = relative.begin(); part != relative.end() && where.empty(); ++part) {
         if (engine::AsciiLower(part->string()) == "identities") continue;
         where = part->string();
       }
-      TreeBuilder names(store, -1);
-      top = names.Add(where, -1, 0);
+      top = tree.Add(where, -1, 0);
     }
-    ReadOneStore(std::move(files), store, top);
+    ReadOneStore(std::move(at.files), store, tree, top);
   }
   return store;
 }
