@@ -10,10 +10,6 @@
 namespace rescuva::cli {
 namespace {
 
-constexpr const char* kStageTexts[] = {
-    "Process((1/4)) Finding existing emails ...", "Process((2/4)) Finding lost emails ...",
-    "Process((3/4)) Finding lost emails ...",
-    "Recovery done, please select emails from list to see preview"};
 constexpr int kBarWidth = 30;
 
 // `text` on one line in `width` characters, control characters escaped: cut on a
@@ -75,11 +71,7 @@ session::SessionEvents CliListing::Events() {
 
 void CliListing::SetStatus(const std::string& text) {
   std::lock_guard lock(output_);
-  const auto now = Clock::now();
-  for (int i = 0; i < 4; ++i) {
-    if (text == kStageTexts[i] && !marks_[i]) marks_[i] = now;
-  }
-  ended_ = now;
+  ended_ = Clock::now();
   status_ = text;
   DrawProgress();
 }
@@ -205,13 +197,9 @@ void CliListing::PrintSummary() {
 }
 
 void CliListing::PrintTimings() const {
-  auto seconds = [](std::optional<Clock::time_point> from, std::optional<Clock::time_point> to) {
-    if (!from || !to) return 0.0;
-    return std::chrono::duration<double>(*to - *from).count();
-  };
-  std::fprintf(err_, "stage1 %.3f\nstage2 %.3f\nstage3 %.3f\ntotal %.3f\n",
-               seconds(marks_[0], marks_[1]), seconds(marks_[1], marks_[2]),
-               seconds(marks_[2], marks_[3]), seconds(started_, ended_));
+  const auto& stages = outcome_.stage_seconds;
+  std::fprintf(err_, "stage1 %.3f\nstage2 %.3f\nstage3 %.3f\ntotal %.3f\n", stages[0], stages[1],
+               stages[2], std::chrono::duration<double>(ended_ - started_).count());
 }
 
 }  // namespace rescuva::cli

@@ -73,8 +73,6 @@ class CliListing {
   std::string status_;
   int position_ = -1;
   Clock::time_point started_ = Clock::now();
-  // moments the stage texts first appeared: stage 1, 2, 3 and the end of stage 3
-  std::optional<Clock::time_point> marks_[4];
   Clock::time_point ended_;
   session::ScanOutcome outcome_;
   std::mutex output_;  // the status and what is printed

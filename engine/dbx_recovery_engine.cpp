@@ -32,16 +32,20 @@ RunOutcome DbxRecoveryEngine::Run(const std::string& path) {
     std::lock_guard lock(readings_mutex_);
     readings_.clear();
   }
-  reporter_.SetStatus("Opening file...");
+  reporter_.EnterStage(Stage::kOpening);
   if (!OpenSource(path)) {
     outcome_.ending = RunEnding::kCannotOpen;
     return outcome_;
   }
-  reporter_.SetStatus("Process((1/4)) Finding existing emails ...");
+  if (source_.Clipped()) {
+    outcome_.notes.push_back(path + ": only the first 4 GiB were read; the rest of the file " +
+                             "was not searched");
+  }
+  reporter_.EnterStage(Stage::kExisting);
   FindExistingMessages();
   if (!Stopping()) ScanForLostBlocks();
   const bool stopped = Stopping();
-  reporter_.SetStatus(stopped ? "User aborted process" : "Repairing  done..");
+  reporter_.EnterStage(stopped ? Stage::kStopped : Stage::kDone);
   outcome_.ending = read_failed_ ? RunEnding::kReadError
                     : stopped    ? RunEnding::kStopped
                                  : RunEnding::kDone;

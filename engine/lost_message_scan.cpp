@@ -43,7 +43,7 @@ bool ForEachWindow(const platform::SourceFile& source, Visit visit) {
 void DbxRecoveryEngine::ScanForLostBlocks() {
   reporter_.SetProgress(0);
   const uint64_t length = source_.Length();
-  reporter_.SetStatus("Process((2/4)) Finding lost emails ...");
+  reporter_.EnterStage(Stage::kLostBlocks);
   candidates_.clear();
   shifted_.clear();
   ShiftEvidence evidence;
@@ -64,7 +64,7 @@ void DbxRecoveryEngine::ScanForLostBlocks() {
   FindShiftedBlocks(evidence.Accepted(kMostShifts));
   if (Stopping()) return;
   RebuildLostMessages();
-  reporter_.SetStatus("Recovery done, please select emails from list to see preview");
+  reporter_.EnterStage(Stage::kListed);
 }
 
 // A shifted block at position j holds j - shift; the same in-memory test finds it with
@@ -100,7 +100,7 @@ void DbxRecoveryEngine::FindShiftedBlocks(const std::vector<int64_t>& shifts) {
 }
 
 void DbxRecoveryEngine::RebuildLostMessages() {
-  reporter_.SetStatus("Process((3/4)) Finding lost emails ...");
+  reporter_.EnterStage(Stage::kChains);
   const uint64_t n = candidates_.size();
   if (n > 0 && Stopping()) return;
   reporter_.SetProgress(0);

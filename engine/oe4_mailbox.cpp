@@ -52,14 +52,20 @@ std::optional<uint32_t> Oe4Mailbox::RecordAt(uint64_t offset) const {
   return static_cast<uint32_t>(text_size);
 }
 
-std::vector<Oe4Mailbox::IndexEntry> Oe4Mailbox::ReadIndex(const std::string& idx_path) const {
+// An index that is there but cannot be read is said: without it every message reads as
+// one the index does not name.
+std::vector<Oe4Mailbox::IndexEntry> Oe4Mailbox::ReadIndex(const std::string& idx_path) {
   std::vector<IndexEntry> entries;
   platform::SourceFile idx;
   std::array<uint8_t, 4> magic{};
-  if (idx_path.empty() || !idx.Open(idx_path) || !idx.ReadAt(0, magic) ||
-      !std::equal(magic.begin(), magic.end(), kIndexMagic)) {
+  if (idx_path.empty()) return entries;
+  if (!idx.Open(idx_path) || !idx.ReadAt(0, magic)) {
+    outcome_.notes.push_back(idx_path + ": the index cannot be read (" +
+                             (idx.OpenError().empty() ? "read error" : idx.OpenError()) +
+                             "); every message is listed as Deleted");
     return entries;
   }
+  if (!std::equal(magic.begin(), magic.end(), kIndexMagic)) return entries;
   // every entry names itself and lies after the one before, so the walk ends
   for (uint64_t at = kIndexHeaderSize; at + kIndexEntrySize <= idx.Length();) {
     std::array<uint8_t, kIndexEntrySize> entry{};
@@ -74,23 +80,23 @@ std::vector<Oe4Mailbox::IndexEntry> Oe4Mailbox::ReadIndex(const std::string& idx
 RunOutcome Oe4Mailbox::Run(const std::string& path) {
   outcome_ = {};
   listed_.clear();
-  reporter_.SetStatus("Opening file...");
+  reporter_.EnterStage(Stage::kOpening);
   if (!mbx_.Open(path)) {
     outcome_.ending = RunEnding::kCannotOpen;
     return outcome_;
   }
-  reporter_.SetStatus("Process((1/4)) Finding existing emails ...");
+  reporter_.EnterStage(Stage::kExisting);
   reporter_.SetProgress(0);
   for (const IndexEntry& entry : ReadIndex(IndexPathOf(path))) {
     if (reporter_.StopRequested()) break;
     if (!entry.deleted) List(entry.record, false);
   }
   if (!reporter_.StopRequested()) {
-    reporter_.SetStatus("Process((2/4)) Finding lost emails ...");
+    reporter_.EnterStage(Stage::kLostBlocks);
     ListUnindexed();
   }
   const bool stopped = reporter_.StopRequested();
-  reporter_.SetStatus(stopped ? "User aborted process" : "Repairing  done..");
+  reporter_.EnterStage(stopped ? Stage::kStopped : Stage::kDone);
   if (outcome_.ending == RunEnding::kDone && stopped) outcome_.ending = RunEnding::kStopped;
   return outcome_;
 }

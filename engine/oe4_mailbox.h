@@ -53,7 +53,7 @@ class Oe4Mailbox : public MessageSource {
     uint32_t record = 0;
     bool deleted = false;
   };
-  std::vector<IndexEntry> ReadIndex(const std::string& idx_path) const;
+  std::vector<IndexEntry> ReadIndex(const std::string& idx_path);
   // The text size of the record at `offset`; nothing when no record lies there.
   std::optional<uint32_t> RecordAt(uint64_t offset) const;
   void List(uint32_t record, bool deleted);

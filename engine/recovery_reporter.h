@@ -25,9 +25,42 @@ struct ExtractedMessage {
   const RecordFacts* facts = nullptr;
 };
 
+// The steps of a run, each shown by its status text.
+enum class Stage {
+  kOpening,
+  kExisting,    // the index's messages
+  kLostBlocks,  // the byte scan for message blocks
+  kChains,      // the chains no listed message used
+  kListed,      // everything found is listed
+  kDone,
+  kStopped,
+};
+
+constexpr const char* StageText(Stage stage) {
+  switch (stage) {
+    case Stage::kOpening:
+      return "Opening file...";
+    case Stage::kExisting:
+      return "Process((1/4)) Finding existing emails ...";
+    case Stage::kLostBlocks:
+      return "Process((2/4)) Finding lost emails ...";
+    case Stage::kChains:
+      return "Process((3/4)) Finding lost emails ...";
+    case Stage::kListed:
+      return "Recovery done, please select emails from list to see preview";
+    case Stage::kDone:
+      return "Repairing  done..";
+    case Stage::kStopped:
+      return "User aborted process";
+  }
+  return "";
+}
+
 class RecoveryReporter {
  public:
   virtual ~RecoveryReporter() = default;
+  // A run enters a stage; its text becomes the status unless the owner wants more.
+  virtual void EnterStage(Stage stage) { SetStatus(StageText(stage)); }
   virtual void SetStatus(const std::string& text) = 0;
   virtual void SetProgress(int position) = 0;  // 0 ... 100
   virtual bool StopRequested() = 0;

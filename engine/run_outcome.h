@@ -25,6 +25,9 @@ struct RunOutcome {
   // of them by name.
   uint64_t not_written = 0;
   std::vector<MessageProblem> problems;
+  // What the user must know of the file beyond its messages: a part that was not read,
+  // an index that could not be.
+  std::vector<std::string> notes;
 };
 
 // At most this many problems are kept by name; the count goes on.

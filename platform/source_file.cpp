@@ -47,17 +47,28 @@ bool HoldReadLock(int fd) {
 // open) and refused unless it is a regular file nobody else holds locked.
 bool SourceFile::Open(const std::string& path) {
   Close();
+  open_error_.clear();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    open_error_ = std::strerror(errno);
+    return false;
+  }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-      RecordLocked(fd) || !HoldReadLock(fd)) {
+  if (::fstat(fd, &st) != 0) {
+    open_error_ = std::strerror(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    open_error_ = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a regular file";
+  } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || RecordLocked(fd) || !HoldReadLock(fd)) {
+    open_error_ = "in use by another program";
+  }
+  if (!open_error_.empty()) {
     ::close(fd);
     return false;
   }
   fd_ = fd;
   length_ =
       static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(st.st_size), 0xFFFFFFFFu));
+  clipped_ = static_cast<uint64_t>(st.st_size) > length_;
   return true;
 }
 
@@ -65,6 +76,7 @@ void SourceFile::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   length_ = 0;
+  clipped_ = false;
 }
 
 bool SourceFile::ReadAt(uint64_t offset, std::span<uint8_t> out) const {

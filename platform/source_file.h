@@ -21,9 +21,15 @@ class SourceFile {
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
+  // Why the last Open failed, as text ("Permission denied", "in use by another
+  // program"); empty after a successful one.
+  const std::string& OpenError() const { return open_error_; }
+
   // The length as a 32-bit value: a file of 4 GiB or more reads as 0xFFFFFFFF bytes
   // long, since no 32-bit offset can point further.
   uint32_t Length() const { return length_; }
+  // True when the file is longer than Length() says: what lies past it is not read.
+  bool Clipped() const { return clipped_; }
 
   // Fills `out` with the bytes at `offset`; bytes past Length() read as zero.
   // False on an I/O error (the content of `out` is then unspecified).
@@ -32,6 +38,8 @@ class SourceFile {
  private:
   int fd_ = -1;
   uint32_t length_ = 0;
+  bool clipped_ = false;
+  std::string open_error_;
 };
 
 }  // namespace rescuva::platform

@@ -133,6 +133,20 @@ void AddCounts(const catalogue::CatalogueCounts& from, catalogue::CatalogueCount
   to.unreadable += from.unreadable;
 }
 
+// Where a stage's time is added up: the three stages of the search.
+std::optional<size_t> TimedSlot(engine::Stage stage) {
+  switch (stage) {
+    case engine::Stage::kExisting:
+      return 0;
+    case engine::Stage::kLostBlocks:
+      return 1;
+    case engine::Stage::kChains:
+      return 2;
+    default:
+      return std::nullopt;
+  }
+}
+
 uint64_t FileSize(const std::string& path) {
   std::error_code ec;
   const auto size = std::filesystem::file_size(path, ec);
@@ -145,6 +159,7 @@ uint64_t FileSize(const std::string& path) {
 void RecoverySession::AddFileOutcome(const engine::RunOutcome& run, ScanOutcome& outcome) const {
   AddCounts(catalogue_->Counts(), outcome.counts);
   outcome.not_written += run.not_written;
+  outcome.notes.insert(outcome.notes.end(), run.notes.begin(), run.notes.end());
   for (const auto* problems : {&run.problems, &catalogue_->Counts().problems}) {
     for (const auto& problem : *problems) {
       if (outcome.problems.size() < engine::kNamedProblems) outcome.problems.push_back(problem);
@@ -154,6 +169,7 @@ void RecoverySession::AddFileOutcome(const engine::RunOutcome& run, ScanOutcome&
 
 // The outcome crosses after the last rows.
 void RecoverySession::Conclude(ScanOutcome outcome) {
+  outcome.stage_seconds = stage_seconds_;
   outcome.scratch_folder = scratch_.Path();
   outcome.scratch_error = scratch_.Error();
   rows_.Flush();
@@ -168,7 +184,7 @@ void RecoverySession::ScanStore() {
   ScanOutcome outcome;
   outcome.notes = store_.notes;
   const std::vector<size_t> mail = store_.MailFolders();
-  SetStatus("Opening file...");
+  EnterStage(engine::Stage::kOpening);
   uint64_t total = 0;
   for (size_t f : mail) {
     total += FileSize(store_.folders[f].file);
@@ -205,10 +221,21 @@ void RecoverySession::ScanStore() {
   status_prefix_.clear();
   progress_base_ = 0, progress_span_ = 1;
   if (outcome.ending == engine::RunEnding::kDone) SetProgress(100);
-  SetStatus(outcome.ending == engine::RunEnding::kStopped ? "User aborted process"
-                                                          : "Repairing  done..");
+  EnterStage(outcome.ending == engine::RunEnding::kStopped ? engine::Stage::kStopped
+                                                           : engine::Stage::kDone);
   outcome.copies = copies_found_;
   Conclude(std::move(outcome));
+}
+
+// The time of each timed stage adds up over the files of a store.
+void RecoverySession::EnterStage(engine::Stage stage) {
+  const auto now = std::chrono::steady_clock::now();
+  if (const auto slot = TimedSlot(stage_)) {
+    stage_seconds_[*slot] += std::chrono::duration<double>(now - stage_began_).count();
+  }
+  stage_ = stage;
+  stage_began_ = now;
+  SetStatus(engine::StageText(stage));
 }
 
 void RecoverySession::SetStatus(const std::string& text) {

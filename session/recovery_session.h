@@ -5,7 +5,9 @@
 // outcome through a Crossing.
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <span>
@@ -32,7 +34,10 @@ struct ScanOutcome {
   std::string scratch_folder;
   std::string scratch_error;       // why the scratch folder could not be made, if it could not
   size_t copies = 0;               // of a store: deleted messages that are copies of existing ones
-  std::vector<std::string> notes;  // of a store: files skipped or not read, and why
+  std::vector<std::string> notes;  // files skipped or read in part, and why
+  // Seconds spent finding existing messages, scanning for blocks and rebuilding chains,
+  // added up over the files read.
+  std::array<double, 3> stage_seconds{};
 
   // Messages found and lost to a failure (not to the catalogue's rules).
   uint64_t Lost() const { return not_written + counts.unreadable; }
@@ -91,6 +96,7 @@ class RecoverySession : private engine::RecoveryReporter {
 
  private:
   engine::RecoveryReporter& Reporter() { return *this; }
+  void EnterStage(engine::Stage stage) override;
   void SetStatus(const std::string& text) override;
   void SetProgress(int position) override;
   void AddRecoveredMessage(const engine::ExtractedMessage& message) override;
@@ -121,6 +127,9 @@ class RecoverySession : private engine::RecoveryReporter {
   double progress_base_ = 0, progress_span_ = 1;  // the share of the bar its file takes
   std::unique_ptr<catalogue::CataloguePipeline> catalogue_;
   int reported_position_ = -1;  // the worker's own
+  engine::Stage stage_ = engine::Stage::kOpening;  // the worker's own, as the next three
+  std::chrono::steady_clock::time_point stage_began_;
+  std::array<double, 3> stage_seconds_{};
   std::thread worker_;
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <unordered_set>
 
@@ -123,16 +122,26 @@ class TreeBuilder {
       }
     }
     std::vector<bool> added(records.size(), false);
-    std::function<void(size_t, int)> add = [&](size_t i, int parent) {
-      if (added[i]) return;
-      added[i] = true;
-      int self = parent;
-      // the local store's own root holds no mail: its folders are the tree's top
-      if (!records[i].IsLocalRoot()) {
-        self = Add(records[i].name, parent, records[i].special);
-        TakeFile(self, records[i].file, files);
+    // depth first, parents before children, without recursion: a folder list may nest
+    // as deep as it holds records
+    std::vector<std::pair<size_t, int>> pending;
+    auto add = [&](size_t first, int first_parent) {
+      pending.emplace_back(first, first_parent);
+      while (!pending.empty()) {
+        const auto [i, parent] = pending.back();
+        pending.pop_back();
+        if (added[i]) continue;
+        added[i] = true;
+        int self = parent;
+        // the local store's own root holds no mail: its folders are the tree's top
+        if (!records[i].IsLocalRoot()) {
+          self = Add(records[i].name, parent, records[i].special);
+          TakeFile(self, records[i].file, files);
+        }
+        for (auto child = children[i].rbegin(); child != children[i].rend(); ++child) {
+          pending.emplace_back(*child, self);
+        }
       }
-      for (size_t child : children[i]) add(child, self);
     };
     for (size_t i : tops) add(i, top);
     // records caught in a loop of parents are reached from none of the tops
@@ -228,8 +237,9 @@ std::vector<std::string> MailStore::PathOf(size_t folder) const {
   std::vector<std::string> path;
   for (int at = static_cast<int>(folder); at >= 0 && path.size() <= folders.size();
        at = folders[at].parent) {
-    path.insert(path.begin(), folders[at].name);
+    path.push_back(folders[at].name);
   }
+  std::reverse(path.begin(), path.end());
   return path;
 }
 

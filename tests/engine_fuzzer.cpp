@@ -1,20 +1,16 @@
 // Feeds arbitrary bytes to the engine as a folder file: a whole run with every message
 // loaded as the catalogue loads it, then an extraction from the last offset reported.
 // Files of odd length run with the repair of deleted blocks. The same bytes are read as
-// a store's folder list (Folders.dbx and folders.nch) and as an Outlook Express 4
-// folder (.mbx with the same bytes as its .idx). Nothing may crash, hang or leak.
-#include <unistd.h>
-
+// an Outlook Express 4 folder (.mbx with the same bytes as its .idx). Nothing may
+// crash, hang or leak.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/dbx_recovery_engine.h"
 #include "engine/oe4_mailbox.h"
 #include "loader/message_loader.h"
-#include "platform/scratch_files.h"
-#include "store/folder_records.h"
+#include "tests/fuzz_folder.h"
 
 namespace {
 
@@ -34,21 +30,14 @@ class CountingReporter : public rescuva::engine::RecoveryReporter {
   uint64_t last_offset = 0;
 };
 
-bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  std::fwrite(data, 1, size, file);
-  return std::fclose(file) == 0;
-}
+const rescuva::testing::FuzzFolder folder;
 
-void ReadAsStoreFiles(const uint8_t* data, size_t size) {
-  static const std::string stem = "/tmp/rescuva-fuzz-" + std::to_string(::getpid()) + "-oe4";
-  if (!WriteInput(stem + ".mbx", data, size) || !WriteInput(stem + ".idx", data, size)) return;
-  rescuva::store::ReadFolderList(stem + ".mbx");
-  rescuva::store::ReadOe4FolderList(stem + ".mbx");
+void ReadAsOe4Folder(const uint8_t* data, size_t size) {
+  const std::string mbx = folder.Write("oe4.mbx", data, size);
+  if (mbx.empty() || folder.Write("oe4.idx", data, size).empty()) return;
   CountingReporter reporter;
   rescuva::engine::Oe4Mailbox mailbox(reporter);
-  mailbox.Run(stem + ".mbx");
+  mailbox.Run(mbx);
   std::vector<uint8_t> text;
   mailbox.ExtractToBytes(reporter.last_offset, rescuva::engine::Repair::kNulOnly, text);
 }
@@ -56,12 +45,11 @@ void ReadAsStoreFiles(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/rescuva-fuzz-" + std::to_string(::getpid()) + ".dbx";
-  if (!WriteInput(path, data, size)) return 0;
-  ReadAsStoreFiles(data, size);
+  const std::string path = folder.Write("input.dbx", data, size);
+  if (path.empty()) return 0;
+  ReadAsOe4Folder(data, size);
   CountingReporter reporter;
-  static const std::string scratch = rescuva::platform::PrivateTempFolder();
-  rescuva::engine::DbxRecoveryEngine engine(reporter, scratch);
+  rescuva::engine::DbxRecoveryEngine engine(reporter, folder.Path() + "/");
   const auto repair =
       size % 2 ? rescuva::engine::Repair::kDeletedBlocks : rescuva::engine::Repair::kNulOnly;
   engine.SetRepair(repair);

@@ -19,7 +19,7 @@ std::string SamplePath() {
 }
 
 std::string Fixture(const std::string& name) {
-  return SourceRoot() + "/../shared/fixtures/real/" + name;
+  return SourceRoot() + "/tests/fixtures/real/" + name;
 }
 
 std::string CopyOfSample(const std::string& folder) {

@@ -38,7 +38,7 @@ class ScannedFolder : public RecordingReporter {
 };
 
 std::string SamplePath();
-// A file of the real store among the shared fixtures.
+// A file of the real store that the tests carry (tests/fixtures/real).
 std::string Fixture(const std::string& name);
 // A copy of the sample in `folder`: the engine locks the file it reads, and tests run
 // side by side.
