@@ -70,6 +70,7 @@ constexpr CommandText kCommands[] = {
      "Mend what deleting left in deleted emails when they are shown, saved or scanned", ""},
     {kRepairStore, "Repair store folder...",
      "Recover every folder of an Outlook Express store folder", ""},
+    {kScanNotes, "Scan notes...", "What the last scan could not read, and why", ""},
 };
 
 constexpr std::pair<int, int> kThemeCommands[] = {
@@ -184,6 +185,7 @@ void CMainFrame::CreateBars() {
     actions_[id]->setCheckable(true);
     tools->addAction(actions_[id]);
   }
+  tools->addAction(actions_[kScanNotes]);
   tools->addAction(actions_[kLiveUpdate]);
   tools->addAction(actions_[kCustomize]);
   QMenu* help = menuBar()->addMenu("&Help");
@@ -265,13 +267,18 @@ void CMainFrame::CreatePanes() {
       [this](saving::SaveRequest request, std::vector<saving::SaveItem> items) {
         request.repair = ScanChoices().repair;
         const session::RecoverySession* session = scan_page_->Session();
-        if (!session) return;
-        PrepareRequest(*session, request);
+        if (!session) return false;
+        std::string error;
+        if (!PrepareRequest(*session, request, error)) {
+          msgbox::ShowApplicationMessage(msgbox::EscapeMarkup(error), msgbox::MB_ICONEXCLAMATION);
+          return false;
+        }
         save_progress_->Start(
             [session](int folder) -> const engine::MessageSource& {
               return session->Source(folder);
             },
             std::move(request), std::move(items));
+        return true;
       });
   tree_->SetOnFolderChosen([this](int folder) {
     items_->List().Model().SetFolder(folder < 0 ? std::nullopt : std::optional<int>(folder));
@@ -316,21 +323,21 @@ std::vector<saving::SaveItem> CMainFrame::ListedItems() {
 // A store's save is a tree of its folders in a new folder "Recovered Emails" where the
 // page would have put one folder file (EML files go into the chosen folder itself); a
 // single file's folder file takes the folder name the scanned file gives.
-void CMainFrame::PrepareRequest(const session::RecoverySession& session,
-                                saving::SaveRequest& request) const {
+bool CMainFrame::PrepareRequest(const session::RecoverySession& session,
+                                saving::SaveRequest& request, std::string& error) const {
   const store::MailStore& store = session.Store();
   if (store.folders.empty()) {
     request.folder_name = saving::FolderNameOf(scan_page_->PathBox().text().toStdString());
-    return;
+    return true;
   }
   for (size_t f = 0; f < store.folders.size(); ++f) request.folders.push_back(store.PathOf(f));
   if (request.format == saving::SaveFormat::SaveAsDbx) {
     const std::filesystem::path file(request.destination);
     request.destination =
-        saving::FreeFileName(file.parent_path().string(), file.stem().string(), "");
-    std::error_code ec;
-    std::filesystem::create_directory(request.destination, ec);
+        saving::CreateUniqueFolder(file.parent_path().string(), file.stem().string(), error);
+    return !request.destination.empty();
   }
+  return true;
 }
 
 void CMainFrame::ClearFolderTree() {
@@ -429,6 +436,9 @@ void CMainFrame::Run(int command) {
       break;
     case kRepairStore:
       scan_page_->OnBrowseStore();
+      break;
+    case kScanNotes:
+      scan_page_->ShowScanNotes();
       break;
     default:
       for (auto [id, value] : kThemeCommands) {

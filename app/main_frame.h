@@ -45,6 +45,7 @@ enum Command : int {
   kShowFragments = 32851,  // and the choices for damaged files
   kRepairDeleted = 32852,
   kRepairStore = 32853,  // a whole store
+  kScanNotes = 32854,    // what the last scan could not do or read
 };
 
 // What the frame does outside itself; tests replace it.
@@ -109,7 +110,10 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void OnCustomize();
   void ExitSequence();
   std::vector<saving::SaveItem> ListedItems();
-  void PrepareRequest(const session::RecoverySession& session, saving::SaveRequest& request) const;
+  // Completes a request for the scanned file or store; false with `error` set when the
+  // store's output folder cannot be made.
+  bool PrepareRequest(const session::RecoverySession& session, saving::SaveRequest& request,
+                      std::string& error) const;
 
   // The options of the Customize dialog, kept with the bar layout.
   struct BarOptions {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "engine/windows_1252.h"
 #include "loader/message_loader.h"
 
 namespace rescuva::app {
@@ -45,28 +46,67 @@ void PreviewGenerator::SetRows(std::initializer_list<std::pair<int, int>> rows,
   stack_.LayoutRows();
 }
 
+// A click previews the row under it, so that header, attachments and body are always
+// one message's even when the click (on a check box) leaves the selection mark where it
+// was; a click on no row previews the mark's row under an empty header.
 void PreviewGenerator::PreviewSelectedRow(const views::MessageListModel& list, int mark,
                                           bool by_click, int clicked_row) {
   const session::RecoverySession* session = session_();
   if (!session) return;
-  // no row is offset 0, which names no chain
-  const catalogue::CatalogueRow* marked = list.RowAt(mark);
-  const auto offset = static_cast<uint32_t>(marked ? marked->offset : 0);
+  const int row = by_click && clicked_row >= 0 ? clicked_row : mark;
+  // no row is offset 0, which names no chain: nothing was asked for, nothing changes
+  const catalogue::CatalogueRow* previewed = list.RowAt(row);
   if (by_click && !browser_.Idle()) browser_.Stop();
   const std::string target = session->Engine().TempFolder() + (by_click ? "dd2.gg" : "dd2.eml");
   if (by_click) QFile::remove(QString::fromStdString(target));
-  const engine::MessageSource& source = session->Source(marked ? marked->folder : -1);
-  if (!source.ExtractToFile(target, offset, repair_)) return;
-  const catalogue::CatalogueRow* shown = list.RowAt(by_click ? clicked_row : mark);
-  header_.SetFrom(shown ? QString::fromStdString(shown->from) : QString());
-  header_.SetTo(shown ? QString::fromStdString(shown->to) : QString());
-  header_.SetSubject(shown ? QString::fromStdString(shown->subject) : QString());
-  ShowPreview(target);
+  if (!previewed || static_cast<uint32_t>(previewed->offset) == 0) return;
+  const engine::MessageSource& source = session->Source(previewed->folder);
+  const auto offset = static_cast<uint32_t>(previewed->offset);
+  if (previewed->fragment) {
+    ShowFragment(source, offset);
+    return;
+  }
+  if (!source.ExtractToFile(target, offset, repair_)) {
+    ShowText("This email could not be read again from the folder file.");
+    return;
+  }
+  const bool headed = !by_click || clicked_row >= 0;
+  header_.SetFrom(headed ? QString::fromStdString(previewed->from) : QString());
+  header_.SetTo(headed ? QString::fromStdString(previewed->to) : QString());
+  header_.SetSubject(headed ? QString::fromStdString(previewed->subject) : QString());
+  if (!ShowPreview(target)) ShowText("This email could not be read: it is not a mail message.");
 }
 
-void PreviewGenerator::ShowPreview(const std::string& path) {
+// A fragment has no header: its recovered text shows as it is, never as markup.
+void PreviewGenerator::ShowFragment(const engine::MessageSource& source, uint32_t offset) {
+  std::vector<uint8_t> bytes;
+  if (!source.ExtractToBytes(offset, repair_, bytes)) {
+    ShowText("This fragment could not be read again from the folder file.");
+    return;
+  }
+  const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  QString text = QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
+  if (text.contains(QChar::ReplacementCharacter)) {
+    text = QString::fromStdString(engine::FromWindows1252(raw));
+  }
+  ShowText(text);
+}
+
+// The panes of the previous message go; the text view shows `body`: a fragment's text,
+// or why nothing else shows.
+void PreviewGenerator::ShowText(const QString& body) {
+  header_.SetFrom({});
+  header_.SetTo({});
+  header_.SetSubject({});
+  attachments_.Clear();
+  SetRows({{views::kAttachmentRow, 0}}, false);
+  SetRows({{views::kHeaderRow, kHeaderHeight}, {views::kTextRow, kBodyHeight}}, true);
+  text_.SetText(body);
+}
+
+bool PreviewGenerator::ShowPreview(const std::string& path) {
   const auto message = loader::LoadMessageFile(path);
-  if (!message) return;
+  if (!message) return false;
   attachments_.Clear();
   bool named = false;
   for (const std::string& name : message->attachment_names) {
@@ -92,10 +132,11 @@ void PreviewGenerator::ShowPreview(const std::string& path) {
     archive.close();
     browser_.Navigate(copy);
     ++preview_serial;
-    return;
+    return true;
   }
   SetRows({{views::kHeaderRow, kHeaderHeight}, {views::kTextRow, kBodyHeight}}, true);
   text_.SetText(QString::fromStdString(message->text_body));
+  return true;
 }
 
 }  // namespace rescuva::app

@@ -23,18 +23,23 @@ class PreviewGenerator {
                    views::CHtm& browser, rtf::CRtfView& text, toolkit::RowStack& stack,
                    std::function<const session::RecoverySession*()> session);
 
-  // `mark` is the list's selection mark; `clicked_row` the row under a click (-1 for
-  // none), whose texts the header pane shows for a click.
   // The repair the previewed messages get.
   void SetRepair(engine::Repair repair) { repair_ = repair; }
+  // `mark` is the list's selection mark; `clicked_row` the row under a click (-1 for
+  // none), which a click previews. A message that cannot be read again or loaded
+  // clears the panes and says so in the text view.
   void PreviewSelectedRow(const views::MessageListModel& list, int mark, bool by_click,
                           int clicked_row);
-  void ShowPreview(const std::string& path);
+  // Shows a message file; false when it cannot be loaded.
+  bool ShowPreview(const std::string& path);
   // The number of the next .mhtml copy.
   static int PreviewSerial();
 
  private:
   void SetRows(std::initializer_list<std::pair<int, int>> rows, bool collapse_others);
+  void ShowFragment(const engine::MessageSource& source, uint32_t offset);
+  // Plain text in the text view under an empty header, without attachments.
+  void ShowText(const QString& body);
 
   views::CPreviewUpperView& header_;
   views::CAttachView1& attachments_;

@@ -85,8 +85,13 @@ void CViewBottom::ShowRows(std::vector<catalogue::CatalogueRow>& rows) {
   }
   if (views::CItemTreeView* tree = frame_.FolderTree()) tree->Count(rows);
   model.AddRows(rows);
-  counter_->setText(
-      QString::fromStdString(catalogue::CounterText(static_cast<size_t>(model.rowCount()))));
+  ShowCounter();
+}
+
+// Every listed row counts, whatever the find bar or the folder tree shows of them.
+void CViewBottom::ShowCounter() {
+  counter_->setText(QString::fromStdString(
+      catalogue::CounterText(static_cast<size_t>(items_.List().Model().AllRowCount()))));
 }
 
 void CViewBottom::ShowFragments(bool shown) {
@@ -102,10 +107,7 @@ void CViewBottom::ShowFragments(bool shown) {
   std::vector<catalogue::CatalogueRow> taken = model.TakeFragments();
   hidden_fragments_.insert(hidden_fragments_.begin(), std::make_move_iterator(taken.begin()),
                            std::make_move_iterator(taken.end()));
-  if (counter_->isVisible()) {
-    counter_->setText(
-        QString::fromStdString(catalogue::CounterText(static_cast<size_t>(model.rowCount()))));
-  }
+  if (counter_->isVisible()) ShowCounter();
 }
 
 void CViewBottom::ShowFileChoice() {
@@ -221,10 +223,12 @@ void CViewBottom::BeginScan(const QString& path, bool whole_store) {
   events.progress = [this](int position) { progress_->setValue(position); };
   events.rows = [this](std::vector<catalogue::CatalogueRow>& rows) { ShowRows(rows); };
   events.finished = [this](const session::ScanOutcome& outcome) { ScanEnded(outcome); };
+  events.store = [this](const store::MailStore& store) { frame_.ShowStoreTree(store); };
   session_.reset();
   session_ = std::make_unique<session::RecoverySession>(crossing_, std::move(events));
   scanning_ = true;
   hidden_fragments_.clear();
+  notes_.clear();
   // fragments are always listed; whether they show is the list's choice
   session::ScanOptions options = frame_.ScanChoices();
   options.fragments = true;
@@ -232,9 +236,7 @@ void CViewBottom::BeginScan(const QString& path, bool whole_store) {
     session_->Start(path.toStdString(), options);
     return;
   }
-  store::MailStore store = store::ReadStore(path.toStdString());
-  frame_.ShowStoreTree(store);
-  session_->StartStore(std::move(store), options);
+  session_->StartStore(path.toStdString(), options);
 }
 
 void CViewBottom::ScanEnded(const session::ScanOutcome& outcome) {
@@ -253,13 +255,29 @@ void CViewBottom::ScanEnded(const session::ScanOutcome& outcome) {
   back_->setEnabled(true);
   scan_->show();
   frame_.ShowBrowserPage(page_folder_ + "completed.html");
-  if (outcome.Lost() > 0) {
-    std::string text;
-    for (const std::string& line : session::LostMessagesText(outcome)) {
-      text += (text.empty() ? "" : "<br>") + msgbox::EscapeMarkup(line);
-    }
-    msgbox::ShowApplicationMessage(text, msgbox::MB_ICONEXCLAMATION);
+  // what went wrong is said at the end and can be read again (Tools > Scan notes...)
+  notes_ = session::LostMessagesText(outcome);
+  if (outcome.ending == engine::RunEnding::kReadError && outcome.notes.empty()) {
+    notes_.push_back("Reading the file failed: the list ends where reading stopped.");
   }
+  notes_.insert(notes_.end(), outcome.notes.begin(), outcome.notes.end());
+  if (!notes_.empty()) ShowScanNotes();
+}
+
+void CViewBottom::ShowScanNotes() const {
+  if (notes_.empty()) {
+    msgbox::ShowApplicationMessage("The last scan left no notes.", msgbox::MB_ICONINFORMATION);
+    return;
+  }
+  constexpr size_t kShownLines = 30;
+  std::string text;
+  for (size_t i = 0; i < notes_.size() && i < kShownLines; ++i) {
+    text += (text.empty() ? "" : "<br>") + msgbox::EscapeMarkup(notes_[i]);
+  }
+  if (notes_.size() > kShownLines) {
+    text += "<br>... and " + std::to_string(notes_.size() - kShownLines) + " more";
+  }
+  msgbox::ShowApplicationMessage(text, msgbox::MB_ICONEXCLAMATION);
 }
 
 void CViewBottom::OnStop() {

@@ -35,6 +35,10 @@ class CViewBottom : public QWidget {
   void RequestStop();
   // Shows or hides the fragment rows; scans keep fragments aside while they are hidden.
   void ShowFragments(bool shown);
+  // What the last scan could not do or read: the messages it lost, a read error, files
+  // skipped or read in part. Shown when the scan ends, and again on request.
+  const std::vector<std::string>& ScanNotes() const { return notes_; }
+  void ShowScanNotes() const;
 
   // True once the user has confirmed Stop (or the exit sequence stopped the scan).
   bool StopRequested() const { return session_ && session_->StopRequested(); }
@@ -62,6 +66,7 @@ class CViewBottom : public QWidget {
   // Leaves the file choice for the scan's controls and starts the session.
   void BeginScan(const QString& path, bool whole_store);
   void ShowRows(std::vector<catalogue::CatalogueRow>& rows);
+  void ShowCounter();
   // The end of a scan: what the worker's last steps did, and the completion step.
   void ScanEnded(const session::ScanOutcome& outcome);
 
@@ -83,6 +88,7 @@ class CViewBottom : public QWidget {
   bool fragments_shown_ = false;
   std::vector<catalogue::CatalogueRow> hidden_fragments_;  // bottom row first
   bool scanning_ = false;
+  std::vector<std::string> notes_;  // of the last scan
 };
 
 }  // namespace rescuva::app

@@ -102,12 +102,14 @@ void CViewSave::Done() {
   stop_button_->hide();
   finish_->show();
   back_->setEnabled(true);
-  if (!report.failures.empty() || !report.destination_error.empty()) {
+  if (!report.failures.empty() || !report.destination_error.empty() || !report.notes.empty()) {
     // subjects and reasons are shown as text, never as markup
     using msgbox::EscapeMarkup;
     std::string text =
         report.destination_error.empty() ? "" : EscapeMarkup(report.destination_error) + "<br>";
-    text += std::to_string(report.failures.size()) + " emails could not be saved:";
+    for (const std::string& note : report.notes) text += EscapeMarkup(note) + "<br>";
+    text += std::to_string(report.failures.size()) + " emails could not be saved";
+    if (!report.failures.empty()) text += ":";
     for (size_t i = 0; i < report.failures.size() && i < kNamedFailures; ++i) {
       const saving::SaveFailure& f = report.failures[i];
       text += "<br>" + std::to_string(f.offset) + " \"" + EscapeMarkup(f.subject) +

@@ -29,7 +29,7 @@ std::optional<std::string> ChooseSaveFolder(QWidget* parent) {
 
 CViewSelSaveOpp::CViewSelSaveOpp(
     WizardFrame& frame, std::function<std::vector<saving::SaveItem>()> rows,
-    std::function<void(saving::SaveRequest, std::vector<saving::SaveItem>)> start_saving,
+    std::function<bool(saving::SaveRequest, std::vector<saving::SaveItem>)> start_saving,
     QWidget* parent)
     : QWidget(parent),
       frame_(frame),
@@ -88,12 +88,12 @@ void CViewSelSaveOpp::OnSave() {
     // one new folder file in the chosen folder, never over an existing file
     request.destination = saving::FreeFileName(*folder, "Recovered Emails", ".dbx");
   }
+  if (!start_saving_(std::move(request), items)) return;
   frame_.SetState(WizardState::SaveProgress);
   const auto heights = PageRowHeights(WizardState::SaveProgress, frame_.ClientHeight());
   for (int row = 0; row < kPageRows; ++row)
     frame_.SetPageRow(row, heights[static_cast<size_t>(row)]);
   frame_.LayoutPages();
-  start_saving_(std::move(request), items);
 }
 
 void CViewSelSaveOpp::OnBack() {

@@ -18,10 +18,11 @@ namespace rescuva::app {
 class CViewSelSaveOpp : public QWidget {
  public:
   // `choose_folder` asks for the destination folder (nothing when cancelled);
-  // `start_saving` receives the request once it is complete.
+  // `start_saving` receives the request once it is complete, and says whether the save
+  // began (the page stays when it did not).
   CViewSelSaveOpp(
       WizardFrame& frame, std::function<std::vector<saving::SaveItem>()> rows,
-      std::function<void(saving::SaveRequest, std::vector<saving::SaveItem>)> start_saving,
+      std::function<bool(saving::SaveRequest, std::vector<saving::SaveItem>)> start_saving,
       QWidget* parent = nullptr);
 
   void SetFolderChooser(std::function<std::optional<std::string>()> choose) {
@@ -42,7 +43,7 @@ class CViewSelSaveOpp : public QWidget {
  private:
   WizardFrame& frame_;
   std::function<std::vector<saving::SaveItem>()> rows_;
-  std::function<void(saving::SaveRequest, std::vector<saving::SaveItem>)> start_saving_;
+  std::function<bool(saving::SaveRequest, std::vector<saving::SaveItem>)> start_saving_;
   std::function<std::optional<std::string>()> choose_folder_;
   QRadioButton* dbx_;
   QRadioButton* eml_;

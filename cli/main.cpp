@@ -61,6 +61,9 @@ void ReportSaving(const rescuva::saving::SaveReport& report) {
   }
   if (!report.destination_error.empty())
     std::fprintf(stderr, "%s\n", report.destination_error.c_str());
+  for (const std::string& note : report.notes) {
+    std::fprintf(stderr, "%s\n", rescuva::cli::EscapeControls(note).c_str());
+  }
   std::fprintf(stderr, "%zu saved, %zu failed\n", report.saved, report.failures.size());
 }
 

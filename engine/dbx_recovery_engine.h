@@ -148,6 +148,8 @@ class DbxRecoveryEngine : public MessageSource {
                        int64_t shift) const;
   // The position of a candidate's block, or of the block it names, at `shift`.
   uint32_t BlockPosition(uint32_t offset, int64_t shift) const;
+  // Notes what a file that gave no message is, unless it is a mail folder.
+  void NoteWhatTheFileIs(const std::string& path);
   uint32_t FindBrokenPredecessor(uint32_t offset, const std::vector<BlockCandidate>& candidates,
                                  int64_t shift);
 
@@ -177,6 +179,7 @@ class DbxRecoveryEngine : public MessageSource {
   bool last_text_held_ = false;  // text_ holds the message last written, whole
   OffsetSet visited_nodes_;      // index nodes walked in this run
   OffsetSet listed_firsts_;      // first blocks of the messages handed over in this run
+  uint64_t recovered_ = 0;       // messages handed over in this run
   RunOutcome outcome_;
   Repair repair_ = Repair::kNulOnly;
   bool scratch_copies_ = true;

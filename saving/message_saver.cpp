@@ -44,6 +44,7 @@ bool MessageSaver::Finish() {
   if (sink_ && !sink_->Finish()) {
     report_.destination_error = "cannot complete " + request_.destination;
   }
+  if (sink_) report_.notes = sink_->Notes();
   sink_.reset();
   return report_.destination_error.empty();
 }

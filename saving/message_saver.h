@@ -25,6 +25,7 @@ struct SaveReport {
   size_t saved = 0;
   std::vector<SaveFailure> failures;
   std::string destination_error;  // set when the output could not be created or completed
+  std::vector<std::string> notes;  // what went wrong beside the saved messages
 };
 
 // Where the messages of a store folder are read again (folder -1: the single file).

@@ -1,5 +1,6 @@
 #include "saving/message_sinks.h"
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -28,17 +29,27 @@ class EmlFolderSink : public MessageSink {
     }
     const bool copied = out.Write(bytes);
     if (out.Close() && copied) {
-      if (const auto date = MessageDate(info)) SetModificationTime(target, *date);
+      const auto date = MessageDate(info);
+      if (date && !SetModificationTime(target, *date) && undated_++ == 0) {
+        undated_reason_ = std::strerror(errno);
+      }
       return true;
     }
+    error = "cannot write " + target + ": " + out.Error();
     platform::RemoveFile(target);
-    error = "cannot write " + target;
     return false;
   }
   bool Finish() override { return true; }
+  std::vector<std::string> Notes() const override {
+    if (undated_ == 0) return {};
+    return {std::to_string(undated_) + " files in " + folder_ +
+            " could not be dated as their messages (" + undated_reason_ + ")"};
+  }
 
  private:
   std::string folder_;
+  size_t undated_ = 0;  // saved files the message's date could not be set on
+  std::string undated_reason_;
 };
 
 class FolderFileSink : public MessageSink {
@@ -139,7 +150,12 @@ class TreeSink : public MessageSink {
         }
       }
       folder.destination = at.string();
-      fs::create_directories(request.format == SaveFormat::SaveAsEml ? at : at.parent_path(), ec);
+      const fs::path folder_of = request.format == SaveFormat::SaveAsEml ? at : at.parent_path();
+      fs::create_directories(folder_of, ec);
+      if (ec) {
+        error = "cannot create " + folder_of.string() + ": " + ec.message();
+        return false;
+      }
       folder.format =
           request.format == SaveFormat::SaveAsMboxTree ? SaveFormat::SaveAsMbox : request.format;
       auto sink = request.format == SaveFormat::SaveAsMboxTree ? OpenMbox(folder.destination, true)
@@ -165,6 +181,14 @@ class TreeSink : public MessageSink {
     bool finished = true;
     for (auto& sink : sinks_) finished = sink->Finish() && finished;
     return finished;
+  }
+  std::vector<std::string> Notes() const override {
+    std::vector<std::string> notes;
+    for (const auto& sink : sinks_) {
+      const auto more = sink->Notes();
+      notes.insert(notes.end(), more.begin(), more.end());
+    }
+    return notes;
   }
 
  private:

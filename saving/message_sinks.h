@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "engine/folder_file_writer.h"
 #include "saving/save_request.h"
@@ -21,6 +22,8 @@ class MessageSink {
                    const engine::MessageInfo& info, std::string& error) = 0;
   // Completes the output; false when it could not be written whole.
   virtual bool Finish() = 0;
+  // What went wrong beside the messages, which were saved all the same.
+  virtual std::vector<std::string> Notes() const { return {}; }
 };
 
 // Creates the destination (the EML folder must exist; a folder file or mbox file must

@@ -1,6 +1,9 @@
 #include "saving/output_names.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 
@@ -71,6 +74,20 @@ std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
     if (file.Create(path, true)) return path;
     if (errno != EEXIST) return {};
   }
+  return {};
+}
+
+std::string CreateUniqueFolder(const std::string& parent, const std::string& stem,
+                               std::string& error) {
+  for (int n = 1; n <= kMaxNameAttempts; ++n) {
+    const std::string path = NumberedName(parent, stem, "", n);
+    if (::mkdir(path.c_str(), 0777) == 0) return path;
+    if (errno != EEXIST) {
+      error = "cannot create " + path + ": " + std::strerror(errno);
+      return {};
+    }
+  }
+  error = "cannot create a folder " + stem + " in " + parent + ": every name is taken";
   return {};
 }
 

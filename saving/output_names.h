@@ -23,6 +23,11 @@ std::string FolderNameOf(const std::string& folder_file);
 std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
                              const std::string& extension, platform::OutputFile& file);
 
+// Creates a new folder "stem", or "stem (2)", ... in `parent` and returns its path;
+// empty with the system's reason in `error` when none could be created.
+std::string CreateUniqueFolder(const std::string& parent, const std::string& stem,
+                               std::string& error);
+
 // The path "stem.ext" in `folder`, or "stem (2).ext", ... : the first name no file has.
 std::string FreeFileName(const std::string& folder, const std::string& stem,
                          const std::string& extension);

@@ -22,6 +22,11 @@ RecoverySession::RecoverySession(Crossing& crossing, SessionEvents events)
                [this](const ScanOutcome& outcome) {
                  if (events_.finished) events_.finished(outcome);
                }),
+      // the store is not written again once read: the receiving thread may read it
+      store_read_(crossing,
+                  [this](const bool&) {
+                    if (events_.store) events_.store(store_);
+                  }),
       engine_(*this, scratch_.Path()) {}
 
 RecoverySession::~RecoverySession() {
@@ -31,6 +36,7 @@ RecoverySession::~RecoverySession() {
   progress_.Close();
   rows_.Close();
   outcome_.Close();
+  store_read_.Close();
   engine_.CloseSource();
 }
 
@@ -56,20 +62,39 @@ void RecoverySession::StartStore(store::MailStore store, const ScanOptions& opti
   running_ = true;
   options_ = options;
   store_ = std::move(store);
-  // every reader exists before the scan, so that a row's reader can be asked for its
-  // message while the scan goes on
+  MakeSources();
+  worker_ = std::thread([this] { ScanStore(); });
+}
+
+// A folder list may be large or hostile: it is read on the worker, and the store
+// crosses before the first of its rows.
+void RecoverySession::StartStore(const std::string& folder, const ScanOptions& options) {
+  if (running_ || worker_.joinable()) return;
+  running_ = true;
+  options_ = options;
+  worker_ = std::thread([this, folder] {
+    EnterStage(engine::Stage::kOpening);
+    store_ = store::ReadStore(folder);
+    MakeSources();
+    store_read_.Set(true);
+    ScanStore();
+  });
+}
+
+// Every reader exists before the scan, so that a row's reader can be asked for its
+// message while the scan goes on.
+void RecoverySession::MakeSources() {
   sources_.resize(store_.folders.size());
   for (size_t f : store_.MailFolders()) {
     if (store_.folders[f].format == store::MailFormat::kOe4Mailbox) {
       sources_[f] = std::make_unique<engine::Oe4Mailbox>(Reporter());
     } else {
       auto engine = std::make_unique<engine::DbxRecoveryEngine>(Reporter(), scratch_.Path());
-      engine->SetRepair(options.repair);
+      engine->SetRepair(options_.repair);
       engine->SetScratchCopies(false);
       sources_[f] = std::move(engine);
     }
   }
-  worker_ = std::thread([this] { ScanStore(); });
 }
 
 std::unique_ptr<catalogue::CataloguePipeline> RecoverySession::MakePipeline(const std::string& path,

@@ -49,6 +49,8 @@ struct SessionEvents {
   std::function<void(int position)> progress;
   std::function<void(std::vector<catalogue::CatalogueRow>& rows)> rows;
   std::function<void(const ScanOutcome& outcome)> finished;
+  // A store read by the session (StartStore of a folder), before any of its rows.
+  std::function<void(const store::MailStore& store)> store;
   // Called on the catalogue's own thread for each listed row with the message's
   // bytes, before the row crosses: for work that needs the bytes (hashes, saving).
   std::function<void(const catalogue::CatalogueRow& row, std::span<const char> bytes)> listed;
@@ -77,6 +79,9 @@ class RecoverySession : private engine::RecoveryReporter {
   // Starts the scan of every mail file of `store`, folder by folder in tree order;
   // rows carry their folder, and a deleted copy of an existing message says so.
   void StartStore(store::MailStore store, const ScanOptions& options = {});
+  // The same for the store in `folder`, read on the worker thread: the store event
+  // brings it before its first rows.
+  void StartStore(const std::string& folder, const ScanOptions& options = {});
   // From any thread; a stop is never taken back.
   void RequestStop() { stop_ = true; }
   bool StopRequested() override { return stop_; }
@@ -90,7 +95,8 @@ class RecoverySession : private engine::RecoveryReporter {
   // Where the messages of a row of `folder` are read again, for previews and saving;
   // folder -1 is the single file's.
   const engine::MessageSource& Source(int folder) const;
-  // The store being scanned; without folders for a single file.
+  // The store being scanned; without folders for a single file. A store the session
+  // reads is read here only once its store event has come.
   const store::MailStore& Store() const { return store_; }
   const std::string& ScratchPath() const { return scratch_.Path(); }
 
@@ -101,6 +107,7 @@ class RecoverySession : private engine::RecoveryReporter {
   void SetProgress(int position) override;
   void AddRecoveredMessage(const engine::ExtractedMessage& message) override;
   void Scan(std::string path);
+  void MakeSources();
   void ScanStore();
   void AddFileOutcome(const engine::RunOutcome& run, ScanOutcome& outcome) const;
   void Conclude(ScanOutcome outcome);
@@ -116,6 +123,7 @@ class RecoverySession : private engine::RecoveryReporter {
   Latest<int> progress_;
   Batched<catalogue::CatalogueRow> rows_;
   Latest<ScanOutcome> outcome_;
+  Latest<bool> store_read_;
   engine::DbxRecoveryEngine engine_;
   std::unique_ptr<engine::Oe4Mailbox> mailbox_;  // a single .mbx file's reader
   ScanOptions options_;

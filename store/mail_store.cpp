@@ -38,11 +38,23 @@ bool IsOe4Mailbox(const std::string& path) {
   return file.Open(path) && engine::Oe4Mailbox::IsMailbox(file);
 }
 
+// The entries of a folder; a folder that cannot be read, or whose listing breaks off,
+// is noted with the system's reason.
+std::vector<fs::directory_entry> ListFolder(const fs::path& folder,
+                                            std::vector<std::string>& notes) {
+  std::vector<fs::directory_entry> entries;
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) entries.push_back(*it);
+  if (ec) notes.push_back(folder.string() + ": the folder cannot be read (" + ec.message() + ")");
+  return entries;
+}
+
 StoreFiles ClassifyFiles(const fs::path& folder, std::vector<std::string>& notes) {
   StoreFiles files;
   std::vector<fs::path> paths;
   std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+  for (const auto& entry : ListFolder(folder, notes)) {
     if (entry.is_regular_file(ec)) paths.push_back(entry.path());
   }
   std::sort(paths.begin(), paths.end());
@@ -214,21 +226,25 @@ struct FoundStore {
   std::vector<std::string> notes;
 };
 
-void FindStores(const fs::path& folder, int depth, std::vector<FoundStore>& found) {
+// Folders that could not be read on the way are noted in `unread`.
+void FindStores(const fs::path& folder, int depth, std::vector<FoundStore>& found,
+                std::vector<std::string>& unread) {
   std::vector<std::string> notes;
   StoreFiles files = ClassifyFiles(folder, notes);
   if (HoldsStore(files)) {
     found.push_back({folder, std::move(files), std::move(notes)});
     return;
   }
+  unread.insert(unread.end(), notes.begin(), notes.end());
   if (depth == kMaxSearchDepth) return;
   std::vector<fs::path> subfolders;
   std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+  std::vector<std::string> ignored;  // this folder's listing failed above already
+  for (const auto& entry : ListFolder(folder, ignored)) {
     if (entry.is_directory(ec) && !entry.is_symlink(ec)) subfolders.push_back(entry.path());
   }
   std::sort(subfolders.begin(), subfolders.end());
-  for (const fs::path& sub : subfolders) FindStores(sub, depth + 1, found);
+  for (const fs::path& sub : subfolders) FindStores(sub, depth + 1, found, unread);
 }
 
 }  // namespace
@@ -266,7 +282,7 @@ MailStore ReadStore(const std::string& folder) {
   MailStore store;
   store.root = folder;
   std::vector<FoundStore> found;
-  FindStores(folder, 0, found);
+  FindStores(folder, 0, found, store.notes);
   TreeBuilder tree(store);
   for (FoundStore& at : found) {
     store.notes.insert(store.notes.end(), at.notes.begin(), at.notes.end());

@@ -31,8 +31,17 @@ CDispImfoView::CDispImfoView(QWidget* parent)
   connect(&model, &MessageListModel::modelReset, this, [this] { ShowCount(); });
 }
 
+// A new scan or the way back to the file choice also ends a search: a filter typed for
+// one file never hides the rows of the next.
 void CDispImfoView::EmptyAllLists() {
+  HideFindBar();
   list_->Model().Clear();
+}
+
+void CDispImfoView::HideFindBar() {
+  find_->clear();
+  find_bar_->hide();
+  resizeEvent(nullptr);
 }
 
 void CDispImfoView::HideAllLists() {
@@ -61,9 +70,7 @@ void CDispImfoView::ShowCount() {
 bool CDispImfoView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == find_ && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-    find_->clear();
-    find_bar_->hide();
-    resizeEvent(nullptr);
+    HideFindBar();
     list_->setFocus();
     return true;
   }
@@ -71,7 +78,8 @@ bool CDispImfoView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CDispImfoView::resizeEvent(QResizeEvent*) {
-  const int bar = find_bar_->isVisible() ? kFindBarHeight : 0;
+  // the bar keeps its room while the whole pane is hidden (the results area collapsed)
+  const int bar = find_bar_->isVisibleTo(this) ? kFindBarHeight : 0;
   find_bar_->setGeometry(0, 0, width(), bar);
   find_->setGeometry(2, 2, std::max(0, width() - 184), bar - 4);
   count_->setGeometry(width() - 176, 2, 174, bar - 4);

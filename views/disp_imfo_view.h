@@ -22,6 +22,9 @@ class CDispImfoView : public QWidget {
   void ShowMessageList();
   // Shows the find bar and puts the cursor in it.
   void ShowFindBar();
+  // Clears the find box and hides the bar: every row shows again.
+  void HideFindBar();
+  bool FindBarShown() const { return find_bar_->isVisibleTo(this); }
   QLineEdit& FindBox() { return *find_; }
   QString FindCount() const { return count_->text(); }
 

@@ -255,9 +255,15 @@ std::vector<int> MessageListModel::SortAll(int column, Qt::SortOrder order) {
   std::vector<int> order_of(rows_.size());
   std::iota(order_of.begin(), order_of.end(), 0);
   const bool ascending = order == Qt::AscendingOrder;
+  // dates sort by the time they show, a row without one first
+  const auto compare = [column](const Row& a, const Row& b) {
+    if (column != kDateColumn) return CompareListText(a.cells[column], b.cells[column]);
+    const auto& x = a.data.received_time;
+    const auto& y = b.data.received_time;
+    return x == y ? 0 : (x < y ? -1 : 1);
+  };
   std::stable_sort(order_of.begin(), order_of.end(), [&](int a, int b) {
-    const int c = CompareListText(rows_[static_cast<size_t>(a)]->cells[column],
-                                  rows_[static_cast<size_t>(b)]->cells[column]);
+    const int c = compare(*rows_[static_cast<size_t>(a)], *rows_[static_cast<size_t>(b)]);
     return ascending ? c < 0 : c > 0;
   });
   std::deque<RowPtr> sorted;

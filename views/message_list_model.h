@@ -1,7 +1,7 @@
 // The rows of the message list: newest first, each keeping its catalogue row (offset,
 // kind, source, header texts, attachment names) from which its eight columns are
 // drawn (column 7, the first-block offset, is the row's key); red rows for deleted
-// messages, and the list's own text sort.
+// messages, and the list's own text sort (dates by time).
 #pragma once
 
 #include <QAbstractTableModel>
@@ -22,6 +22,7 @@ int CompareListText(QStringView a, QStringView b);
 class MessageListModel : public QAbstractTableModel {
  public:
   static constexpr int kColumnCount = 8;
+  static constexpr int kDateColumn = 5;
   static constexpr int kStatusColumn = 6;
   static constexpr int kOffsetColumn = 7;
   static constexpr int kColumnWidths[kColumnCount] = {40, 25, 100, 150, 300, 170, 100, 0};
@@ -59,7 +60,8 @@ class MessageListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
-  // Sorts the rows by the texts of one column; rows added later still go on top.
+  // Sorts the rows by the texts of one column (the date column by time); rows added
+  // later still go on top.
   void sort(int column, Qt::SortOrder order) override;
 
  private:
