@@ -1,7 +1,11 @@
-// Rescuva for Outlook Express: one copy per machine, the settings store, the message
-// box, scratch folders left by copies that ended without removing them, and the main
-// window shown maximised with a file named on the command line ready to scan.
+// Rescuva for Outlook Express: never as root, one copy per machine and per session, the
+// settings store, the message box, scratch folders left by copies that ended without
+// removing them, and the main window shown maximised with a file named on the command
+// line ready to scan.
+#include <unistd.h>
+
 #include <QApplication>
+#include <cstdio>
 
 #include "app/main_frame.h"
 #include "msgbox/message_box_dialog.h"
@@ -18,6 +22,19 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName("Rescuva");
   QApplication::setApplicationName(msgbox::kApplicationTitle);
   msgbox::InstallMessageBoxDialog();
+  // the browser engine that shows messages will not start as root without its sandbox,
+  // which untrusted mail must not be shown without: the user is told why, not left
+  // with a line of the engine's own
+  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+    constexpr const char* kRootRefused =
+        "Rescuva for Outlook Express does not run as root: the view that shows recovered "
+        "messages needs its sandbox, which root cannot have. Please start it as your own "
+        "user.";
+    std::fprintf(stderr, "rescuva: %s\n", kRootRefused);
+    std::fflush(stderr);
+    msgbox::ShowApplicationMessage(kRootRefused, msgbox::MB_ICONEXCLAMATION);
+    return 1;
+  }
   if (!instance.First()) {
     msgbox::ShowApplicationMessage("Another Instance of Rescuva for Outlook Express is running ",
                                    msgbox::MB_ICONEXCLAMATION);

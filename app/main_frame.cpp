@@ -27,6 +27,7 @@
 #include <filesystem>
 
 #include "app/data_folder.h"
+#include "app/desktop_handler.h"
 #include "app/program_icon.h"
 #include "msgbox/message_call.h"
 #include "platform/scratch_folder.h"
@@ -41,6 +42,8 @@ constexpr const char* kHelpFile = "Rescuva for Outlook Express.chm";
 constexpr const char* kGuidePage = "help/index.html";
 constexpr int kCaptionHeight = 22;
 constexpr int kListPaneHeight = 200;
+constexpr int kTreePaneWidth = 220;  // the least a store's tree opens with
+constexpr int kFrameSettles = 150;  // ms for the window manager to place a restored window
 
 struct CommandText {
   int id;
@@ -123,11 +126,12 @@ CMainFrame::CMainFrame(FrameEnvironment environment, QWidget* parent)
     : QMainWindow(parent), environment_(std::move(environment)) {
   if (!environment_.open) {
     environment_.open = [](const QString& target) {
-      return QDesktopServices::openUrl(target.contains("://") ? QUrl(target)
-                                                              : QUrl::fromLocalFile(target));
+      return QDesktopServices::openUrl(target.startsWith('/') ? QUrl::fromLocalFile(target)
+                                                              : QUrl(target));
     };
   }
   if (!environment_.end_process) environment_.end_process = [] { std::_Exit(0); };
+  if (!environment_.has_handler) environment_.has_handler = DesktopHasHandler;
   const int stored = Settings().value("Settings/Theme", 2).toInt();
   theme_ = stored >= 0 && stored <= 3 ? stored : 2;
   setWindowTitle(msgbox::kApplicationTitle);
@@ -290,6 +294,7 @@ void CMainFrame::CreatePanes() {
   pages_->SetOnResize([this](int height) { ApplyPageRows(height); });
   setCentralWidget(pages_);
   tree_->Tree().setFocus();
+  browser_->SetOnLinkClicked([this](const QUrl& url) { OnLinkClicked(url); });
   preview_generator_ = std::make_unique<PreviewGenerator>(
       *header_, *strip_, *browser_, *text_, *preview_, [this] { return scan_page_->Session(); });
   views::CMailListCtrl& list = items_->List();
@@ -340,6 +345,19 @@ bool CMainFrame::PrepareRequest(const session::RecoverySession& session,
   return true;
 }
 
+// A link in a recovered message leaves the program only when the user says so, and
+// only for the web or mail: the address is shown as text first.
+void CMainFrame::OnLinkClicked(const QUrl& url) {
+  const QString scheme = url.scheme().toLower();
+  if (scheme != "http" && scheme != "https" && scheme != "mailto") return;
+  const std::string address = url.toString(QUrl::FullyEncoded).toStdString();
+  if (msgbox::ShowApplicationMessage(
+          "Open this link of the message outside the program?<br>" + msgbox::EscapeMarkup(address),
+          msgbox::MB_YESNO | msgbox::MB_ICONQUESTION) == msgbox::IDYES) {
+    environment_.open(QString::fromStdString(address));
+  }
+}
+
 void CMainFrame::ClearFolderTree() {
   tree_->Clear();
   folder_split_->setSizes({0, 1000});
@@ -349,7 +367,11 @@ void CMainFrame::ClearFolderTree() {
 void CMainFrame::ShowStoreTree(const store::MailStore& store) {
   tree_->ShowStore(store);
   const QList<int> sizes = folder_split_->sizes();
-  if (!sizes.isEmpty() && sizes[0] == 0) folder_split_->setSizes({220, 1000});
+  if (!sizes.isEmpty() && sizes[0] == 0) {
+    const int fitting = std::clamp(tree_->WidthForNames(), kTreePaneWidth,
+                                   std::max(kTreePaneWidth, width() * 2 / 5));
+    folder_split_->setSizes({fitting, std::max(1, width() - fitting)});
+  }
 }
 
 void CMainFrame::BrowserOnlyLayout() {
@@ -377,6 +399,26 @@ void CMainFrame::SetState(WizardState state) {
 
 int CMainFrame::ClientHeight() const {
   return pages_->height();
+}
+
+// Restored from maximised, the window keeps its title bar on the screen: the normal
+// geometry is the available area, which the window manager's frame would overhang.
+void CMainFrame::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) return;
+  QTimer::singleShot(kFrameSettles, this, [this] { KeepFrameOnScreen(); });
+}
+
+void CMainFrame::KeepFrameOnScreen() {
+  const QScreen* shown_on = screen();
+  if (!shown_on || windowState() != Qt::WindowNoState) return;
+  const QRect available = shown_on->availableGeometry();
+  const QRect frame = frameGeometry(), inner = geometry();
+  if (available.contains(frame)) return;
+  const QMargins border(inner.left() - frame.left(), inner.top() - frame.top(),
+                        frame.right() - inner.right(), frame.bottom() - inner.bottom());
+  setGeometry(available.marginsRemoved(border));
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
@@ -472,7 +514,8 @@ void CMainFrame::ApplyTheme(int theme) {
 
 // The help file is looked for in the start folder, else where the program's files are.
 // A machine without a viewer of .chm files gets the guide's HTML pages: in the
-// system's browser, else in a browser view of the program's own.
+// system's browser, else in a browser view of the program's own. A file is given to
+// the desktop only when it names a program for it: its opener succeeds either way.
 void CMainFrame::OnHelp() {
   const QString help = FolderHolding(start_folder_, kHelpFile) + kHelpFile;
   if (!QFileInfo::exists(help)) {
@@ -481,9 +524,10 @@ void CMainFrame::OnHelp() {
         msgbox::MB_ICONEXCLAMATION);
     return;
   }
-  if (environment_.open(help)) return;
+  if (environment_.has_handler(help) && environment_.open(help)) return;
   const QString guide = FolderHolding(start_folder_, kGuidePage) + kGuidePage;
-  if (!QFileInfo::exists(guide) || environment_.open(guide)) return;
+  if (!QFileInfo::exists(guide)) return;
+  if (environment_.has_handler(guide) && environment_.open(guide)) return;
   QDialog pages(this);
   pages.setWindowTitle(QString(msgbox::kApplicationTitle) + " Help");
   pages.resize(800, 600);

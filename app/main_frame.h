@@ -53,6 +53,8 @@ struct FrameEnvironment {
   // the shell's "open"; false when nothing on the machine opens it
   std::function<bool(const QString& url_or_file)> open;
   std::function<void()> end_process;  // ends the process at once
+  // whether the desktop has a program for a file's type
+  std::function<bool(const QString& file)> has_handler;
 };
 
 class CMainFrame : public QMainWindow, public WizardFrame {
@@ -95,17 +97,20 @@ class CMainFrame : public QMainWindow, public WizardFrame {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateBars();
   void CreatePanes();
   void ApplyPageRows(int height);
+  void KeepFrameOnScreen();
   void ApplyBarOptions();
   std::vector<std::pair<QString, std::vector<int>>> CommandCategories() const;
   std::vector<int> CommandsOf(const QMenu& menu) const;
   void OnRepairOrSave(bool repair);
   void OnHelp();
+  void OnLinkClicked(const QUrl& url);
   void OnAbout();
   void OnCustomize();
   void ExitSequence();

@@ -42,6 +42,10 @@ std::string PrivateTempFolder() {
   const char* env = std::getenv("TMPDIR");
   std::string base = env && *env ? env : "/tmp";
   if (base.back() != '/') base += '/';
+  return PrivateFolderIn(base);
+}
+
+std::string PrivateFolderIn(const std::string& base) {
   std::string folder = base + "rescuva-" + std::to_string(::geteuid());
   ::mkdir(folder.c_str(), 0700);
   if (!IsPrivateFolder(folder)) {

@@ -12,6 +12,8 @@ namespace rescuva::platform {
 // missing, ending in '/'. A folder of that name that is a link, is not this user's or
 // cannot be made private is passed over for a fresh one.
 std::string PrivateTempFolder();
+// The same inside `base` (ending in '/'), whatever TMPDIR says.
+std::string PrivateFolderIn(const std::string& base);
 
 // True when something of that name exists (a dangling link counts).
 bool PathExists(const std::string& path);

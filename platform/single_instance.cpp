@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -34,17 +35,44 @@ int OpenLockFile(const std::string& path) {
 // Only a lock held by a running copy refuses the start. A lock file that cannot be
 // used (another user's that we may not open, a link, not a file) says nothing about
 // a running copy: the guard falls back to a lock file in this user's own folder.
-SingleInstance::SingleInstance(const std::string& name) {
-  const char* env = std::getenv("TMPDIR");
-  std::string folder = env && *env ? env : "/tmp";
-  if (folder.back() != '/') folder += '/';
-  fd_ = OpenLockFile(folder + name + ".lock");
-  if (fd_ < 0) fd_ = OpenLockFile(PrivateTempFolder() + name + ".lock");
-  first_ = fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+SingleInstance::SingleInstance(const std::string& name) : SingleInstance(name, LockFolders()) {}
+
+SingleInstance::SingleInstance(const std::string& name, const std::vector<std::string>& folders) {
+  std::vector<std::string> locked;  // one lock a file: a second would meet the first
+  for (const std::string& folder : folders) {
+    std::string path = folder + name + ".lock";
+    int fd = OpenLockFile(path);
+    if (fd < 0) {
+      path = PrivateFolderIn("/tmp/") + name + ".lock";
+      fd = OpenLockFile(path);
+    }
+    if (fd < 0) continue;
+    if (std::find(locked.begin(), locked.end(), path) != locked.end()) {
+      ::close(fd);
+      continue;
+    }
+    locked.push_back(path);
+    fds_.push_back(fd);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) first_ = false;
+  }
 }
 
 SingleInstance::~SingleInstance() {
-  if (fd_ >= 0) ::close(fd_);
+  for (int fd : fds_) ::close(fd);
+}
+
+std::vector<std::string> SingleInstance::LockFolders() {
+  std::vector<std::string> folders{"/tmp/"};
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::string session = runtime && *runtime ? runtime : "";
+  if (!session.empty() && session.back() != '/') session += '/';
+  struct stat st {};
+  if (session.empty() || ::stat(session.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+      st.st_uid != ::geteuid()) {
+    session = PrivateFolderIn("/tmp/");
+  }
+  folders.push_back(session);
+  return folders;
 }
 
 }  // namespace rescuva::platform

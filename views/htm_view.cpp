@@ -38,6 +38,29 @@ class LocalOnly : public QWebEngineUrlRequestInterceptor {
   QStringList blocked_;
 };
 
+// Shows what the view navigates to itself; a link clicked or a form sent in a recovered
+// message goes nowhere inside the preview, and a clicked link is handed on.
+class MessagePage : public QWebEnginePage {
+ public:
+  using QWebEnginePage::QWebEnginePage;
+  std::function<void(const QUrl&)> link_clicked;
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool main_frame) override {
+    if (type != NavigationTypeLinkClicked && type != NavigationTypeFormSubmitted) return true;
+    if (main_frame && type == NavigationTypeLinkClicked) {
+      // after the browser engine's call has returned: the owner may ask the user first
+      QMetaObject::invokeMethod(
+          this,
+          [this, url] {
+            if (link_clicked) link_clicked(url);
+          },
+          Qt::QueuedConnection);
+    }
+    return false;
+  }
+};
+
 CHtm::CHtm(QWidget* parent)
     : QWidget(parent),
       profile_(new QWebEngineProfile(this)),
@@ -47,7 +70,7 @@ CHtm::CHtm(QWidget* parent)
   profile_->setHttpCacheType(QWebEngineProfile::NoCache);
   interceptor_ = new LocalOnly(this);
   profile_->setUrlRequestInterceptor(interceptor_);
-  page_ = new QWebEnginePage(profile_, this);
+  page_ = new MessagePage(profile_, this);
   QWebEngineSettings* settings = page_->settings();
   settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
   settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
@@ -89,6 +112,10 @@ CHtm::~CHtm() {
   delete view_;
   delete page_;
   delete profile_;
+}
+
+void CHtm::SetOnLinkClicked(std::function<void(const QUrl&)> clicked) {
+  page_->link_clicked = std::move(clicked);
 }
 
 QStringList CHtm::BlockedRequests() const {

@@ -1,12 +1,15 @@
 // CHtm, the browser view of the preview stack over Qt WebEngine. A recovered message is
 // untrusted: scripts never run, plugins are off, and nothing is fetched from the
 // network. Key presses (without Alt), right presses and double clicks never reach the
-// page; single clicks, the wheel and the scroll bars do, and links navigate.
+// page; single clicks, the wheel and the scroll bars do. A link clicked in a page is
+// not followed: it goes to the view's owner.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QWidget>
+#include <functional>
 
 class QWebEngineView;
 class QWebEnginePage;
@@ -15,6 +18,7 @@ class QWebEngineProfile;
 namespace rescuva::views {
 
 class LocalOnly;
+class MessagePage;
 
 class CHtm : public QWidget {
  public:
@@ -36,6 +40,8 @@ class CHtm : public QWidget {
   // True when nothing is loading.
   bool Idle() const { return !loading_; }
   void Stop();
+  // What a click on a link in a shown page does (nothing when unset).
+  void SetOnLinkClicked(std::function<void(const QUrl&)> clicked);
   // Addresses refused because they would have left the machine.
   QStringList BlockedRequests() const;
   QWebEngineView& View() { return *view_; }
@@ -48,7 +54,7 @@ class CHtm : public QWidget {
   void FilterInputOf(QObject* object);
 
   QWebEngineProfile* profile_;
-  QWebEnginePage* page_;
+  MessagePage* page_;
   QWebEngineView* view_;
   QString file_;
   bool loading_ = false;

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 
 namespace rescuva::views {
 
@@ -14,7 +15,9 @@ CItemTreeView::CItemTreeView(QWidget* parent)
   tree_->setRootIsDecorated(true);
   tree_->setColumnCount(2);
   tree_->header()->setStretchLastSection(false);
-  tree_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  // names are never cut: a narrow pane scrolls, and the user may widen it
+  tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   tree_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
   connect(tree_, &QTreeWidget::currentItemChanged, this, [this] {
     if (chosen_) chosen_(ChosenFolder());
@@ -67,6 +70,13 @@ void CItemTreeView::ShowCounts(QTreeWidgetItem& item, int folder, const std::str
   item.setText(1,
                QString::fromStdString(catalogue::FolderTally::DeletedText(tally_.Deleted(folder))));
   item.setForeground(1, QColor(Qt::red));
+}
+
+int CItemTreeView::WidthForNames() const {
+  const int counts_grow = tree_->fontMetrics().horizontalAdvance("00000 00000");
+  tree_->header()->resizeSections(QHeaderView::ResizeToContents);
+  return tree_->header()->sectionSize(0) + tree_->header()->sectionSize(1) + counts_grow +
+         2 * tree_->frameWidth() + tree_->verticalScrollBar()->sizeHint().width() + 4;
 }
 
 int CItemTreeView::ChosenFolder() const {

@@ -27,6 +27,9 @@ class CItemTreeView : public QWidget {
   // as rows arrive; the root is chosen.
   void ShowStore(const store::MailStore& store);
   void Count(const std::vector<catalogue::CatalogueRow>& rows);
+  // The pane's width that shows every folder's name and counts whole, with room for
+  // counts of five digits.
+  int WidthForNames() const;
   // The folder chosen: -1 for the root, or when no store is shown.
   int ChosenFolder() const;
   // Called whenever the user chooses another folder.
