@@ -256,11 +256,7 @@ void CViewBottom::ScanEnded(const session::ScanOutcome& outcome) {
   scan_->show();
   frame_.ShowBrowserPage(page_folder_ + "completed.html");
   // what went wrong is said at the end and can be read again (Tools > Scan notes...)
-  notes_ = session::LostMessagesText(outcome);
-  if (outcome.ending == engine::RunEnding::kReadError && outcome.notes.empty()) {
-    notes_.push_back("Reading the file failed: the list ends where reading stopped.");
-  }
-  notes_.insert(notes_.end(), outcome.notes.begin(), outcome.notes.end());
+  notes_ = session::ScanEndNotes(outcome);
   if (!notes_.empty()) ShowScanNotes();
 }
 

@@ -15,6 +15,8 @@ DbxRecoveryEngine::~DbxRecoveryEngine() = default;
 
 bool DbxRecoveryEngine::OpenSource(const std::string& path) {
   if (!source_.Open(path)) return false;
+  std::array<uint8_t, 8> first{};
+  kind_ = source_.ReadAt(0, first) ? KindOfFolderFile(first) : FolderFileKind::kOther;
   for (OffsetSet* set : {&known_blocks_, &visited_nodes_, &listed_firsts_}) {
     set->SetFileLength(source_.Length());
   }
@@ -32,7 +34,6 @@ bool DbxRecoveryEngine::Stopping() {
 
 RunOutcome DbxRecoveryEngine::Run(const std::string& path) {
   outcome_ = {};
-  recovered_ = 0;
   {
     std::lock_guard lock(readings_mutex_);
     readings_.clear();
@@ -50,36 +51,11 @@ RunOutcome DbxRecoveryEngine::Run(const std::string& path) {
   FindExistingMessages();
   if (!Stopping()) ScanForLostBlocks();
   const bool stopped = Stopping();
-  if (!stopped && recovered_ == 0 && outcome_.not_written == 0) NoteWhatTheFileIs(path);
   reporter_.EnterStage(stopped ? Stage::kStopped : Stage::kDone);
   outcome_.ending = read_failed_ ? RunEnding::kReadError
                     : stopped    ? RunEnding::kStopped
                                  : RunEnding::kDone;
   return outcome_;
-}
-
-// A file that gave nothing says whether it was a mail folder at all: an empty folder
-// is one, a picture renamed .dbx is not.
-void DbxRecoveryEngine::NoteWhatTheFileIs(const std::string& path) {
-  std::array<uint8_t, 8> first{};
-  if (!source_.ReadAt(0, first)) return;
-  switch (KindOfFolderFile(first)) {
-    case FolderFileKind::kMessages:
-      return;
-    case FolderFileKind::kFolderList:
-      outcome_.notes.push_back(path + ": the folder list of an Outlook Express store, which " +
-                               "holds no messages (the store's folder files do)");
-      return;
-    case FolderFileKind::kPop3Ids:
-    case FolderFileKind::kOffline:
-      outcome_.notes.push_back(path + ": an Outlook Express file of another kind, which holds " +
-                               "no messages");
-      return;
-    case FolderFileKind::kOther:
-      outcome_.notes.push_back(path + ": not an Outlook Express folder file; no message was " +
-                               "found in it");
-      return;
-  }
 }
 
 ChainReading DbxRecoveryEngine::ReadingOf(uint32_t first) const {
@@ -107,7 +83,6 @@ void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark,
                              false,
                              facts};
     if (last_text_held_) message.text = text_, message.held = true;
-    ++recovered_;
     reporter_.AddRecoveredMessage(message);
   } else if (!write_error_.empty()) {
     listed_firsts_.Insert(first);

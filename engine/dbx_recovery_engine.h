@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/chain_reading.h"
+#include "engine/file_info_block.h"
 #include "engine/deleted_block_repair.h"
 #include "engine/folder_file_header.h"
 #include "engine/message_info_record.h"
@@ -53,6 +54,9 @@ class DbxRecoveryEngine : public MessageSource {
   bool OpenSource(const std::string& path);
   void CloseSource() override;
   const std::string& TempFolder() const { return temp_folder_; }
+  // What the header of the file last opened says it is; a damaged header reads as
+  // kOther.
+  FolderFileKind Kind() const { return kind_; }
   // The repair the stages' extractions get; set before Run.
   void SetRepair(Repair repair) { repair_ = repair; }
   // Off: a stage's message whose text the engine holds whole is handed over without
@@ -148,8 +152,6 @@ class DbxRecoveryEngine : public MessageSource {
                        int64_t shift) const;
   // The position of a candidate's block, or of the block it names, at `shift`.
   uint32_t BlockPosition(uint32_t offset, int64_t shift) const;
-  // Notes what a file that gave no message is, unless it is a mail folder.
-  void NoteWhatTheFileIs(const std::string& path);
   uint32_t FindBrokenPredecessor(uint32_t offset, const std::vector<BlockCandidate>& candidates,
                                  int64_t shift);
 
@@ -179,8 +181,8 @@ class DbxRecoveryEngine : public MessageSource {
   bool last_text_held_ = false;  // text_ holds the message last written, whole
   OffsetSet visited_nodes_;      // index nodes walked in this run
   OffsetSet listed_firsts_;      // first blocks of the messages handed over in this run
-  uint64_t recovered_ = 0;       // messages handed over in this run
   RunOutcome outcome_;
+  FolderFileKind kind_ = FolderFileKind::kOther;
   Repair repair_ = Repair::kNulOnly;
   bool scratch_copies_ = true;
   bool last_written_ = false;  // the last stage extraction wrote its scratch file

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "session/scan_outcome_text.h"
+
 namespace rescuva::session {
 
 RecoverySession::RecoverySession(Crossing& crossing, SessionEvents events)
@@ -143,6 +145,11 @@ void RecoverySession::Scan(std::string path) {
   ScanOutcome outcome;
   outcome.ending = run.ending;
   AddFileOutcome(run, outcome);
+  // a file that gave no message says whether it was a mail folder at all
+  if (!mailbox_ && run.ending == engine::RunEnding::kDone &&
+      outcome.counts.existing + outcome.counts.deleted == 0) {
+    if (auto note = NoMailNote(path, engine_.Kind())) outcome.notes.push_back(*note);
+  }
   Conclude(std::move(outcome));
 }
 

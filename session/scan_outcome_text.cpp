@@ -24,4 +24,30 @@ std::vector<std::string> LostMessagesText(const ScanOutcome& outcome) {
   return lines;
 }
 
+std::vector<std::string> ScanEndNotes(const ScanOutcome& outcome) {
+  std::vector<std::string> lines = LostMessagesText(outcome);
+  // a store's notes name the file whose reading failed; a single file's say nothing
+  if (outcome.ending == engine::RunEnding::kReadError && outcome.notes.empty()) {
+    lines.push_back("Reading the file failed: the list ends where reading stopped.");
+  }
+  lines.insert(lines.end(), outcome.notes.begin(), outcome.notes.end());
+  return lines;
+}
+
+std::optional<std::string> NoMailNote(const std::string& path, engine::FolderFileKind kind) {
+  switch (kind) {
+    case engine::FolderFileKind::kMessages:
+      return std::nullopt;
+    case engine::FolderFileKind::kFolderList:
+      return path + ": the folder list of an Outlook Express store, which holds no messages " +
+             "(the store's folder files do)";
+    case engine::FolderFileKind::kPop3Ids:
+    case engine::FolderFileKind::kOffline:
+      return path + ": an Outlook Express file of another kind, which holds no messages";
+    case engine::FolderFileKind::kOther:
+      return path + ": not an Outlook Express folder file; no message was found in it";
+  }
+  return std::nullopt;
+}
+
 }  // namespace rescuva::session

@@ -14,6 +14,8 @@
 #include <map>
 #include <sstream>
 
+#include "bench/folder_generator.h"
+#include "bench/generated_mail.h"
 #include "catalogue/sha256.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
@@ -372,6 +374,26 @@ TEST_F(CliTest, AKilledSaveLeavesAReadableFolderFile) {
   for (std::string line; std::getline(listed, line);) {
     ASSERT_NE(line.find("\"subject\": \"lost "), std::string::npos) << line;
   }
+}
+
+// Every stage of a store's scan is timed, added up over its files (a store of two
+// generated folders, large enough that each stage takes measurable time).
+TEST_F(CliTest, TimingsOfAStoreAddUpEachStage) {
+  const std::string store = dir_.Path() + "/timed";
+  std::filesystem::create_directory(store);
+  for (const char* name : {"/Inbox.dbx", "/Archive.dbx"}) {
+    ASSERT_TRUE(bench::WriteGeneratedFolder(
+        store + name, 3000, [](size_t i) { return bench::GeneratedMail(i, i % 3 == 0); }, {}));
+  }
+  auto r = Run("--quiet --timings " + store);
+  ASSERT_EQ(r.code, 0) << r.err;
+  double stage[3] = {}, total = 0;
+  ASSERT_EQ(std::sscanf(r.err.c_str() + r.err.find("stage1 "), "stage1 %lf\nstage2 %lf\nstage3 %lf\ntotal %lf",
+                        &stage[0], &stage[1], &stage[2], &total),
+            4)
+      << r.err;
+  for (double seconds : stage) EXPECT_GT(seconds, 0.0) << r.err;
+  EXPECT_GE(total, stage[0] + stage[1] + stage[2]);
 }
 
 // A store of three folders: Inbox holds a message answered and read, a deleted copy of

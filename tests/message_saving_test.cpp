@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "saving/mail_status.h"
+#include "saving/message_saver.h"
 #include "saving/output_names.h"
 #include "saving/save_job.h"
 #include "tests/folder_builder.h"
@@ -79,6 +80,11 @@ TEST(OutputNames, NeverTheNameOfAnExistingFile) {
   EXPECT_EQ(CreateUniqueFile(dir.Path() + "/", "x", ".eml", b), dir.Path() + "/x (2).eml");
   platform::OutputFile c;
   EXPECT_EQ(CreateUniqueFile(dir.Path() + "/missing", "x", ".eml", c), "");
+  // folders likewise, and a folder that cannot be made says why
+  std::string error;
+  EXPECT_EQ(CreateUniqueFolder(dir.Path(), "x.eml", error), dir.Path() + "/x.eml (2)");
+  EXPECT_EQ(CreateUniqueFolder(dir.Path() + "/missing", "out", error), "");
+  EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
 }
 
 class SavingTest : public ::testing::Test {
@@ -173,6 +179,15 @@ TEST_F(SavingTest, FailuresAreCountedAndNamed) {
   EXPECT_FALSE(
       Save(SaveFormat::SaveAsEml, dir_.Path() + "/missing", items).destination_error.empty());
   EXPECT_TRUE(progress_.empty());
+  // a store's folder that cannot be made is named with the system's reason
+  const std::string tree = dir_.Path() + "/tree";
+  std::filesystem::create_directory(tree);
+  std::ofstream(tree + "/Inbox") << "a file where the folder goes";
+  MessageSaver saver(OneSource(folder_.engine),
+                     {SaveFormat::SaveAsEml, SaveScope::SaveAll, tree, {}, {{"Inbox", "Sub"}}});
+  EXPECT_FALSE(saver.Open());
+  EXPECT_NE(saver.Report().destination_error.find(tree + "/Inbox/Sub: "), std::string::npos)
+      << saver.Report().destination_error;
 }
 
 TEST_F(SavingTest, StopLeavesAWholeFolderFile) {

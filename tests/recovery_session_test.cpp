@@ -154,5 +154,48 @@ TEST(RecoverySession, MessagesThatCannotBeWrittenAreCountedAndNamed) {
   EXPECT_NE(text[1].find(blocked), std::string::npos);
 }
 
+// What a scan says beside its rows: a file that is no folder file, a file of another
+// kind, and a folder file longer than the engine reads; a read error with no note of its
+// own still reaches the user; an empty folder file is nothing to note.
+TEST(RecoverySession, NotesSayWhatWasNotReadAndWhatTheFileIs) {
+  testing::TempDir dir;
+  ImmediateCrossing crossing;
+  auto notes_of = [&](const std::string& path, bool stop = false) {
+    Delivered delivered;
+    RecoverySession session(crossing, delivered.Events());
+    if (stop) session.RequestStop();
+    session.Start(path);
+    session.Wait();
+    return delivered.outcome ? delivered.outcome->notes : std::vector<std::string>{"no outcome"};
+  };
+  const std::string picture = dir.Path() + "/holiday.dbx";
+  std::ofstream(picture, std::ios::binary) << "\x89PNG\r\n\x1a\n" << std::string(5000, 'x');
+  const auto picture_notes = notes_of(picture);
+  ASSERT_EQ(picture_notes.size(), 1u);
+  EXPECT_NE(picture_notes[0].find("not an Outlook Express folder file"), std::string::npos);
+  EXPECT_TRUE(notes_of(dir.Path() + "/missing.dbx").empty());  // cannot be opened: no note
+  const auto list_notes = notes_of(testing::Fixture("Folders.dbx"));
+  ASSERT_EQ(list_notes.size(), 1u);
+  EXPECT_NE(list_notes[0].find("folder list"), std::string::npos);
+  EXPECT_TRUE(notes_of(testing::Fixture("Outbox.dbx")).empty());
+
+  // past 4 GiB nothing is read: said, not left out in silence (a sparse file, stopped
+  // before its scan)
+  const std::string large = dir.Path() + "/image.dbx";
+  std::filesystem::copy_file(testing::SamplePath(), large);
+  std::filesystem::resize_file(large, (uint64_t{1} << 32) + 4096);
+  const auto large_notes = notes_of(large, true);
+  ASSERT_EQ(large_notes.size(), 1u);
+  EXPECT_NE(large_notes[0].find("only the first 4 GiB were read"), std::string::npos);
+
+  ScanOutcome failed;
+  failed.ending = engine::RunEnding::kReadError;
+  EXPECT_EQ(ScanEndNotes(failed),
+            std::vector<std::string>{"Reading the file failed: the list ends where reading stopped."});
+  failed.notes = {"Inbox.dbx: reading failed; its listing ends there"};
+  EXPECT_EQ(ScanEndNotes(failed), failed.notes);
+  EXPECT_TRUE(ScanEndNotes(ScanOutcome{}).empty());
+}
+
 }  // namespace
 }  // namespace rescuva::session

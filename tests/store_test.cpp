@@ -1,6 +1,9 @@
 // Whole stores: the folder tree read from Folders.dbx, folders.nch or the files
 // themselves, and a session over every mail file of a store.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -233,6 +236,61 @@ TEST(StoreReading, DamagedOutlookExpress4FilesListOnlyWhatIsThere) {
   EXPECT_EQ(listed.rows[0].subject, "inner");
   EXPECT_EQ(listed.rows[1].subject, "second");
   EXPECT_EQ(listed.outcome.ending, engine::RunEnding::kDone);
+}
+
+// An index that is there but cannot be read (another program holds it) is said; its
+// messages are still listed, as the index does not name them.
+TEST(StoreReading, AnOutlookExpress4IndexThatCannotBeReadIsSaid) {
+  testing::TempDir dir;
+  testing::WriteOe4Folder(dir.Path(), "Inbox", {{StoreMail("kept", "k@x").text}});
+  const std::string idx = dir.Path() + "/Inbox.idx";
+  const int holder = ::open(idx.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+  const Listed listed = ScanStore(ReadStore(dir.Path()));
+  ::close(holder);
+  ASSERT_EQ(listed.rows.size(), 1u);
+  EXPECT_EQ(listed.rows[0].subject, "kept");
+  ASSERT_EQ(listed.outcome.notes.size(), 1u);
+  EXPECT_NE(listed.outcome.notes[0].find("Inbox.idx: the index cannot be read (in use by another"),
+            std::string::npos)
+      << listed.outcome.notes[0];
+  EXPECT_TRUE(ScanStore(ReadStore(dir.Path())).outcome.notes.empty());
+}
+
+// The session reads a store named by its folder on its worker and hands it over before
+// its rows; each stage's time adds up over the store's files; a folder that cannot be
+// listed is said.
+TEST(StoreSession, AStoreReadByTheSessionComesBeforeItsRowsWithItsStageTimes) {
+  testing::TempDir dir;
+  testing::WriteFolderList(dir.Path() + "/Folders.dbx",
+                           {{4, 1, "Inbox", "Inbox.dbx", 1}, {5, 1, "Archive", "Archive.dbx"}});
+  testing::WriteMailFile(dir.Path() + "/Inbox.dbx", {StoreMail("one", "1@x")});
+  testing::WriteMailFile(dir.Path() + "/Archive.dbx", {StoreMail("two", "2@x", true)});
+  session::ImmediateCrossing crossing;
+  std::vector<std::string> events;
+  session::ScanOutcome outcome;
+  session::SessionEvents on;
+  on.store = [&](const MailStore& store) {
+    events.push_back("store of " + std::to_string(store.folders.size()));
+  };
+  on.rows = [&](std::vector<catalogue::CatalogueRow>& batch) {
+    for (const auto& row : batch) events.push_back(row.subject);
+  };
+  on.finished = [&](const session::ScanOutcome& o) { outcome = o; };
+  {
+    session::RecoverySession session(crossing, on);
+    session.StartStore(dir.Path());
+    session.Wait();
+  }
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0], "store of 2");
+  for (double seconds : outcome.stage_seconds) EXPECT_GT(seconds, 0.0);
+
+  const MailStore missing = ReadStore(dir.Path() + "/gone");
+  ASSERT_EQ(missing.notes.size(), 1u);
+  EXPECT_NE(missing.notes[0].find("gone: the folder cannot be read (No such file"),
+            std::string::npos)
+      << missing.notes[0];
 }
 
 }  // namespace
