@@ -9,15 +9,20 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QProcess>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWebEngineView>
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 #include "app/data_folder.h"
+#include "app/desktop_handler.h"
 #include "app/main_frame.h"
 #include "msgbox/message_call.h"
 #include "tests/folder_builder.h"
@@ -268,8 +273,16 @@ TEST_F(MainFrameTest, ExitDuringAScanRemovesItsScratchFolder) {
 // the program's icon; and hidden bars never let a hidden page show or take input.
 TEST_F(MainFrameTest, GeometryIconAndHiddenPages) {
   CMainFrame plain;
-  EXPECT_EQ(plain.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(plain.geometry(), available);
   EXPECT_FALSE(plain.windowIcon().isNull());
+  // restored from maximised, the window's frame is put back on the screen
+  plain.show();
+  plain.setGeometry(available.translated(0, -40));
+  plain.showMaximized();
+  plain.showNormal();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return available.contains(plain.frameGeometry()); }, 2000))
+      << plain.frameGeometry().top();
   auto frame = Frame();
   for (int command : {kToggleToolbar, kToggleStatusBar}) {
     frame->Action(command)->setChecked(false);
@@ -366,6 +379,15 @@ TEST_F(MainFrameTest, FragmentsShowWhenAskedAndDeletedEmailsAreRepaired) {
   EXPECT_EQ(list.Model().rowCount(), 8);
   EXPECT_EQ(fragments(), 1);
   EXPECT_EQ(frame->ScanPage().CounterText().toStdString(), "Emails          :  8");
+  // a fragment's text shows in the text view, under an empty header
+  for (int row = 0; row < list.Model().rowCount(); ++row) {
+    if (list.Model().CellText(row, 6) != "Fragment") continue;
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.Model().index(row, 4)).center());
+  }
+  EXPECT_EQ(frame->PreviewStack().IdealHeight(views::kTextRow), 3000);
+  EXPECT_GT(frame->TextView().Text().size(), 100);
+  EXPECT_EQ(frame->HeaderPane().From(), "");
   Snapshot(*frame, "fragments.png");
   frame->Action(kShowFragments)->trigger();
   EXPECT_EQ(list.Model().rowCount(), 7);
@@ -457,6 +479,155 @@ TEST_F(MainFrameTest, AStoreShowsItsFoldersAndSavesTheChosenOne) {
   EXPECT_EQ(list.Model().rowCount(), 7);
   EXPECT_EQ(tree.topLevelItemCount(), 0);
   EXPECT_EQ(frame->FolderTreePane().width(), 0);
+}
+
+// A search ends with the file it was typed for: Save, Back, Back and a new scan show
+// every row again; the counter counts every listed row whatever the search shows; and
+// the bar opened while the results are collapsed keeps its room when they show again.
+TEST_F(MainFrameTest, AFindFilterEndsWithItsFileAndTheCounterCountsEveryRow) {
+  auto frame = Frame();
+  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  views::CDispImfoView& items = frame->ItemList();
+  views::CMailListCtrl& list = items.List();
+  QTest::keySequence(frame.get(), QKeySequence::Find);
+  QTest::keyClicks(&items.FindBox(), "deleted:");
+  EXPECT_EQ(list.Model().rowCount(), 2);
+  EXPECT_EQ(frame->ScanPage().CounterText().toStdString(), "Emails          :  7");
+  frame->Run(kRepair);  // Save
+  ASSERT_EQ(frame->State(), WizardState::SaveOptions);
+  frame->SaveOptionPage().OnBack();
+  frame->ScanPage().OnBack();
+  EXPECT_FALSE(items.FindBarShown());
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  EXPECT_EQ(list.Model().rowCount(), 7);
+  EXPECT_EQ(frame->ScanPage().CounterText().toStdString(), "Emails          :  7");
+
+  frame->Run(kRepair);  // the results collapse under the save page
+  QTest::keySequence(frame.get(), QKeySequence::Find);
+  frame->SaveOptionPage().OnBack();
+  QTest::qWait(50);
+  EXPECT_GT(items.FindBox().height(), 10);
+  EXPECT_GT(list.geometry().top(), 10);
+}
+
+// What a scan could not read is said when it ends and again on request: a store's
+// skipped file, a file that is no folder file. Help opens nothing the desktop cannot
+// show.
+TEST_F(MainFrameTest, ScanNotesAreSaidAndCanBeReadAgain) {
+  auto frame = Frame();
+  frame->ScanPage().ScanStore(QString::fromStdString(
+      std::filesystem::path(testing::Fixture("Inbox.dbx")).parent_path().string()));
+  WaitForScan(*frame);
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_NE(messages_.back().find("Offline.dbx: offline actions"), std::string::npos)
+      << messages_.back();
+  messages_.clear();
+  frame->Run(kScanNotes);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_.back().find("Offline.dbx"), std::string::npos);
+  frame->Run(kRepair);  // Save
+  frame->SaveOptionPage().OnBack();
+  frame->ScanPage().OnBack();
+
+  const std::string picture = dir_.Path() + "/holiday.dbx";
+  std::ofstream(picture, std::ios::binary) << "\x89PNG\r\n\x1a\n" << std::string(3000, '\xAA');
+  frame->ScanPage().PathBox().setText(QString::fromStdString(picture));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  EXPECT_EQ(frame->ScanPage().StatusText(), "Repairing  done..");
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_NE(messages_.back().find("holiday.dbx: not an Outlook Express folder file"),
+            std::string::npos)
+      << messages_.back();
+}
+
+// A link clicked in a previewed message is not followed inside the preview: the user
+// is asked, and only a yes hands the address to the desktop.
+TEST_F(MainFrameTest, ALinkInAPreviewIsOpenedOutsideOnlyWhenTheUserSaysSo) {
+  testing::FolderBuilder folder;
+  folder.Chain({0x3000},
+               "From: a@example.org\r\nTo: b@example.org\r\nSubject: a link\r\n"
+               "MIME-Version: 1.0\r\nContent-Type: text/html; charset=us-ascii\r\n\r\n"
+               "<html><body style=\"margin:0\"><a href=\"https://example.org/offer\" "
+               "style=\"display:block;width:3000px;height:3000px\">offer</a></body></html>\r\n");
+  auto frame = Frame();
+  frame->ScanPage().PathBox().setText(QString::fromStdString(folder.Write(dir_.Path())));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  views::CMailListCtrl& list = frame->ItemList().List();
+  ASSERT_EQ(list.Model().rowCount(), 1);
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                    list.visualRect(list.Model().index(0, 4)).center());
+  views::CHtm& browser = frame->Browser();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return browser.Idle(); }, 20000));
+  QTest::qWait(500);
+  const QString shown = browser.File();
+  QWidget* page = browser.View().focusProxy();
+  ASSERT_NE(page, nullptr);
+  auto click_link = [&] {
+    messages_.clear();
+    QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(60, 60));
+    return QTest::qWaitFor([&] { return !messages_.empty(); }, 10000);
+  };
+  answer_ = msgbox::IDNO;
+  ASSERT_TRUE(click_link());
+  EXPECT_EQ(messages_.back(), "Open this link of the message outside the program?<br>"
+                              "https://example.org/offer");
+  EXPECT_TRUE(opened_.empty());
+  answer_ = msgbox::IDYES;
+  ASSERT_TRUE(click_link());
+  ASSERT_EQ(opened_.size(), 1u);
+  EXPECT_EQ(opened_.back(), "https://example.org/offer");
+  QTest::qWait(300);
+  EXPECT_EQ(browser.File(), shown);
+  EXPECT_TRUE(browser.BlockedRequests().isEmpty());
+}
+
+// The desktop is asked which program shows a file's type; with none, the guide opens.
+TEST(DesktopHandler, TheDesktopNamesAProgramOrNone) {
+  testing::TempDir dir;
+  const QString home = QString::fromStdString(dir.Path());
+  const QByteArray kept_config = qgetenv("XDG_CONFIG_HOME"), kept_data = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_CONFIG_HOME", (home + "/config").toUtf8());
+  qputenv("XDG_DATA_HOME", (home + "/data").toUtf8());
+  std::filesystem::create_directories(dir.Path() + "/config");
+  std::filesystem::create_directories(dir.Path() + "/data/applications");
+  const QString help = home + "/guide.chm";
+  std::ofstream(help.toStdString()) << "ITSF";
+  EXPECT_FALSE(DesktopHasHandler(help));
+  std::ofstream(dir.Path() + "/data/applications/viewer.desktop")
+      << "[Desktop Entry]\nType=Application\nName=Viewer\nExec=true %f\n"
+         "MimeType=application/vnd.ms-htmlhelp;\n";
+  std::ofstream(dir.Path() + "/config/mimeapps.list")
+      << "[Default Applications]\napplication/vnd.ms-htmlhelp=viewer.desktop\n";
+  EXPECT_TRUE(DesktopHasHandler(help));
+  qputenv("XDG_CONFIG_HOME", kept_config);
+  qputenv("XDG_DATA_HOME", kept_data);
+}
+
+// Started as root, the program says why it ends, on stderr (and in a box, which the
+// test does not wait for).
+TEST(StartUp, AsRootItSaysWhyItEnds) {
+  if (::geteuid() != 0) GTEST_SKIP() << "not root";
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove("QTWEBENGINE_DISABLE_SANDBOX");
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  program.setProcessEnvironment(environment);
+  program.start(QString(RESCUVA_APP_DIR) + "/rescuva", {});
+  QByteArray said;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        said += program.readAllStandardError();
+        return said.contains("does not run as root") || program.state() == QProcess::NotRunning;
+      },
+      30000));
+  program.kill();
+  program.waitForFinished();
+  EXPECT_TRUE(said.contains("rescuva: Rescuva for Outlook Express does not run as root")) << said.toStdString();
 }
 
 // The program's files are found in the start folder, else beside the program, else in

@@ -53,6 +53,30 @@ TEST(MessageList, NewestRowsOnTopWhateverTheSort) {
   EXPECT_EQ(list.SortedColumn(), 6);  // the sort state survives clearing
 }
 
+// The Date column sorts by the time it shows, not by its text: 30 September 2006 comes
+// before 2 October 2006, and a row without a date first.
+TEST(MessageList, DatesSortByTime) {
+  CDispImfoView pane;
+  CMailListCtrl& list = pane.List();
+  MessageListModel& model = list.Model();
+  auto dated = [](const std::string& subject, std::optional<int64_t> when) {
+    catalogue::CatalogueRow row = Row(subject);
+    row.received_time = when;
+    return row;
+  };
+  model.AddRow(dated("october", 1159790400));    // 2006-10-02
+  model.AddRow(dated("undated", std::nullopt));
+  model.AddRow(dated("september", 1159617600));  // 2006-09-30
+  model.AddRow(dated("december", 1165060800));   // 2006-12-02
+  list.SortByCaption(MessageListModel::kDateColumn);
+  std::vector<QString> order;
+  for (int row = 0; row < model.rowCount(); ++row) order.push_back(model.CellText(row, 4));
+  EXPECT_EQ(order, (std::vector<QString>{"undated", "september", "october", "december"}));
+  list.SortByCaption(MessageListModel::kDateColumn);
+  EXPECT_EQ(model.CellText(0, 4), "december");
+  EXPECT_EQ(model.CellText(3, 4), "undated");
+}
+
 TEST(MessageList, DeletedRowsAreRedAndTheKeyColumnIsBlank) {
   MessageListModel model;
   model.AddRow(Row("kept"));

@@ -5,7 +5,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
+#include <filesystem>
 
 #include "app/main_frame.h"
 #include "msgbox/message_call.h"
@@ -99,6 +102,48 @@ TEST_F(PreviewTest, ClickBelowTheRowsAndKeyReleases) {
   EXPECT_EQ(frame_.HeaderPane().Subject(), "Minutes of the garden club");
   EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(frame_.ScanPage().Engine()->TempFolder()) +
                                 "dd2.eml"));
+}
+
+// A click on another row's check box leaves the selection mark where it was: the
+// preview is that row's, header, attachments and body alike.
+TEST_F(PreviewTest, ACheckBoxClickPreviewsItsRowWhole) {
+  views::CMailListCtrl& list = frame_.ItemList().List();
+  ClickSubject("Seed order and invoice");
+  int minutes = -1;
+  for (int row = 0; row < list.Model().rowCount(); ++row) {
+    if (list.Model().CellText(row, 4) == "Minutes of the garden club") minutes = row;
+  }
+  ASSERT_GE(minutes, 0);
+  const QRect cell = list.visualRect(list.Model().index(minutes, 0));
+  QStyleOptionViewItem option;
+  option.initFrom(list.viewport());
+  option.rect = cell;
+  option.features |= QStyleOptionViewItem::HasCheckIndicator;
+  const QRect box =
+      list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list);
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, box.center());
+  EXPECT_EQ(list.Model().data(list.Model().index(minutes, 0), Qt::CheckStateRole), Qt::Checked);
+  EXPECT_EQ(frame_.HeaderPane().Subject(), "Minutes of the garden club");
+  EXPECT_TRUE(frame_.TextView().Text().startsWith("Paragraph 1:"));
+  EXPECT_TRUE(frame_.AttachmentStrip().Names().isEmpty());
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kAttachmentRow), 0);
+}
+
+// A message that can no longer be read from the folder file clears what the previous
+// preview showed and says why, in the text view.
+TEST_F(PreviewTest, APreviewThatFailsClearsThePanesAndSaysWhy) {
+  ClickSubject("Seed order and invoice");
+  ASSERT_FALSE(frame_.AttachmentStrip().Names().isEmpty());
+  std::filesystem::resize_file(dir_.Path() + "/sample-copy.dbx", 0);
+  ClickSubject("Photo of the new greenhouse");
+  EXPECT_EQ(frame_.TextView().Text(), "This email could not be read again from the folder file.");
+  EXPECT_EQ(frame_.HeaderPane().From(), "");
+  EXPECT_EQ(frame_.HeaderPane().Subject(), "");
+  EXPECT_TRUE(frame_.AttachmentStrip().Names().isEmpty());
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kAttachmentRow), 0);
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kBrowserRow), 0);
+  EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kTextRow), 3000);
+  Snapshot("preview-failed.png");
 }
 
 TEST(PreviewHeader, Layout) {
