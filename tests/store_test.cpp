@@ -55,6 +55,7 @@ TEST(StoreReading, TheRealStoreNamesItsFoldersAndListsInboxUnderInbox) {
   EXPECT_EQ(TreeOf(store),
             (std::vector<std::string>{"Inbox [Inbox.dbx]", "Outbox [Outbox.dbx]", "Sent Items []",
                                       "Deleted Items []", "Drafts []", "Hotmail []"}));
+  ASSERT_FALSE(store.folders.empty());
   EXPECT_EQ(store.folders[0].special, 1);
   ASSERT_EQ(store.notes.size(), 1u);
   EXPECT_NE(store.notes[0].find("Offline.dbx"), std::string::npos);
