@@ -524,6 +524,16 @@ TEST_F(MainFrameTest, ScanNotesAreSaidAndCanBeReadAgain) {
   ASSERT_FALSE(messages_.empty());
   EXPECT_NE(messages_.back().find("Offline.dbx: offline actions"), std::string::npos)
       << messages_.back();
+  // the tree's pane opens as wide as its names
+  QTreeWidget& tree = frame->FolderTreePane().Tree();
+  ASSERT_EQ(tree.topLevelItemCount(), 1);
+  for (int i = 0; i < tree.topLevelItem(0)->childCount(); ++i) {
+    const QRect name = tree.visualItemRect(tree.topLevelItem(0)->child(i));
+    EXPECT_LE(name.left() + tree.fontMetrics().horizontalAdvance(
+                                tree.topLevelItem(0)->child(i)->text(0)),
+              tree.viewport()->width());
+  }
+  Snapshot(*frame, "store-notes.png");
   messages_.clear();
   frame->Run(kScanNotes);
   ASSERT_EQ(messages_.size(), 1u);

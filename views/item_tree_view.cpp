@@ -14,11 +14,11 @@ CItemTreeView::CItemTreeView(QWidget* parent)
   tree_->header()->hide();
   tree_->setRootIsDecorated(true);
   tree_->setColumnCount(2);
-  tree_->header()->setStretchLastSection(false);
+  tree_->header()->setStretchLastSection(true);
   // names are never cut: a narrow pane scrolls, and the user may widen it
   tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  tree_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+
   connect(tree_, &QTreeWidget::currentItemChanged, this, [this] {
     if (chosen_) chosen_(ChosenFolder());
   });
@@ -73,9 +73,10 @@ void CItemTreeView::ShowCounts(QTreeWidgetItem& item, int folder, const std::str
 }
 
 int CItemTreeView::WidthForNames() const {
-  const int counts_grow = tree_->fontMetrics().horizontalAdvance("00000 00000");
-  tree_->header()->resizeSections(QHeaderView::ResizeToContents);
-  return tree_->header()->sectionSize(0) + tree_->header()->sectionSize(1) + counts_grow +
+  // the counts column, and the counts beside the names, as they grow
+  const int counts = tree_->fontMetrics().horizontalAdvance("(00000) 00000 deleted");
+  tree_->resizeColumnToContents(0);
+  return tree_->columnWidth(0) + counts +
          2 * tree_->frameWidth() + tree_->verticalScrollBar()->sizeHint().width() + 4;
 }
 
