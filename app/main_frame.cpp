@@ -43,7 +43,7 @@ constexpr const char* kGuidePage = "help/index.html";
 constexpr int kCaptionHeight = 22;
 constexpr int kListPaneHeight = 200;
 constexpr int kTreePaneWidth = 220;  // the least a store's tree opens with
-constexpr int kFrameSettles = 150;  // ms for the window manager to place a restored window
+constexpr int kFrameSettles = 150;   // ms for the window manager to place a restored window
 
 struct CommandText {
   int id;

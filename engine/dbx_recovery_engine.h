@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "engine/chain_reading.h"
-#include "engine/file_info_block.h"
 #include "engine/deleted_block_repair.h"
+#include "engine/file_info_block.h"
 #include "engine/folder_file_header.h"
 #include "engine/message_info_record.h"
 #include "engine/message_source.h"

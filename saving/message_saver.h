@@ -24,7 +24,7 @@ struct SaveFailure {
 struct SaveReport {
   size_t saved = 0;
   std::vector<SaveFailure> failures;
-  std::string destination_error;  // set when the output could not be created or completed
+  std::string destination_error;   // set when the output could not be created or completed
   std::vector<std::string> notes;  // what went wrong beside the saved messages
 };
 

@@ -134,7 +134,7 @@ class RecoverySession : private engine::RecoveryReporter {
   std::string status_prefix_;                     // the folder being scanned
   double progress_base_ = 0, progress_span_ = 1;  // the share of the bar its file takes
   std::unique_ptr<catalogue::CataloguePipeline> catalogue_;
-  int reported_position_ = -1;  // the worker's own
+  int reported_position_ = -1;                     // the worker's own
   engine::Stage stage_ = engine::Stage::kOpening;  // the worker's own, as the next three
   std::chrono::steady_clock::time_point stage_began_;
   std::array<double, 3> stage_seconds_{};

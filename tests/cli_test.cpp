@@ -388,8 +388,9 @@ TEST_F(CliTest, TimingsOfAStoreAddUpEachStage) {
   auto r = Run("--quiet --timings " + store);
   ASSERT_EQ(r.code, 0) << r.err;
   double stage[3] = {}, total = 0;
-  ASSERT_EQ(std::sscanf(r.err.c_str() + r.err.find("stage1 "), "stage1 %lf\nstage2 %lf\nstage3 %lf\ntotal %lf",
-                        &stage[0], &stage[1], &stage[2], &total),
+  ASSERT_EQ(std::sscanf(r.err.c_str() + r.err.find("stage1 "),
+                        "stage1 %lf\nstage2 %lf\nstage3 %lf\ntotal %lf", &stage[0], &stage[1],
+                        &stage[2], &total),
             4)
       << r.err;
   for (double seconds : stage) EXPECT_GT(seconds, 0.0) << r.err;

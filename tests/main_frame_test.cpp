@@ -2,6 +2,7 @@
 // themes and the exit sequence, with the shell and the process end replaced.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -9,8 +10,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QListWidget>
-#include <QProcess>
 #include <QMenuBar>
+#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
@@ -19,7 +20,6 @@
 #include <QWebEngineView>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "app/data_folder.h"
 #include "app/desktop_handler.h"
@@ -47,15 +47,13 @@ class MainFrameTest : public ::testing::Test {
   ~MainFrameTest() override { msgbox::SetMessageBoxPresenter(nullptr); }
 
   std::unique_ptr<CMainFrame> Frame() {
-    auto frame = std::make_unique<CMainFrame>(
-        FrameEnvironment{[this](const QString& target) {
-                           opened_.push_back(target.toStdString());
-                           return true;
-                         },
-                         [this] { ++ended_; },
-                         [this](const QString& file) {
-                           return !file.endsWith(".chm") || chm_viewer_;
-                         }});
+    auto frame = std::make_unique<CMainFrame>(FrameEnvironment{
+        [this](const QString& target) {
+          opened_.push_back(target.toStdString());
+          return true;
+        },
+        [this] { ++ended_; },
+        [this](const QString& file) { return !file.endsWith(".chm") || chm_viewer_; }});
     frame->resize(1200, 800);
     frame->show();
     return frame;
@@ -529,9 +527,9 @@ TEST_F(MainFrameTest, ScanNotesAreSaidAndCanBeReadAgain) {
   ASSERT_EQ(tree.topLevelItemCount(), 1);
   for (int i = 0; i < tree.topLevelItem(0)->childCount(); ++i) {
     const QRect name = tree.visualItemRect(tree.topLevelItem(0)->child(i));
-    EXPECT_LE(name.left() + tree.fontMetrics().horizontalAdvance(
-                                tree.topLevelItem(0)->child(i)->text(0)),
-              tree.viewport()->width());
+    EXPECT_LE(
+        name.left() + tree.fontMetrics().horizontalAdvance(tree.topLevelItem(0)->child(i)->text(0)),
+        tree.viewport()->width());
   }
   Snapshot(*frame, "store-notes.png");
   messages_.clear();
@@ -584,8 +582,9 @@ TEST_F(MainFrameTest, ALinkInAPreviewIsOpenedOutsideOnlyWhenTheUserSaysSo) {
   };
   answer_ = msgbox::IDNO;
   ASSERT_TRUE(click_link());
-  EXPECT_EQ(messages_.back(), "Open this link of the message outside the program?<br>"
-                              "https://example.org/offer");
+  EXPECT_EQ(messages_.back(),
+            "Open this link of the message outside the program?<br>"
+            "https://example.org/offer");
   EXPECT_TRUE(opened_.empty());
   answer_ = msgbox::IDYES;
   ASSERT_TRUE(click_link());
@@ -637,7 +636,8 @@ TEST(StartUp, AsRootItSaysWhyItEnds) {
       30000));
   program.kill();
   program.waitForFinished();
-  EXPECT_TRUE(said.contains("rescuva: Rescuva for Outlook Express does not run as root")) << said.toStdString();
+  EXPECT_TRUE(said.contains("rescuva: Rescuva for Outlook Express does not run as root"))
+      << said.toStdString();
 }
 
 // The program's files are found in the start folder, else beside the program, else in

@@ -64,7 +64,7 @@ TEST(MessageList, DatesSortByTime) {
     row.received_time = when;
     return row;
   };
-  model.AddRow(dated("october", 1159790400));    // 2006-10-02
+  model.AddRow(dated("october", 1159790400));  // 2006-10-02
   model.AddRow(dated("undated", std::nullopt));
   model.AddRow(dated("september", 1159617600));  // 2006-09-30
   model.AddRow(dated("december", 1165060800));   // 2006-12-02

@@ -190,8 +190,9 @@ TEST(RecoverySession, NotesSayWhatWasNotReadAndWhatTheFileIs) {
 
   ScanOutcome failed;
   failed.ending = engine::RunEnding::kReadError;
-  EXPECT_EQ(ScanEndNotes(failed),
-            std::vector<std::string>{"Reading the file failed: the list ends where reading stopped."});
+  EXPECT_EQ(
+      ScanEndNotes(failed),
+      std::vector<std::string>{"Reading the file failed: the list ends where reading stopped."});
   failed.notes = {"Inbox.dbx: reading failed; its listing ends there"};
   EXPECT_EQ(ScanEndNotes(failed), failed.notes);
   EXPECT_TRUE(ScanEndNotes(ScanOutcome{}).empty());

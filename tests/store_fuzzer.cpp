@@ -13,8 +13,8 @@ namespace {
 
 const rescuva::testing::FuzzFolder folder;
 
-void ReadAsStore(const std::string& store_name, const std::string& list_name,
-                 const uint8_t* data, size_t size) {
+void ReadAsStore(const std::string& store_name, const std::string& list_name, const uint8_t* data,
+                 size_t size) {
   const std::string store = folder.Path() + "/" + store_name;
   std::error_code ec;
   std::filesystem::remove_all(store, ec);

@@ -1,7 +1,7 @@
 // Whole stores: the folder tree read from Folders.dbx, folders.nch or the files
 // themselves, and a session over every mail file of a store.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
 

@@ -76,8 +76,8 @@ int CItemTreeView::WidthForNames() const {
   // the counts column, and the counts beside the names, as they grow
   const int counts = tree_->fontMetrics().horizontalAdvance("(00000) 00000 deleted");
   tree_->resizeColumnToContents(0);
-  return tree_->columnWidth(0) + counts +
-         2 * tree_->frameWidth() + tree_->verticalScrollBar()->sizeHint().width() + 4;
+  return tree_->columnWidth(0) + counts + 2 * tree_->frameWidth() +
+         tree_->verticalScrollBar()->sizeHint().width() + 4;
 }
 
 int CItemTreeView::ChosenFolder() const {
