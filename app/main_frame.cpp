@@ -335,7 +335,7 @@ bool CMainFrame::PrepareRequest(const session::RecoverySession& session,
     request.folder_name = saving::FolderNameOf(scan_page_->PathBox().text().toStdString());
     return true;
   }
-  for (size_t f = 0; f < store.folders.size(); ++f) request.folders.push_back(store.PathOf(f));
+  for (const auto& folder : store.folders) request.folders.push_back({folder.name, folder.parent});
   if (request.format == saving::SaveFormat::SaveAsDbx) {
     const std::filesystem::path file(request.destination);
     request.destination =

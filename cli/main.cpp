@@ -81,7 +81,7 @@ bool PrepareRequest(rescuva::saving::SaveRequest& request, bool whole_store,
     return true;
   }
   if (request.format == SaveFormat::SaveAsMbox) return true;
-  for (size_t f = 0; f < store.folders.size(); ++f) request.folders.push_back(store.PathOf(f));
+  for (const auto& folder : store.folders) request.folders.push_back({folder.name, folder.parent});
   return true;
 }
 

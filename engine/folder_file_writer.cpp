@@ -1,5 +1,7 @@
 #include "engine/folder_file_writer.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 
 #include "engine/file_time.h"
@@ -30,7 +32,12 @@ enum Attribute : uint8_t {
 }  // namespace
 
 bool FolderFileWriter::Create(const std::string& path, const FileInfoBlock& info) {
-  if (!file_.Create(path, true)) return false;
+  return CreateIn(AT_FDCWD, path, info);
+}
+
+bool FolderFileWriter::CreateIn(int folder_fd, const std::string& name,
+                                const FileInfoBlock& info) {
+  if (!file_.CreateIn(folder_fd, name, true)) return false;
   const std::vector<uint8_t> block = info.Encode();
   end_ = kFolderFileHeaderSize + block.size();
   last_checkpoint_ = std::chrono::steady_clock::now();
@@ -109,10 +116,12 @@ bool FolderFileWriter::EndMessage(const MessageInfo& info) {
 
 // The index goes into the places of the checkpoint before the last one (no header
 // names them any more), with new places after the last message where it needs more;
-// then the header names it.
+// then the header names it. After a failed write (a full disk) the header is never
+// written again: it names the last checkpoint whose nodes were all written.
 bool FolderFileWriter::Checkpoint() {
   since_checkpoint_ = 0;
   last_checkpoint_ = std::chrono::steady_clock::now();
+  if (failed_) return false;
   FolderFileHeader header = EmptyHeader();
   if (!records_.empty()) {
     std::vector<uint32_t>& places = node_places_[next_places_];
@@ -127,6 +136,7 @@ bool FolderFileWriter::Checkpoint() {
     header.message_count = static_cast<uint32_t>(records_.size());
     header.index_root = WriteIndexTree(
         records_, place, [this](uint64_t offset, auto bytes) { return Put(offset, bytes); });
+    if (failed_) return false;
     next_places_ ^= 1;
   }
   return Put(0, header.Encode());

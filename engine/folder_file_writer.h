@@ -55,6 +55,8 @@ class FolderFileWriter {
  public:
   // Creates the file with its file-info block; never replaces an existing one.
   bool Create(const std::string& path, const FileInfoBlock& info = {});
+  // The same for the file `name` in the open folder `folder_fd`.
+  bool CreateIn(int folder_fd, const std::string& name, const FileInfoBlock& info = {});
   // A message is its text in pieces between BeginMessage and EndMessage. EndMessage
   // is false (and nothing of the message is indexed) when it had no text.
   void BeginMessage();

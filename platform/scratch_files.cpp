@@ -89,9 +89,13 @@ OutputFile::~OutputFile() {
 }
 
 bool OutputFile::Create(const std::string& path, bool exclusive) {
+  return CreateIn(AT_FDCWD, path, exclusive);
+}
+
+bool OutputFile::CreateIn(int folder_fd, const std::string& name, bool exclusive) {
   Close();
   int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (exclusive ? O_EXCL : 0);
-  fd_ = ::open(path.c_str(), flags, 0600);
+  fd_ = ::openat(folder_fd, name.c_str(), flags, 0600);
   fresh_ = exclusive;
   size_ = 0;
   error_ = fd_ >= 0 ? 0 : errno;
@@ -117,10 +121,15 @@ std::string OutputFile::Error() const {
   return std::strerror(error_);
 }
 
+// An append that fails (a full disk, a size limit) is taken back whole: what was
+// written before it stays as it was, without a piece of it.
 bool OutputFile::Write(std::span<const uint8_t> bytes) {
   if (fd_ < 0) return false;
   if (!WriteAll(fd_, bytes, nullptr)) {
     error_ = errno;
+    if (::ftruncate(fd_, static_cast<off_t>(size_)) == 0) {
+      ::lseek(fd_, static_cast<off_t>(size_), SEEK_SET);
+    }
     return false;
   }
   size_ += bytes.size();
@@ -135,6 +144,13 @@ bool OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
   }
   size_ = std::max<uint64_t>(size_, offset + bytes.size());
   return true;
+}
+
+bool OutputFile::SetModificationTime(int64_t seconds) {
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+  if (fd_ >= 0 && ::futimens(fd_, times) == 0) return true;
+  error_ = errno;
+  return false;
 }
 
 bool OutputFile::Close(bool cut) {

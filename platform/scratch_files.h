@@ -36,13 +36,20 @@ class OutputFile {
   ~OutputFile();
 
   bool Create(const std::string& path, bool exclusive);
+  // The same for the file `name` in the open folder `folder_fd` (its path given for
+  // messages).
+  bool CreateIn(int folder_fd, const std::string& name, bool exclusive);
+  // Stamps the file with `seconds` since 1970 as its modification time; call it after
+  // the last write.
+  bool SetModificationTime(int64_t seconds);
   bool IsOpen() const { return fd_ >= 0; }
   // What the system said of the last creation or write that failed, as text.
   std::string Error() const;
   // True when the last creation failed for the name alone (a file, folder or link of
   // that name is in the way), so that another name in the same folder may work.
   bool NameInTheWay() const;
-  // Appends at the end of what was written so far.
+  // Appends at the end of what was written so far; an append that fails leaves none
+  // of its bytes in the file.
   bool Write(std::span<const uint8_t> bytes);
   // Writes at an absolute offset without moving the append position.
   bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes);

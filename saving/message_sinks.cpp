@@ -1,5 +1,9 @@
 #include "saving/message_sinks.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -10,53 +14,63 @@
 #include "engine/folder_file_writer.h"
 #include "saving/mail_status.h"
 #include "saving/output_names.h"
+#include "saving/output_tree.h"
 
 namespace rescuva::saving {
 namespace {
 
+// The sender as one token of the From line: an address with a blank, a line break or
+// another control character in it (a folded quoted local part) would split the line.
+std::string FromLineSender(const std::string& address) {
+  const bool token = !address.empty() && std::none_of(address.begin(), address.end(), [](char c) {
+    return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F;
+  });
+  return token ? address : "MAILER-DAEMON";
+}
+
 class EmlFolderSink : public MessageSink {
  public:
-  explicit EmlFolderSink(std::string folder) : folder_(std::move(folder)) {}
+  explicit EmlFolderSink(platform::OutputFolder folder) : folder_(std::move(folder)) {}
 
   bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
     platform::OutputFile out;
     const std::string stem = SafeFileStem(item.subject) + "_" + std::to_string(item.offset);
-    const std::string target = CreateUniqueFile(folder_, stem, ".eml", out);
-    if (target.empty()) {
-      error = "cannot create a file in " + folder_;
+    const std::string name = CreateUniqueFile(folder_, stem, ".eml", out);
+    if (name.empty()) {
+      error = "cannot create a file in " + folder_.Path() + ": " + out.Error();
       return false;
     }
-    const bool copied = out.Write(bytes);
-    if (out.Close() && copied) {
-      const auto date = MessageDate(info);
-      if (date && !SetModificationTime(target, *date) && undated_++ == 0) {
-        undated_reason_ = std::strerror(errno);
-      }
-      return true;
+    bool written = out.Write(bytes);
+    const auto date = MessageDate(info);
+    if (written && date && !out.SetModificationTime(*date) && undated_++ == 0) {
+      undated_reason_ = out.Error();
     }
-    error = "cannot write " + target + ": " + out.Error();
-    platform::RemoveFile(target);
+    written = out.Close() && written;
+    if (written) return true;
+    error = "cannot write " + folder_.Path() + "/" + name + ": " + out.Error();
+    ::unlinkat(folder_.Fd(), name.c_str(), 0);  // no piece of a message stays
     return false;
   }
   bool Finish() override { return true; }
   std::vector<std::string> Notes() const override {
     if (undated_ == 0) return {};
-    return {std::to_string(undated_) + " files in " + folder_ +
+    return {std::to_string(undated_) + " files in " + folder_.Path() +
             " could not be dated as their messages (" + undated_reason_ + ")"};
   }
 
  private:
-  std::string folder_;
+  platform::OutputFolder folder_;
   size_t undated_ = 0;  // saved files the message's date could not be set on
   std::string undated_reason_;
 };
 
 class FolderFileSink : public MessageSink {
  public:
-  bool Open(const std::string& path, const std::string& folder_name) {
-    return writer_.Create(path, {folder_name, 0});
+  bool Open(int folder_fd, const std::string& name, const std::string& folder_name) {
+    return writer_.CreateIn(folder_fd, name, {folder_name, 0});
   }
+  std::string Error() const { return writer_.Error(); }
 
   bool Add(const SaveItem&, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
@@ -78,12 +92,11 @@ class FolderFileSink : public MessageSink {
 class MboxSink : public MessageSink {
  public:
   explicit MboxSink(bool mozilla_status) : mozilla_status_(mozilla_status) {}
-  bool Open(const std::string& path) { return file_.Create(path, true); }
+  bool Open(int folder_fd, const std::string& name) { return file_.CreateIn(folder_fd, name, true); }
 
   bool Add(const SaveItem&, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
-    std::string separator =
-        "From " + (!info.sender_address.empty() ? info.sender_address : "MAILER-DAEMON");
+    std::string separator = "From " + FromLineSender(info.sender_address);
     separator += " " + AsciiTime(MessageDate(info).value_or(0)) + "\n";
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::string out = separator;
@@ -101,10 +114,11 @@ class MboxSink : public MessageSink {
     if (out.back() != '\n') out += '\n';
     out += '\n';
     if (file_.Write({reinterpret_cast<const uint8_t*>(out.data()), out.size()})) return true;
-    error = "cannot write the mbox file";
+    error = "cannot write the mbox file: " + file_.Error();
     return false;
   }
   bool Finish() override { return file_.Close(); }
+  std::string Error() const { return file_.Error(); }
 
  private:
   static std::string AsciiTime(int64_t seconds) {
@@ -120,88 +134,111 @@ class MboxSink : public MessageSink {
   platform::OutputFile file_;
 };
 
-// One sink a folder of the store, in a tree of folders below the destination.
+// The folders of a store as a tree below the destination: each folder's output is
+// made when its first message comes and completed when another folder's comes, so one
+// output is open at a time and a folder without messages leaves nothing behind.
 class TreeSink : public MessageSink {
  public:
   bool Open(const SaveRequest& request, std::string& error) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (!fs::is_directory(request.destination, ec)) {
-      error = "cannot create " + request.destination + " (not a folder)";
+    request_ = request;
+    if (!root_.Open(request.destination)) {
+      error = root_.Error();
       return false;
     }
-    for (const auto& names : request.folders) {
-      SaveRequest folder = request;
-      folder.folders.clear();
-      folder.folder_name = names.empty() ? "" : names.back();
-      fs::path at = request.destination;
-      for (size_t i = 0; i < names.size(); ++i) {
-        const std::string name = SafeFileStem(names[i]);
-        const bool last = i + 1 == names.size();
-        switch (request.format) {
-          case SaveFormat::SaveAsMboxTree:
-            at /= last ? name : name + ".sbd";
-            break;
-          case SaveFormat::SaveAsDbx:
-            at /= last ? name + ".dbx" : name;
-            break;
-          default:
-            at /= name;
-        }
-      }
-      folder.destination = at.string();
-      const fs::path folder_of = request.format == SaveFormat::SaveAsEml ? at : at.parent_path();
-      fs::create_directories(folder_of, ec);
-      if (ec) {
-        error = "cannot create " + folder_of.string() + ": " + ec.message();
-        return false;
-      }
-      folder.format =
-          request.format == SaveFormat::SaveAsMboxTree ? SaveFormat::SaveAsMbox : request.format;
-      auto sink = request.format == SaveFormat::SaveAsMboxTree ? OpenMbox(folder.destination, true)
-                                                               : OpenSink(folder, error);
-      if (!sink) {
-        if (error.empty()) error = "cannot create " + folder.destination;
-        return false;
-      }
-      sinks_.push_back(std::move(sink));
-    }
+    plan_ = PlanOutputTree(request.folders, request.format);
     return true;
   }
 
   bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
-    if (item.folder < 0 || static_cast<size_t>(item.folder) >= sinks_.size()) {
+    if (item.folder < 0 || static_cast<size_t>(item.folder) >= plan_.outputs.size()) {
       error = "the message names no folder of the store";
       return false;
     }
-    return sinks_[item.folder]->Add(item, bytes, info, error);
+    if (item.folder != current_ && !Switch(item.folder, error)) return false;
+    return sink_->Add(item, bytes, info, error);
   }
-  bool Finish() override {
-    bool finished = true;
-    for (auto& sink : sinks_) finished = sink->Finish() && finished;
-    return finished;
-  }
+  bool Finish() override { return Complete(); }
   std::vector<std::string> Notes() const override {
-    std::vector<std::string> notes;
-    for (const auto& sink : sinks_) {
-      const auto more = sink->Notes();
-      notes.insert(notes.end(), more.begin(), more.end());
-    }
+    std::vector<std::string> notes = plan_.notes;
+    notes.insert(notes.end(), notes_.begin(), notes_.end());
     return notes;
   }
 
  private:
-  std::vector<std::unique_ptr<MessageSink>> sinks_;
+  // Completes the open output, if any.
+  bool Complete() {
+    if (!sink_) return finished_;
+    const auto more = sink_->Notes();
+    notes_.insert(notes_.end(), more.begin(), more.end());
+    finished_ = sink_->Finish() && finished_;
+    sink_.reset();
+    return finished_;
+  }
+
+  // Opens the output of `folder`, entering the folders above it one by one from the
+  // destination. The messages come folder by folder (a save job orders them so): a
+  // folder file or mbox met again would be refused, as it exists.
+  bool Switch(int folder, std::string& error) {
+    Complete();
+    current_ = -1;
+    const OutputTree::Output& output = plan_.outputs[static_cast<size_t>(folder)];
+    platform::OutputFolder at;
+    platform::OutputFolder* here = &root_;
+    for (const std::string& name : plan_.PathOf(output.container)) {
+      platform::OutputFolder inner;
+      if (!here->Enter(name, inner)) {
+        error = here->Error();
+        return false;
+      }
+      at = std::move(inner);
+      here = &at;
+    }
+    const std::string& folder_name = request_.folders[static_cast<size_t>(folder)].name;
+    switch (request_.format) {
+      case SaveFormat::SaveAsEml: {
+        platform::OutputFolder own;
+        if (!here->Enter(output.name, own)) {
+          error = here->Error();
+          return false;
+        }
+        sink_ = std::make_unique<EmlFolderSink>(std::move(own));
+        break;
+      }
+      case SaveFormat::SaveAsDbx: {
+        auto sink = std::make_unique<FolderFileSink>();
+        if (!sink->Open(here->Fd(), output.name, folder_name)) {
+          error = "cannot create " + here->Path() + "/" + output.name + ": " + sink->Error();
+          return false;
+        }
+        sink_ = std::move(sink);
+        break;
+      }
+      case SaveFormat::SaveAsMbox:
+      case SaveFormat::SaveAsMboxTree: {
+        auto sink = std::make_unique<MboxSink>(true);
+        if (!sink->Open(here->Fd(), output.name)) {
+          error = "cannot create " + here->Path() + "/" + output.name + ": " + sink->Error();
+          return false;
+        }
+        sink_ = std::move(sink);
+        break;
+      }
+    }
+    current_ = folder;
+    return true;
+  }
+
+  SaveRequest request_;
+  platform::OutputFolder root_;
+  OutputTree plan_;
+  std::unique_ptr<MessageSink> sink_;  // the folder's being written
+  int current_ = -1;
+  bool finished_ = true;
+  std::vector<std::string> notes_;  // of the outputs completed
 };
 
 }  // namespace
-
-std::unique_ptr<MessageSink> OpenMbox(const std::string& path, bool mozilla_status) {
-  auto sink = std::make_unique<MboxSink>(mozilla_status);
-  if (!sink->Open(path)) return nullptr;
-  return sink;
-}
 
 std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& error) {
   if (!request.folders.empty() && request.format != SaveFormat::SaveAsMbox) {
@@ -211,25 +248,25 @@ std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& e
   }
   switch (request.format) {
     case SaveFormat::SaveAsEml: {
-      std::error_code ec;
-      if (std::filesystem::is_directory(request.destination, ec)) {
-        return std::make_unique<EmlFolderSink>(request.destination);
-      }
-      break;
+      platform::OutputFolder folder;
+      if (folder.Open(request.destination)) return std::make_unique<EmlFolderSink>(std::move(folder));
+      error = folder.Error();
+      return nullptr;
     }
     case SaveFormat::SaveAsDbx: {
       auto sink = std::make_unique<FolderFileSink>();
-      if (sink->Open(request.destination, request.folder_name)) return sink;
-      break;
+      if (sink->Open(AT_FDCWD, request.destination, request.folder_name)) return sink;
+      error = "cannot create " + request.destination + ": " + sink->Error();
+      return nullptr;
     }
     case SaveFormat::SaveAsMbox:
-    case SaveFormat::SaveAsMboxTree:
-      if (auto sink = OpenMbox(request.destination, false)) return sink;
-      break;
+    case SaveFormat::SaveAsMboxTree: {
+      auto sink = std::make_unique<MboxSink>(false);
+      if (sink->Open(AT_FDCWD, request.destination)) return sink;
+      error = "cannot create " + request.destination + ": " + sink->Error();
+      return nullptr;
+    }
   }
-  error =
-      "cannot create " + request.destination +
-      (request.format == SaveFormat::SaveAsEml ? " (not a folder)" : " (exists or not writable)");
   return nullptr;
 }
 

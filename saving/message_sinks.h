@@ -28,10 +28,9 @@ class MessageSink {
 
 // Creates the destination (the EML folder must exist; a folder file or mbox file must
 // not). A request naming a store's folders makes a tree of outputs in the folder
-// `destination`, one a folder, every folder's made at once. Nothing, with `error` set,
-// when it cannot be created.
+// `destination`, each folder's when its first message comes (messages come folder by
+// folder); an mbox tree's files carry Thunderbird's status headers. Nothing, with
+// `error` set, when it cannot be created.
 std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& error);
-// A new mbox file; with `mozilla_status`, each message gets Thunderbird's status headers.
-std::unique_ptr<MessageSink> OpenMbox(const std::string& path, bool mozilla_status);
 
 }  // namespace rescuva::saving

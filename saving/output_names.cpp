@@ -67,11 +67,11 @@ std::string FreeFileName(const std::string& folder, const std::string& stem,
   return {};
 }
 
-std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
+std::string CreateUniqueFile(const platform::OutputFolder& folder, const std::string& stem,
                              const std::string& extension, platform::OutputFile& file) {
   for (int n = 1; n <= kMaxNameAttempts; ++n) {
-    const std::string path = NumberedName(folder, stem, extension, n);
-    if (file.Create(path, true)) return path;
+    const std::string name = NumberedName("", stem, extension, n);
+    if (file.CreateIn(folder.Fd(), name, true)) return name;
     if (errno != EEXIST) return {};
   }
   return {};

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/output_folder.h"
 #include "platform/scratch_files.h"
 
 namespace rescuva::saving {
@@ -19,8 +20,8 @@ std::string SafeFileStem(const std::string& subject);
 std::string FolderNameOf(const std::string& folder_file);
 
 // Creates a new file "stem.ext" in `folder`, or "stem (2).ext", "stem (3).ext", ... when
-// the name is taken, and returns its path; empty when none could be created.
-std::string CreateUniqueFile(const std::string& folder, const std::string& stem,
+// the name is taken, and returns its name; empty when none could be created.
+std::string CreateUniqueFile(const platform::OutputFolder& folder, const std::string& stem,
                              const std::string& extension, platform::OutputFile& file);
 
 // Creates a new folder "stem", or "stem (2)", ... in `parent` and returns its path;

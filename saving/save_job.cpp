@@ -1,5 +1,7 @@
 #include "saving/save_job.h"
 
+#include <algorithm>
+
 namespace rescuva::saving {
 
 SaveJob::SaveJob(SourceOf sources, SaveRequest request, std::vector<SaveItem> items,
@@ -9,7 +11,14 @@ SaveJob::SaveJob(SourceOf sources, SaveRequest request, std::vector<SaveItem> it
       items_(std::move(items)),
       progress_(std::move(progress)),
       stop_(stop),
-      finished_(std::move(finished)) {}
+      finished_(std::move(finished)) {
+  // a store's outputs are written one folder at a time: its messages go folder by
+  // folder, each folder's in the order given
+  if (!saver_.Request().folders.empty()) {
+    std::stable_sort(items_.begin(), items_.end(),
+                     [](const SaveItem& a, const SaveItem& b) { return a.folder < b.folder; });
+  }
+}
 
 SaveJob::~SaveJob() {
   Wait();

@@ -15,6 +15,12 @@ namespace rescuva::saving {
 enum class SaveFormat { SaveAsDbx, SaveAsEml, SaveAsMbox, SaveAsMboxTree };
 enum class SaveScope { SaveSelected, SaveAll, SaveAllButDeleted, SaveAllButExisting };
 
+// A store folder as a save names it: its name and its parent's index (-1 at the top).
+struct SaveFolder {
+  std::string name;
+  int parent = -1;
+};
+
 struct SaveRequest {
   SaveFormat format = SaveFormat::SaveAsDbx;
   SaveScope scope = SaveScope::SaveSelected;
@@ -22,9 +28,9 @@ struct SaveRequest {
   std::string destination;
   // The repair each message's text gets as it is extracted again.
   engine::Repair repair = engine::Repair::kNulOnly;
-  // A store's folders by index, each as its names from the top of the tree: the EML,
-  // DBX and mbox-tree outputs are then a tree of them in the folder `destination`.
-  std::vector<std::vector<std::string>> folders;
+  // A store's folders by index, parents before children: the EML, DBX and mbox-tree
+  // outputs are then a tree of them in the folder `destination`.
+  std::vector<SaveFolder> folders;
   std::string folder_name;  // the name a single folder file's file-info block gives
   // Deleted copies of existing messages are saved with the deleted ones.
   bool keep_copies = true;

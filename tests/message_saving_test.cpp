@@ -75,11 +75,13 @@ TEST(OutputNames, SafeOnEveryPlatform) {
 
 TEST(OutputNames, NeverTheNameOfAnExistingFile) {
   testing::TempDir dir;
+  platform::OutputFolder folder;
+  ASSERT_TRUE(folder.Open(dir.Path()));
   platform::OutputFile a, b;
-  EXPECT_EQ(CreateUniqueFile(dir.Path(), "x", ".eml", a), dir.Path() + "/x.eml");
-  EXPECT_EQ(CreateUniqueFile(dir.Path() + "/", "x", ".eml", b), dir.Path() + "/x (2).eml");
-  platform::OutputFile c;
-  EXPECT_EQ(CreateUniqueFile(dir.Path() + "/missing", "x", ".eml", c), "");
+  EXPECT_EQ(CreateUniqueFile(folder, "x", ".eml", a), "x.eml");
+  EXPECT_EQ(CreateUniqueFile(folder, "x", ".eml", b), "x (2).eml");
+  platform::OutputFolder missing;
+  EXPECT_FALSE(missing.Open(dir.Path() + "/missing"));
   // folders likewise, and a folder that cannot be made says why
   std::string error;
   EXPECT_EQ(CreateUniqueFolder(dir.Path(), "x.eml", error), dir.Path() + "/x.eml (2)");
@@ -183,11 +185,15 @@ TEST_F(SavingTest, FailuresAreCountedAndNamed) {
   const std::string tree = dir_.Path() + "/tree";
   std::filesystem::create_directory(tree);
   std::ofstream(tree + "/Inbox") << "a file where the folder goes";
-  MessageSaver saver(OneSource(folder_.engine),
-                     {SaveFormat::SaveAsEml, SaveScope::SaveAll, tree, {}, {{"Inbox", "Sub"}}});
-  EXPECT_FALSE(saver.Open());
-  EXPECT_NE(saver.Report().destination_error.find(tree + "/Inbox/Sub: "), std::string::npos)
-      << saver.Report().destination_error;
+  MessageSaver saver(OneSource(folder_.engine), {SaveFormat::SaveAsEml, SaveScope::SaveAll, tree,
+                                                  {}, {{"Inbox", -1}, {"Sub", 0}}});
+  ASSERT_TRUE(saver.Open());
+  SaveItem item = items[0];
+  item.folder = 1;
+  saver.Save(item);
+  ASSERT_EQ(saver.Report().failures.size(), 1u);
+  EXPECT_EQ(saver.Report().failures[0].reason,
+            "cannot open " + tree + "/Inbox: Not a directory");
 }
 
 TEST_F(SavingTest, StopLeavesAWholeFolderFile) {
