@@ -2,6 +2,7 @@
 // settings store, the message box, scratch folders left by copies that ended without
 // removing them, and the main window shown maximised with a file named on the command
 // line ready to scan.
+#include <signal.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -17,6 +18,8 @@
 int main(int argc, char** argv) {
   using namespace rescuva;
   static platform::SingleInstance instance("{719967F0-DCC6-49b5-9C61-DE91175C3187}");
+  // past a file-size limit a write fails and the save says so, as on a full disk
+  ::signal(SIGXFSZ, SIG_IGN);
   views::CHtm::PrepareRendering();
   QApplication application(argc, argv);
   QApplication::setOrganizationName("Rescuva");

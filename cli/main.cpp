@@ -104,6 +104,8 @@ int main(int argc, char** argv) {
   action.sa_handler = OnInterrupt;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  // past a file-size limit a write fails and the save says so, as on a full disk
+  ::signal(SIGXFSZ, SIG_IGN);
   platform::RemoveStaleScratchFolders();
 
   const bool whole_store = store::IsStoreFolder(options->folder_file);

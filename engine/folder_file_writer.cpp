@@ -3,6 +3,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "engine/file_time.h"
 #include "engine/folder_file_header.h"
@@ -35,13 +36,12 @@ bool FolderFileWriter::Create(const std::string& path, const FileInfoBlock& info
   return CreateIn(AT_FDCWD, path, info);
 }
 
-bool FolderFileWriter::CreateIn(int folder_fd, const std::string& name,
-                                const FileInfoBlock& info) {
+bool FolderFileWriter::CreateIn(int folder_fd, const std::string& name, const FileInfoBlock& info) {
   if (!file_.CreateIn(folder_fd, name, true)) return false;
   const std::vector<uint8_t> block = info.Encode();
   end_ = kFolderFileHeaderSize + block.size();
   last_checkpoint_ = std::chrono::steady_clock::now();
-  return Put(0, EmptyHeader().Encode()) && Put(kFolderFileHeaderSize, block);
+  return Put(0, EmptyHeader().Encode()) && Put(kFolderFileHeaderSize, block) && ReserveIndex(1);
 }
 
 FolderFileHeader FolderFileWriter::EmptyHeader() {
@@ -50,9 +50,26 @@ FolderFileHeader FolderFileWriter::EmptyHeader() {
   return header;
 }
 
+// A write that fails marks the writer failed; the call says whether its own bytes went.
 bool FolderFileWriter::Put(uint64_t offset, std::span<const uint8_t> bytes) {
-  if (offset + bytes.size() > 0xFFFFFFFFu || !file_.WriteAt(offset, bytes)) failed_ = true;
-  return !failed_;
+  const bool put = offset + bytes.size() <= 0xFFFFFFFFu && file_.WriteAt(offset, bytes);
+  if (!put) failed_ = true;
+  return put;
+}
+
+// Room for both sets of index nodes of `records` messages is taken before the messages
+// come, so that the index can still be written when the disk is full.
+bool FolderFileWriter::ReserveIndex(size_t records) {
+  const size_t needed = IndexNodeCount(records);
+  static const std::vector<uint8_t> empty(kIndexNodeSize, 0);
+  for (std::vector<uint32_t>& places : node_places_) {
+    while (places.size() < needed) {
+      if (!Put(end_, empty)) return false;
+      places.push_back(static_cast<uint32_t>(end_));
+      end_ += kIndexNodeSize;
+    }
+  }
+  return true;
 }
 
 // A message's blocks and record gather in memory and are written with one call.
@@ -103,10 +120,18 @@ bool FolderFileWriter::EndMessage(const MessageInfo& info) {
   const bool put = Put(first_block_, pending_);
   pending_.clear();
   if (!put) {
+    // no piece of the message stays to be taken for one
+    file_.CutTo(first_block_);
     end_ = first_block_;
     return false;
   }
   records_.push_back(at);
+  // room for the next message's index; when it cannot be had (the disk is full), the
+  // room taken before still holds the index of this one, which is written now
+  if (!ReserveIndex(records_.size() + 1)) {
+    Checkpoint();
+    return true;
+  }
   if (++since_checkpoint_ >= kCheckpointMessages ||
       std::chrono::steady_clock::now() - last_checkpoint_ >= kCheckpointInterval) {
     return Checkpoint();
@@ -115,31 +140,29 @@ bool FolderFileWriter::EndMessage(const MessageInfo& info) {
 }
 
 // The index goes into the places of the checkpoint before the last one (no header
-// names them any more), with new places after the last message where it needs more;
-// then the header names it. After a failed write (a full disk) the header is never
-// written again: it names the last checkpoint whose nodes were all written.
+// names them any more), taken for it in advance; then the header names it. The places
+// were written when they were taken, so a full disk does not keep the index from being
+// written; a write that fails all the same leaves the header naming the last
+// checkpoint whose nodes were all written.
 bool FolderFileWriter::Checkpoint() {
   since_checkpoint_ = 0;
   last_checkpoint_ = std::chrono::steady_clock::now();
-  if (failed_) return false;
   FolderFileHeader header = EmptyHeader();
   if (!records_.empty()) {
-    std::vector<uint32_t>& places = node_places_[next_places_];
+    const std::vector<uint32_t>& places = node_places_[next_places_];
+    if (places.size() < IndexNodeCount(records_.size())) return false;
     size_t used = 0;
-    const NodePlace place = [&]() -> uint32_t {
-      if (used == places.size()) {
-        places.push_back(static_cast<uint32_t>(end_));
-        end_ += kIndexNodeSize;
-      }
-      return places[used++];
-    };
+    bool written = true;
     header.message_count = static_cast<uint32_t>(records_.size());
     header.index_root = WriteIndexTree(
-        records_, place, [this](uint64_t offset, auto bytes) { return Put(offset, bytes); });
-    if (failed_) return false;
+        records_, [&] { return places[used++]; },
+        [&](uint64_t offset, auto bytes) { return written = Put(offset, bytes) && written; });
+    if (!written) return false;
     next_places_ ^= 1;
   }
-  return Put(0, header.Encode());
+  if (!Put(0, header.Encode())) return false;
+  indexed_ = records_.size();
+  return !failed_;
 }
 
 namespace {
@@ -171,6 +194,20 @@ uint32_t WriteIndexSubtree(std::span<const uint32_t> records, uint32_t parent,
 }
 
 }  // namespace
+
+size_t IndexNodeCount(size_t records) {
+  if (records == 0) return 0;
+  // the subtrees below a node's entries hold `below` or `below + 1` records each
+  static thread_local std::unordered_map<size_t, size_t> known;
+  if (const auto it = known.find(records); it != known.end()) return it->second;
+  const size_t entries = std::min<size_t>(records, kMaxIndexEntries);
+  const size_t rest = records - entries, below = rest / entries, larger = rest % entries;
+  size_t count = 1;
+  if (larger > 0) count += larger * IndexNodeCount(below + 1);
+  if (below > 0) count += (entries - larger) * IndexNodeCount(below);
+  known.emplace(records, count);
+  return count;
+}
 
 uint32_t WriteIndexTree(std::span<const uint32_t> records, const NodePlace& place,
                         const PutBytes& put) {

@@ -44,6 +44,9 @@ std::vector<uint8_t> BuildMessageInfoRecord(const MessageInfo& info, uint32_t in
 // Where the next index node goes.
 using NodePlace = std::function<uint32_t()>;
 
+// How many nodes the index tree of `records` messages has.
+size_t IndexNodeCount(size_t records);
+
 // Writes an index tree listing `records` in order, each node where `place` says;
 // returns the root node's offset.
 uint32_t WriteIndexTree(std::span<const uint32_t> records, const NodePlace& place,
@@ -66,6 +69,8 @@ class FolderFileWriter {
   // form a complete folder file.
   bool Finish();
   size_t MessageCount() const { return records_.size(); }
+  // The messages the index on disk names: those up to the last checkpoint written whole.
+  size_t IndexedCount() const { return indexed_; }
   // Why the last write failed.
   std::string Error() const { return file_.Error(); }
 
@@ -78,6 +83,7 @@ class FolderFileWriter {
   void FlushBlock(bool last);
   bool Put(uint64_t offset, std::span<const uint8_t> bytes);
   bool Checkpoint();
+  bool ReserveIndex(size_t records);
 
   platform::OutputFile file_;
   uint64_t end_ = 0;
@@ -87,11 +93,13 @@ class FolderFileWriter {
   std::vector<uint8_t> pending_;  // the message's blocks and record, written at its end
   uint32_t first_block_ = 0;
   uint64_t message_size_ = 0;
-  // Index nodes are written in turn into two sets of places: a checkpoint never
-  // writes over the index the header names until its own header replaces it.
+  // Index nodes are written in turn into two sets of places, each taken in advance for
+  // one more message than are written: a checkpoint never writes over the index the
+  // header names until its own header replaces it.
   std::vector<uint32_t> node_places_[2];
   int next_places_ = 0;
   size_t since_checkpoint_ = 0;
+  size_t indexed_ = 0;
   std::chrono::steady_clock::time_point last_checkpoint_;
 };
 

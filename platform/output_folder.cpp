@@ -52,8 +52,8 @@ bool OutputFolder::Enter(const std::string& name, OutputFolder& inner) {
   if (fd < 0) {
     const int why = errno;
     struct stat st {};
-    const bool link = ::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                      S_ISLNK(st.st_mode);
+    const bool link =
+        ::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
     error_ = link ? path + " is a link: nothing is written through it"
                   : "cannot open " + path + ": " + std::strerror(why);
     return false;

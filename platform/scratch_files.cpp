@@ -14,6 +14,8 @@
 namespace rescuva::platform {
 namespace {
 
+constexpr int kPrivateFolderNames = 16;
+
 bool IsPrivateFolder(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
@@ -45,16 +47,16 @@ std::string PrivateTempFolder() {
   return PrivateFolderIn(base);
 }
 
+// The names are tried in a fixed order, so that every start finds the same folder
+// (and what a killed run left there) even when another user took the first name.
 std::string PrivateFolderIn(const std::string& base) {
-  std::string folder = base + "rescuva-" + std::to_string(::geteuid());
-  ::mkdir(folder.c_str(), 0700);
-  if (!IsPrivateFolder(folder)) {
-    std::string pattern = folder + "-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (::mkdtemp(name.data()) != nullptr) folder = name.data();
+  const std::string first = base + "rescuva-" + std::to_string(::geteuid());
+  for (int n = 0; n < kPrivateFolderNames; ++n) {
+    const std::string folder = n == 0 ? first : first + "-" + std::to_string(n);
+    ::mkdir(folder.c_str(), 0700);
+    if (IsPrivateFolder(folder)) return folder + "/";
   }
-  return folder + "/";
+  return first + "/";  // every name taken: creating files there fails and says so
 }
 
 bool PathExists(const std::string& path) {
@@ -143,6 +145,12 @@ bool OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
     return false;
   }
   size_ = std::max<uint64_t>(size_, offset + bytes.size());
+  return true;
+}
+
+bool OutputFile::CutTo(uint64_t size) {
+  if (fd_ < 0 || ::ftruncate(fd_, static_cast<off_t>(size)) != 0) return false;
+  size_ = std::min(size_, size);
   return true;
 }
 

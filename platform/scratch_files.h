@@ -9,8 +9,9 @@
 namespace rescuva::platform {
 
 // A folder of this user's own (mode 0700) inside TMPDIR or /tmp, created when
-// missing, ending in '/'. A folder of that name that is a link, is not this user's or
-// cannot be made private is passed over for a fresh one.
+// missing, ending in '/': "rescuva-UID", or when that name is a link, is not this
+// user's or cannot be made private, "rescuva-UID-1", "-2", ... in that order, so every
+// start finds the same one.
 std::string PrivateTempFolder();
 // The same inside `base` (ending in '/'), whatever TMPDIR says.
 std::string PrivateFolderIn(const std::string& base);
@@ -53,6 +54,8 @@ class OutputFile {
   bool Write(std::span<const uint8_t> bytes);
   // Writes at an absolute offset without moving the append position.
   bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
+  // Cuts the file to `size` bytes: what a failed write left past it goes.
+  bool CutTo(uint64_t size);
   uint64_t Size() const { return size_; }
   // Closes; false when the system reports that the data may not all be written.
   // `cut` false leaves out cutting a replaced file to the new length, for a caller

@@ -44,7 +44,13 @@ bool MessageSaver::Finish() {
   if (sink_ && !sink_->Finish()) {
     report_.destination_error = "cannot complete " + request_.destination;
   }
-  if (sink_) report_.notes = sink_->Notes();
+  if (sink_) {
+    report_.notes = sink_->Notes();
+    for (SaveFailure& lost : sink_->Unkept()) {
+      --report_.saved;
+      report_.failures.push_back(std::move(lost));
+    }
+  }
   sink_.reset();
   return report_.destination_error.empty();
 }

@@ -15,12 +15,6 @@
 
 namespace rescuva::saving {
 
-struct SaveFailure {
-  uint64_t offset = 0;
-  std::string subject;
-  std::string reason;
-};
-
 struct SaveReport {
   size_t saved = 0;
   std::vector<SaveFailure> failures;

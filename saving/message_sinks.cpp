@@ -72,18 +72,35 @@ class FolderFileSink : public MessageSink {
   }
   std::string Error() const { return writer_.Error(); }
 
-  bool Add(const SaveItem&, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
+  bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
     writer_.BeginMessage();
     const bool written = writer_.AppendText(bytes);
-    if (writer_.EndMessage(info) && written) return true;
+    const bool ended = writer_.EndMessage(info);
+    // what the index on disk does not name yet is kept only by a later checkpoint
+    if (writer_.IndexedCount() == writer_.MessageCount()) unindexed_.clear();
+    if (ended && written) {
+      if (writer_.IndexedCount() < writer_.MessageCount()) {
+        unindexed_.push_back({item.offset, item.subject, {}});
+      }
+      return true;
+    }
     error = "cannot write the folder file: " + writer_.Error();
     return false;
   }
-  bool Finish() override { return writer_.Finish(); }
+  bool Finish() override {
+    const bool finished = writer_.Finish();
+    if (writer_.IndexedCount() == writer_.MessageCount()) unindexed_.clear();
+    for (SaveFailure& lost : unindexed_) {
+      lost.reason = "written, but the folder file's index could not name it: " + writer_.Error();
+    }
+    return finished;
+  }
+  std::vector<SaveFailure> Unkept() const override { return unindexed_; }
 
  private:
   engine::FolderFileWriter writer_;
+  std::vector<SaveFailure> unindexed_;  // saved since the last checkpoint
 };
 
 // mboxrd: every line that starts with "From " after any number of '>' gets one more.
@@ -92,7 +109,9 @@ class FolderFileSink : public MessageSink {
 class MboxSink : public MessageSink {
  public:
   explicit MboxSink(bool mozilla_status) : mozilla_status_(mozilla_status) {}
-  bool Open(int folder_fd, const std::string& name) { return file_.CreateIn(folder_fd, name, true); }
+  bool Open(int folder_fd, const std::string& name) {
+    return file_.CreateIn(folder_fd, name, true);
+  }
 
   bool Add(const SaveItem&, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
@@ -159,6 +178,7 @@ class TreeSink : public MessageSink {
     return sink_->Add(item, bytes, info, error);
   }
   bool Finish() override { return Complete(); }
+  std::vector<SaveFailure> Unkept() const override { return unkept_; }
   std::vector<std::string> Notes() const override {
     std::vector<std::string> notes = plan_.notes;
     notes.insert(notes.end(), notes_.begin(), notes_.end());
@@ -169,9 +189,11 @@ class TreeSink : public MessageSink {
   // Completes the open output, if any.
   bool Complete() {
     if (!sink_) return finished_;
+    finished_ = sink_->Finish() && finished_;
     const auto more = sink_->Notes();
     notes_.insert(notes_.end(), more.begin(), more.end());
-    finished_ = sink_->Finish() && finished_;
+    const auto lost = sink_->Unkept();
+    unkept_.insert(unkept_.end(), lost.begin(), lost.end());
     sink_.reset();
     return finished_;
   }
@@ -236,6 +258,7 @@ class TreeSink : public MessageSink {
   int current_ = -1;
   bool finished_ = true;
   std::vector<std::string> notes_;  // of the outputs completed
+  std::vector<SaveFailure> unkept_;
 };
 
 }  // namespace
@@ -249,7 +272,8 @@ std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& e
   switch (request.format) {
     case SaveFormat::SaveAsEml: {
       platform::OutputFolder folder;
-      if (folder.Open(request.destination)) return std::make_unique<EmlFolderSink>(std::move(folder));
+      if (folder.Open(request.destination))
+        return std::make_unique<EmlFolderSink>(std::move(folder));
       error = folder.Error();
       return nullptr;
     }

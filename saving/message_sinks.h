@@ -24,6 +24,9 @@ class MessageSink {
   virtual bool Finish() = 0;
   // What went wrong beside the messages, which were saved all the same.
   virtual std::vector<std::string> Notes() const { return {}; }
+  // After Finish: messages taken that the output does not keep after all (a folder
+  // file whose index could not be written again once the disk filled).
+  virtual std::vector<SaveFailure> Unkept() const { return {}; }
 };
 
 // Creates the destination (the EML folder must exist; a folder file or mbox file must

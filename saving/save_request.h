@@ -51,6 +51,13 @@ struct SaveItem {
   bool copy = false;  // a deleted copy of a message that exists in the store
 };
 
+// A message that could not be saved, and why.
+struct SaveFailure {
+  uint64_t offset = 0;
+  std::string subject;
+  std::string reason;
+};
+
 std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope,
                                    bool keep_copies = true);
 bool InScope(const SaveItem& item, SaveScope scope, bool keep_copies = true);

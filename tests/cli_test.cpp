@@ -17,6 +17,7 @@
 #include "bench/folder_generator.h"
 #include "bench/generated_mail.h"
 #include "catalogue/sha256.h"
+#include "tests/cli_run.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
 #include "tests/store_builder.h"
@@ -66,22 +67,14 @@ int Finish(pid_t child) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-struct CliResult {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
+using testing::CliResult;
 
 class CliTest : public ::testing::Test {
  protected:
   CliTest() : sample_(testing::CopyOfSample(dir_.Path())) {}
 
-  // `command` true: `args` is the whole command line.
   CliResult Run(const std::string& args, bool command = false) {
-    const std::string out = dir_.Path() + "/out.txt", err = dir_.Path() + "/err.txt";
-    const std::string line = command ? args : std::string(RESCUVA_CLI) + " " + args;
-    const int status = std::system((line + " >" + out + " 2>" + err).c_str());
-    return {WEXITSTATUS(status), testing::ReadFileText(out), testing::ReadFileText(err)};
+    return testing::RunCli(dir_.Path(), args, command);
   }
   static size_t Lines(const std::string& text) {
     return std::count(text.begin(), text.end(), '\n');

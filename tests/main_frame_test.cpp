@@ -597,6 +597,24 @@ TEST_F(MainFrameTest, ALinkInAPreviewIsOpenedOutsideOnlyWhenTheUserSaysSo) {
   EXPECT_TRUE(browser.BlockedRequests().isEmpty());
 }
 
+// A folder list nested 100,000 levels deep is read on the session's worker and shown.
+TEST_F(MainFrameTest, AStoreOfAnyDepthIsShown) {
+  const std::string store = dir_.Path() + "/deep";
+  std::filesystem::create_directory(store);
+  std::vector<testing::FolderSpec> specs;
+  constexpr uint32_t kDepth = 100000;
+  for (uint32_t i = 0; i < kDepth; ++i) {
+    specs.push_back({10 + i, i == 0 ? 1 : 9 + i, "level", i + 1 == kDepth ? "Deep.dbx" : ""});
+  }
+  testing::WriteFolderList(store + "/Folders.dbx", specs);
+  testing::WriteMailFile(store + "/Deep.dbx", {testing::StoreMail("at the bottom", "b@x")});
+  auto frame = Frame();
+  frame->ScanPage().ScanStore(QString::fromStdString(store));
+  WaitForScan(*frame);
+  EXPECT_EQ(frame->ItemList().List().Model().rowCount(), 1);
+  EXPECT_EQ(frame->FolderTreePane().Tree().topLevelItemCount(), 1);
+}
+
 // The desktop is asked which program shows a file's type; with none, the guide opens.
 TEST(DesktopHandler, TheDesktopNamesAProgramOrNone) {
   testing::TempDir dir;

@@ -2,6 +2,7 @@
 // the folders of sessions whose process ended removed by the next start.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -54,6 +55,22 @@ TEST(ScratchFolder, FoldersOfEndedProcessesAreRemoved) {
   EXPECT_TRUE(fs::exists(live.Path()));
   RemoveOwnScratchFolders();
   EXPECT_FALSE(fs::exists(live.Path()));
+}
+
+// Another user's folder (or a link) where this user's belongs: every start takes the
+// same next name, so what a killed run left there is found and removed.
+TEST(ScratchFolder, ASquattedNameGivesTheSameFallbackToEveryStart) {
+  testing::TempDir dir;
+  const std::string squatted = dir.Path() + "/rescuva-" + std::to_string(::geteuid());
+  fs::create_symlink(dir.Path(), squatted);
+  const std::string fallback = PrivateTempFolder();
+  EXPECT_EQ(fallback, squatted + "-1/");
+  EXPECT_EQ(PrivateTempFolder(), fallback);
+  fs::create_directory(fallback + "session-999999-abcdef");
+  std::ofstream(fallback + "session-999999-abcdef/.lock");
+  RemoveStaleScratchFolders();
+  EXPECT_FALSE(fs::exists(fallback + "session-999999-abcdef"));
+  EXPECT_EQ(FoldersIn(dir.Path()), 2u);  // the link and the fallback, nothing per run
 }
 
 // A temporary folder that takes no folder: the session says why, and its path is

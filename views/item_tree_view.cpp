@@ -6,6 +6,11 @@
 #include <QScrollBar>
 
 namespace rescuva::views {
+namespace {
+
+constexpr int kMaxShownDepth = 64;
+
+}  // namespace
 
 CItemTreeView::CItemTreeView(QWidget* parent)
     : QWidget(parent),
@@ -37,10 +42,20 @@ void CItemTreeView::ShowStore(const store::MailStore& store) {
   tally_ = catalogue::FolderTally(store.folders.size());
   auto* root = new QTreeWidgetItem(tree_);
   root->setData(0, Qt::UserRole, -1);
+  // the tree nests no deeper than the view can lay out: deeper folders show beside
+  // their parent
+  std::vector<int> depth(store.folders.size(), 1);
   for (size_t f = 0; f < store.folders.size(); ++f) {
     // parents come before their children
     const int parent = store.folders[f].parent;
     QTreeWidgetItem* above = parent >= 0 ? items_[static_cast<size_t>(parent)] : root;
+    if (parent >= 0) {
+      depth[f] = depth[static_cast<size_t>(parent)] + 1;
+      if (depth[f] > kMaxShownDepth) {
+        above = above->parent();
+        depth[f] = kMaxShownDepth;
+      }
+    }
     auto* item = new QTreeWidgetItem(above);
     item->setData(0, Qt::UserRole, static_cast<int>(f));
     items_.push_back(item);

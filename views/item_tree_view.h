@@ -24,7 +24,8 @@ class CItemTreeView : public QWidget {
   toolkit::CaptionBar& Caption() { return *caption_; }
   void Clear();
   // The folders of `store` below a root item that stands for all of them, counted
-  // as rows arrive; the root is chosen.
+  // as rows arrive; the root is chosen. Folders nested deeper than the view can lay
+  // out show beside their parent.
   void ShowStore(const store::MailStore& store);
   void Count(const std::vector<catalogue::CatalogueRow>& rows);
   // The pane's width that shows every folder's name and counts whole, with room for
