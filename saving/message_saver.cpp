@@ -42,7 +42,9 @@ void MessageSaver::Fail(const SaveItem& item, std::string reason) {
 
 bool MessageSaver::Finish() {
   if (sink_ && !sink_->Finish()) {
-    report_.destination_error = "cannot complete " + request_.destination;
+    const std::string why = sink_->Error();
+    report_.destination_error =
+        "cannot complete " + request_.destination + (why.empty() ? "" : ": " + why);
   }
   if (sink_) {
     report_.notes = sink_->Notes();

@@ -70,7 +70,7 @@ class FolderFileSink : public MessageSink {
   bool Open(int folder_fd, const std::string& name, const std::string& folder_name) {
     return writer_.CreateIn(folder_fd, name, {folder_name, 0});
   }
-  std::string Error() const { return writer_.Error(); }
+  std::string Error() const override { return writer_.Error(); }
 
   bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
@@ -137,7 +137,7 @@ class MboxSink : public MessageSink {
     return false;
   }
   bool Finish() override { return file_.Close(); }
-  std::string Error() const { return file_.Error(); }
+  std::string Error() const override { return file_.Error(); }
 
  private:
   static std::string AsciiTime(int64_t seconds) {
@@ -179,6 +179,7 @@ class TreeSink : public MessageSink {
   }
   bool Finish() override { return Complete(); }
   std::vector<SaveFailure> Unkept() const override { return unkept_; }
+  std::string Error() const override { return error_; }
   std::vector<std::string> Notes() const override {
     std::vector<std::string> notes = plan_.notes;
     notes.insert(notes.end(), notes_.begin(), notes_.end());
@@ -189,7 +190,10 @@ class TreeSink : public MessageSink {
   // Completes the open output, if any.
   bool Complete() {
     if (!sink_) return finished_;
-    finished_ = sink_->Finish() && finished_;
+    if (!sink_->Finish()) {
+      finished_ = false;
+      error_ = sink_->Error();
+    }
     const auto more = sink_->Notes();
     notes_.insert(notes_.end(), more.begin(), more.end());
     const auto lost = sink_->Unkept();
@@ -259,6 +263,7 @@ class TreeSink : public MessageSink {
   bool finished_ = true;
   std::vector<std::string> notes_;  // of the outputs completed
   std::vector<SaveFailure> unkept_;
+  std::string error_;  // why an output could not be completed
 };
 
 }  // namespace

@@ -20,8 +20,10 @@ class MessageSink {
   // Takes the message; false with `error` set when it cannot.
   virtual bool Add(const SaveItem& item, std::span<const uint8_t> bytes,
                    const engine::MessageInfo& info, std::string& error) = 0;
-  // Completes the output; false when it could not be written whole.
+  // Completes the output; false when it could not be written whole, with the reason
+  // in Error().
   virtual bool Finish() = 0;
+  virtual std::string Error() const { return {}; }
   // What went wrong beside the messages, which were saved all the same.
   virtual std::vector<std::string> Notes() const { return {}; }
   // After Finish: messages taken that the output does not keep after all (a folder
