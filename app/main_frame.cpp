@@ -532,6 +532,7 @@ void CMainFrame::OnHelp() {
   pages.setWindowTitle(QString(msgbox::kApplicationTitle) + " Help");
   pages.resize(800, 600);
   auto* view = new views::CHtm(&pages);
+  view->FollowLocalLinks();  // the guide's pages link to each other
   auto* layout = new QVBoxLayout(&pages);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view);

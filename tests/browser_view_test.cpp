@@ -86,5 +86,29 @@ TEST_F(BrowserTest, KeyPressesDoNothing) {
   EXPECT_EQ(view_.View().page()->scrollPosition(), before);
 }
 
+// A link is followed only where the view's owner says so, and then only to a file on
+// this machine (the guide's pages); a recovered message's links go nowhere.
+TEST_F(BrowserTest, LinksAreFollowedOnlyToLocalPagesWhenAskedFor) {
+  const std::string target = dir_.Path() + "/second.html";
+  {
+    QFile second(QString::fromStdString(target));
+    ASSERT_TRUE(second.open(QIODevice::WriteOnly));
+    second.write("<html><head><title>second</title></head><body>two</body></html>");
+  }
+  const std::string page =
+      "<html><head><title>first</title></head><body style=\"margin:0\">"
+      "<a href=\"second.html\" style=\"display:block;height:2000px\">x</a>"
+      "</body></html>";
+  auto click = [&] {
+    QTest::mouseClick(view_.View().focusProxy(), Qt::LeftButton, {}, QPoint(40, 40));
+    QTest::qWait(1500);
+    return view_.View().title();
+  };
+  Show(page, "first.html");
+  EXPECT_EQ(click(), "first");
+  view_.FollowLocalLinks();
+  EXPECT_EQ(click(), "second");
+}
+
 }  // namespace
 }  // namespace rescuva::views

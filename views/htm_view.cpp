@@ -44,10 +44,12 @@ class MessagePage : public QWebEnginePage {
  public:
   using QWebEnginePage::QWebEnginePage;
   std::function<void(const QUrl&)> link_clicked;
+  bool follow_local_links = false;
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool main_frame) override {
     if (type != NavigationTypeLinkClicked && type != NavigationTypeFormSubmitted) return true;
+    if (follow_local_links && type == NavigationTypeLinkClicked && url.isLocalFile()) return true;
     if (main_frame && type == NavigationTypeLinkClicked) {
       // after the browser engine's call has returned: the owner may ask the user first
       QMetaObject::invokeMethod(
@@ -116,6 +118,10 @@ CHtm::~CHtm() {
 
 void CHtm::SetOnLinkClicked(std::function<void(const QUrl&)> clicked) {
   page_->link_clicked = std::move(clicked);
+}
+
+void CHtm::FollowLocalLinks() {
+  page_->follow_local_links = true;
 }
 
 QStringList CHtm::BlockedRequests() const {

@@ -42,6 +42,9 @@ class CHtm : public QWidget {
   void Stop();
   // What a click on a link in a shown page does (nothing when unset).
   void SetOnLinkClicked(std::function<void(const QUrl&)> clicked);
+  // Links to files on this machine are followed (pages of the program's own, never a
+  // recovered message).
+  void FollowLocalLinks();
   // Addresses refused because they would have left the machine.
   QStringList BlockedRequests() const;
   QWebEngineView& View() { return *view_; }
