@@ -1,8 +1,5 @@
 #include "saving/mail_status.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cstdio>
 
 #include "engine/message_info_record.h"
@@ -26,11 +23,6 @@ constexpr FlagPair kFlagPairs[] = {
 
 std::optional<int64_t> MessageDate(const engine::MessageInfo& info) {
   return info.sent_time ? info.sent_time : info.received_time;
-}
-
-bool SetModificationTime(const std::string& path, int64_t seconds) {
-  const timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
-  return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 std::string_view LineEnd(std::string_view text) {

@@ -14,10 +14,6 @@ namespace rescuva::saving {
 // The message's own date (its Date header), else when it was received.
 std::optional<int64_t> MessageDate(const engine::MessageInfo& info);
 
-// Stamps the file with `seconds` since 1970 as its modification time; false when it
-// cannot.
-bool SetModificationTime(const std::string& path, int64_t seconds);
-
 // "\r\n" when the message's first line ends so, else "\n".
 std::string_view LineEnd(std::string_view text);
 
