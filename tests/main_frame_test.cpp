@@ -601,13 +601,7 @@ TEST_F(MainFrameTest, ALinkInAPreviewIsOpenedOutsideOnlyWhenTheUserSaysSo) {
 TEST_F(MainFrameTest, AStoreOfAnyDepthIsShown) {
   const std::string store = dir_.Path() + "/deep";
   std::filesystem::create_directory(store);
-  std::vector<testing::FolderSpec> specs;
-  constexpr uint32_t kDepth = 100000;
-  for (uint32_t i = 0; i < kDepth; ++i) {
-    specs.push_back({10 + i, i == 0 ? 1 : 9 + i, "level", i + 1 == kDepth ? "Deep.dbx" : ""});
-  }
-  testing::WriteFolderList(store + "/Folders.dbx", specs);
-  testing::WriteMailFile(store + "/Deep.dbx", {testing::StoreMail("at the bottom", "b@x")});
+  testing::WriteDeepStore(store, 100000);
   auto frame = Frame();
   frame->ScanPage().ScanStore(QString::fromStdString(store));
   WaitForScan(*frame);

@@ -140,19 +140,19 @@ TEST_F(SafeOutputsTest, NothingIsWrittenThroughAPlantedLink) {
 // without messages leaves nothing.
 TEST_F(SafeOutputsTest, CollidingFolderNamesNeverShareAnOutput) {
   const std::string store = Folder("colliding");
-  std::vector<testing::FolderSpec> specs;
+  std::vector<testing::FolderSpec> listed;
   const std::vector<std::string> names{"a/b", "a_b", "x", "x.", "x ", "CON", "_CON", "P", "P.sbd"};
   uint32_t id = 4;
   for (const std::string& name : names) {
     const std::string file = "f" + std::to_string(id) + ".dbx";
-    specs.push_back({id, 1, name, file});
+    listed.push_back({id, 1, name, file});
     testing::WriteMailFile(store + "/" + file, {testing::StoreMail("in " + name, name + "@x")});
     ++id;
   }
-  specs.push_back({id, 11, "child", "child.dbx"});  // below "P"
+  listed.push_back({id, 11, "child", "child.dbx"});  // below "P"
   testing::WriteMailFile(store + "/child.dbx", {testing::StoreMail("in child", "c@x")});
-  specs.push_back({id + 1, 1, "empty", ""});
-  testing::WriteFolderList(store + "/Folders.dbx", specs);
+  listed.push_back({id + 1, 1, "empty", ""});
+  testing::WriteFolderList(store + "/Folders.dbx", listed);
   for (const char* option : {"--save-eml", "--save-tree", "--save-dbx"}) {
     const std::string out = Folder(std::string("out") + option);
     const auto r = Run(std::string("--quiet ") + option + " " + out + " " + store);
@@ -168,14 +168,7 @@ TEST_F(SafeOutputsTest, CollidingFolderNamesNeverShareAnOutput) {
 // folder: read, scanned and saved, the message in the deepest folder that fits.
 TEST_F(SafeOutputsTest, AStoreOfAnyDepthIsSaved) {
   const std::string store = Folder("deep");
-  std::vector<testing::FolderSpec> specs;
-  constexpr uint32_t kDepth = 100000;
-  for (uint32_t i = 0; i < kDepth; ++i) {
-    specs.push_back({10 + i, i == 0 ? 1 : 9 + i, "level", i + 1 == kDepth ? "Deep.dbx" : ""});
-  }
-  for (uint32_t i = 0; i < 2000; ++i) specs.push_back({10 + kDepth + i, 10, "wide", ""});
-  testing::WriteFolderList(store + "/Folders.dbx", specs);
-  testing::WriteMailFile(store + "/Deep.dbx", {testing::StoreMail("at the bottom", "b@x")});
+  testing::WriteDeepStore(store, 100000, 2000);
   for (const char* option : {"--save-tree", "--save-eml"}) {
     const std::string out = Folder(std::string("out") + option);
     const auto r = Run(std::string("--quiet ") + option + " " + out + " " + store);

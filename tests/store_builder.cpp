@@ -100,6 +100,16 @@ bench::GeneratedMessage StoreMail(const std::string& subject, const std::string&
   return message;
 }
 
+void WriteDeepStore(const std::string& folder, uint32_t depth, uint32_t wide) {
+  std::vector<FolderSpec> nested;
+  for (uint32_t i = 0; i < depth; ++i) {
+    nested.push_back({10 + i, i == 0 ? 1 : 9 + i, "level", i + 1 == depth ? "Deep.dbx" : ""});
+  }
+  for (uint32_t i = 0; i < wide; ++i) nested.push_back({10 + depth + i, 10, "wide", ""});
+  WriteFolderList(folder + "/Folders.dbx", nested);
+  WriteMailFile(folder + "/Deep.dbx", {StoreMail("at the bottom", "b@x")});
+}
+
 void WriteMailFile(const std::string& path, const std::vector<bench::GeneratedMessage>& messages,
                    const std::string& folder_name) {
   bench::Layout layout;

@@ -34,6 +34,11 @@ bench::GeneratedMessage StoreMail(const std::string& subject, const std::string&
 void WriteMailFile(const std::string& path, const std::vector<bench::GeneratedMessage>& messages,
                    const std::string& folder_name = "");
 
+// A store in `folder` whose folder list nests `depth` folders "level" one in another,
+// the deepest holding the only message ("at the bottom", in Deep.dbx), with `wide`
+// more folders "wide" beside the second level.
+void WriteDeepStore(const std::string& folder, uint32_t depth, uint32_t wide = 0);
+
 // An Outlook Express 4 folder: `stem`.mbx with the messages, `stem`.idx naming those
 // `indexed` says, marked deleted as `deleted` says.
 struct Oe4Message {
