@@ -8,7 +8,7 @@
 
 #include "engine/block_signature_scan.h"
 #include "engine/byte_order.h"
-#include "engine/shift_evidence.h"
+#include "engine/placed_block_scan.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ constexpr size_t kWindows = 256;  // 16 MiB
 // Text with a block header every 0x210 bytes, as a folder file's message area.
 const std::vector<uint8_t>& FolderBytes() {
   static const std::vector<uint8_t> bytes = [] {
-    std::vector<uint8_t> b(kWindow * kWindows + rescuva::engine::ShiftEvidence::kLookAhead);
+    std::vector<uint8_t> b(kWindow * kWindows + rescuva::engine::PlacedBlockScan::kLookAhead);
     std::mt19937 random(1);
     const char* words = "the old machine kept its mail in folder files and this one survived ";
     for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<uint8_t>(words[random() % 68]);
@@ -65,26 +65,26 @@ void WordParallel(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kWindow * kWindows));
 }
 
-void WordParallelWithShiftEvidence(benchmark::State& state) {
+void WordParallelWithPlacedBlocks(benchmark::State& state) {
   const auto& bytes = FolderBytes();
   std::vector<uint32_t> found;
   for (auto _ : state) {
     found.clear();
-    rescuva::engine::ShiftEvidence evidence;
+    rescuva::engine::PlacedBlockScan placed;
     for (size_t w = 0; w < kWindows; ++w) {
       const uint8_t* window = bytes.data() + w * kWindow;
       rescuva::engine::FindSelfOffsets(window, kWindow, static_cast<uint32_t>(w * kWindow), found);
-      evidence.Scan(window, kWindow, w * kWindow);
+      placed.Scan(window, kWindow, w * kWindow);
     }
     benchmark::DoNotOptimize(found.data());
-    benchmark::DoNotOptimize(evidence.Accepted(8));
+    benchmark::DoNotOptimize(placed.Blocks().data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kWindow * kWindows));
 }
 
 BENCHMARK(ByteByByte)->Unit(benchmark::kMillisecond);
 BENCHMARK(WordParallel)->Unit(benchmark::kMillisecond);
-BENCHMARK(WordParallelWithShiftEvidence)->Unit(benchmark::kMillisecond);
+BENCHMARK(WordParallelWithPlacedBlocks)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

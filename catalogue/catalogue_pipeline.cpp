@@ -23,7 +23,8 @@ CataloguePipeline::~CataloguePipeline() {
 // The unreadable count is the engine thread's own; the pipeline's thread never
 // touches it, and Finish joins before anyone reads the counts.
 void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
-  Extracted extracted{{}, message.deleted, message.offset, {}};
+  Extracted extracted{{},          message.deleted, message.offset,      {},
+                      message.end, message.stop,    message.front_unsure};
   if (message.facts) extracted.facts = *message.facts;
   if (message.held) {
     extracted.bytes.assign(message.text.begin(), message.text.end());
@@ -81,8 +82,14 @@ void CataloguePipeline::List(const Extracted& message, Parsed& parsed) {
   CatalogueRow& row = *parsed.row;
   row.source = source_;
   row.folder = folder_;
+  row.end = message.end;
+  // text without a message's headers, where the blocks before it may be lost, is a
+  // message's tail
+  if (row.fragment && message.front_unsure && !row.Cut()) row.end = engine::ChainEnd::kFrontMissing;
+  row.stop = message.stop;
   if (message.facts) ApplyRecordFacts(*message.facts, row);
   ++counts_.listed;
+  counts_.cut += row.Cut();
   ++(row.fragment ? counts_.fragments : row.deleted ? counts_.deleted : counts_.existing);
   listed_(row, message.bytes);
 }

@@ -25,6 +25,7 @@ struct CatalogueCounts {
   size_t existing = 0;
   size_t deleted = 0;
   size_t fragments = 0;        // listed as fragments, when asked for
+  size_t cut = 0;              // listed, but their chains were cut: what survives of them
   size_t without_headers = 0;  // not listed: neither sender, recipient nor subject
   size_t not_messages = 0;     // not listed: the loader could not read a message from it
   size_t unreadable = 0;       // not listed: the scratch file could not be read back
@@ -59,6 +60,9 @@ class CataloguePipeline {
     bool deleted;
     uint64_t offset;
     std::optional<engine::RecordFacts> facts;
+    engine::ChainEnd end = engine::ChainEnd::kWhole;
+    uint64_t stop = 0;
+    bool front_unsure = false;
   };
   // What the rules make of one message: its row, or why there is none.
   struct Parsed {

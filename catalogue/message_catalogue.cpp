@@ -69,6 +69,12 @@ std::optional<CatalogueRow> MakeFragmentRow(std::span<const char> bytes, bool de
   return row;
 }
 
+std::string CatalogueRow::CutText() const {
+  if (!Cut()) return {};
+  return std::string("Cut: ") + engine::ChainEndText(end) + " (the last block read lies at " +
+         std::to_string(stop) + ")";
+}
+
 std::string CounterText(size_t rows) {
   return "Emails          :  " + std::to_string(rows);
 }

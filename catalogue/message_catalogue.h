@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/chain_reading.h"
 #include "engine/folder_file_writer.h"
 #include "engine/message_info_record.h"
 #include "loader/message_loader.h"
@@ -37,12 +38,19 @@ struct CatalogueRow {
   int folder = -1;           // the store folder the message came from; -1 for a single file
   std::optional<engine::RecordFacts> record;  // what an existing message's index record says
   std::optional<CopyOf> copy_of;              // a store's deleted copy of an existing message
+  // Whole, or why the message's chain was cut and the position of its last block read:
+  // a cut message holds what survives.
+  engine::ChainEnd end = engine::ChainEnd::kWhole;
+  uint64_t stop = 0;
 
   std::string StatusText() const {
     return fragment ? "Fragment" : deleted ? "Deleted" : "Existing";
   }
   std::string OffsetText() const { return std::to_string(offset); }
   bool HasAttachment() const { return !attachment_names.empty(); }
+  bool Cut() const { return end != engine::ChainEnd::kWhole; }
+  // "Cut: its next block was not found (the last block read lies at 123456)".
+  std::string CutText() const;
 };
 
 // What a saved folder file's record and an mbox "From " line take from a message.

@@ -143,9 +143,10 @@ void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const ch
     std::string date = IsoTime(row.received_time);
     if (!date.empty()) date = date.substr(0, 10) + " " + date.substr(11, 5);
     const std::string folder = store_ ? Cell(FolderText(row.folder), 20) + "  " : "";
-    std::fprintf(out_, "%s %10s  %s  %s%s  %s\n", Cell(row.StatusText(), 8).c_str(),
+    const std::string cut = row.Cut() ? "  [" + row.CutText() + "]" : "";
+    std::fprintf(out_, "%s %10s  %s  %s%s  %s%s\n", Cell(row.StatusText(), 8).c_str(),
                  row.OffsetText().c_str(), Cell(date, 16).c_str(), folder.c_str(),
-                 Cell(row.from, 32).c_str(), Cell(row.subject, 60, false).c_str());
+                 Cell(row.from, 32).c_str(), Cell(row.subject, 60, false).c_str(), cut.c_str());
     return;
   }
   const uint64_t size = bytes.size();
@@ -158,11 +159,18 @@ void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const ch
     copy_of = ", \"copy_of\": {\"folder\": " + JsonString(FolderText(row.copy_of->folder)) +
               ", \"offset\": " + std::to_string(row.copy_of->offset) + "}";
   }
+  // a whole message's line stays as it always was; a cut one says so
+  std::string cut;
+  if (row.Cut()) {
+    cut = ", \"complete\": false, \"cut\": {\"reason\": " +
+          JsonString(engine::ChainEndText(row.end)) +
+          ", \"last_block\": " + std::to_string(row.stop) + "}";
+  }
   const std::string file = std::filesystem::path(row.source).filename().string();
   std::fprintf(out_,
                "{\"offset\": %llu, \"status\": %s, \"from\": %s, \"to\": %s, \"subject\": %s, "
                "\"date\": %s, \"attachments\": [%s], \"size\": %llu, \"sha256\": \"%s\", "
-               "\"folder\": %s, \"file\": %s, \"flags\": %s, \"received\": %s%s}\n",
+               "\"folder\": %s, \"file\": %s, \"flags\": %s, \"received\": %s%s%s}\n",
                static_cast<unsigned long long>(row.offset), JsonString(row.StatusText()).c_str(),
                JsonString(row.from).c_str(), JsonString(row.to).c_str(),
                JsonString(row.subject).c_str(), JsonString(IsoTime(row.received_time)).c_str(),
@@ -170,7 +178,7 @@ void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const ch
                JsonString(FolderText(row.folder)).c_str(), JsonString(file).c_str(),
                FlagsJson(row.record).c_str(),
                JsonString(IsoTime(row.record ? row.record->received_time : std::nullopt)).c_str(),
-               copy_of.c_str());
+               copy_of.c_str(), cut.c_str());
 }
 
 void CliListing::PrintSummary() {
@@ -189,6 +197,10 @@ void CliListing::PrintSummary() {
   } else {
     std::fprintf(to, "%zu messages (%zu existing, %zu deleted)\n", counts.listed, counts.existing,
                  counts.deleted);
+  }
+  if (counts.cut > 0) {
+    std::fprintf(to, "%zu of them are cut: their chains break off, and they hold what survives\n",
+                 counts.cut);
   }
   if (store_ && outcome_.copies > 0) {
     std::fprintf(to, "%zu of the deleted messages are copies of messages that exist in the store\n",

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "engine/file_info_block.h"
+#include "platform/evidence.h"
 
 namespace rescuva::engine {
 
@@ -14,17 +15,25 @@ DbxRecoveryEngine::DbxRecoveryEngine(RecoveryReporter& reporter, std::string tem
 DbxRecoveryEngine::~DbxRecoveryEngine() = default;
 
 bool DbxRecoveryEngine::OpenSource(const std::string& path) {
-  if (!source_.Open(path)) return false;
+  platform::Evidence evidence = platform::OpenEvidence(path);
+  open_problem_ = evidence.problem;
+  source_ = std::move(evidence.source);
+  if (!source_) return false;
   std::array<uint8_t, 8> first{};
-  kind_ = source_.ReadAt(0, first) ? KindOfFolderFile(first) : FolderFileKind::kOther;
-  for (OffsetSet* set : {&known_blocks_, &visited_nodes_, &listed_firsts_}) {
-    set->SetFileLength(source_.Length());
+  kind_ = source_->ReadAt(0, first) ? KindOfFolderFile(first) : FolderFileKind::kOther;
+  for (PositionSet* set : {&known_blocks_, &visited_nodes_, &listed_firsts_}) {
+    *set = {};
+    set->SetFileLength(source_->Length());
   }
   return true;
 }
 
 void DbxRecoveryEngine::CloseSource() {
-  source_.Close();
+  source_.reset();
+}
+
+std::vector<Piece> DbxRecoveryEngine::Pieces() const {
+  return pieces_ ? pieces_->Pieces() : std::vector<Piece>{};
 }
 
 // A read error in the header or a scan window ends the run as a stop does.
@@ -40,12 +49,9 @@ RunOutcome DbxRecoveryEngine::Run(const std::string& path) {
   }
   reporter_.EnterStage(Stage::kOpening);
   if (!OpenSource(path)) {
+    if (!open_problem_.empty()) outcome_.notes.push_back(path + ": " + open_problem_);
     outcome_.ending = RunEnding::kCannotOpen;
     return outcome_;
-  }
-  if (source_.Clipped()) {
-    outcome_.notes.push_back(path + ": only the first 4 GiB were read; the rest of the file " +
-                             "was not searched");
   }
   reporter_.EnterStage(Stage::kExisting);
   FindExistingMessages();
@@ -58,13 +64,13 @@ RunOutcome DbxRecoveryEngine::Run(const std::string& path) {
   return outcome_;
 }
 
-ChainReading DbxRecoveryEngine::ReadingOf(uint32_t first) const {
+ChainReading DbxRecoveryEngine::ReadingOf(uint64_t first) const {
   std::lock_guard lock(readings_mutex_);
   const auto it = readings_.find(first);
   return it == readings_.end() ? ChainReading{} : it->second;
 }
 
-void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark,
+void DbxRecoveryEngine::RecoverMessage(uint64_t first, bool use_damage_mark,
                                        const ChainReading& reading, const RecordFacts* facts) {
   // a message reached twice in one run (a crafted index naming it again) is listed once
   if (listed_firsts_.Contains(first)) return;
@@ -72,7 +78,7 @@ void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark,
   bool damaged = false;
   if (ExtractToTempFolder(temp_folder_, name, first, &damaged, reading)) {
     listed_firsts_.Insert(first);
-    if (reading != ChainReading{}) {
+    if (!reading.IsPlain()) {
       std::lock_guard lock(readings_mutex_);
       readings_[first] = reading;
     }
@@ -81,7 +87,10 @@ void DbxRecoveryEngine::RecoverMessage(uint32_t first, bool use_damage_mark,
                              first,
                              {},
                              false,
-                             facts};
+                             facts,
+                             last_end_,
+                             last_stop_,
+                             reading.front_unsure};
     if (last_text_held_) message.text = text_, message.held = true;
     reporter_.AddRecoveredMessage(message);
   } else if (!write_error_.empty()) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -11,17 +12,18 @@
 #include <utility>
 #include <vector>
 
+#include "engine/chain_builder.h"
 #include "engine/chain_reading.h"
 #include "engine/deleted_block_repair.h"
 #include "engine/file_info_block.h"
 #include "engine/folder_file_header.h"
 #include "engine/message_info_record.h"
 #include "engine/message_source.h"
-#include "engine/offset_set.h"
+#include "engine/position_set.h"
 #include "engine/recovery_reporter.h"
 #include "engine/run_outcome.h"
+#include "platform/byte_source.h"
 #include "platform/scratch_files.h"
-#include "platform/source_file.h"
 
 namespace rescuva::engine {
 
@@ -33,12 +35,9 @@ struct BlockCandidate {
   uint32_t next_offset = 0;
 };
 
-// Blocks found away from their own offsets, all by the same shift; offsets are the
-// blocks' own, in ascending order.
-struct ShiftedBlocks {
-  int64_t shift = 0;
-  std::vector<BlockCandidate> candidates;
-};
+// Reads the bytes of one block wherever its place says they lie.
+bool ReadPlace(const platform::ByteSource& source, const BlockPlace& place,
+               std::span<uint8_t, kBlockSpan> bytes);
 
 class DbxRecoveryEngine : public MessageSource {
  public:
@@ -48,10 +47,13 @@ class DbxRecoveryEngine : public MessageSource {
   DbxRecoveryEngine& operator=(const DbxRecoveryEngine&) = delete;
   ~DbxRecoveryEngine() override;
 
-  // Opens the file and runs the three stages; says how the run ended. The file stays
-  // open afterwards so that messages can still be extracted from it.
+  // Opens the file, device or image and runs the three stages; says how the run
+  // ended. The source stays open afterwards so that messages can still be extracted.
   RunOutcome Run(const std::string& path) override;
   bool OpenSource(const std::string& path);
+  // Why the last OpenSource failed when the source is recognised but cannot be read
+  // ("an EWF image, but its segment .E02 is missing or damaged"); else empty.
+  const std::string& OpenProblem() const { return open_problem_; }
   void CloseSource() override;
   const std::string& TempFolder() const { return temp_folder_; }
   // What the header of the file last opened says it is; a damaged header reads as
@@ -101,8 +103,8 @@ class DbxRecoveryEngine : public MessageSource {
   void ScanForLostBlocks();
   void RebuildLostMessages();
   uint32_t FindPredecessor(uint32_t offset);
-  // The shifts at which blocks were found beyond those at their own offsets.
-  const std::vector<ShiftedBlocks>& Shifted() const { return shifted_; }
+  // The pieces in which blocks were found away from their own offsets.
+  std::vector<Piece> Pieces() const;
 
  private:
   struct ChainSummary {
@@ -110,27 +112,33 @@ class DbxRecoveryEngine : public MessageSource {
     uint64_t blocks = 0;  // blocks up to the first one already visited
     bool damaged = false;
     bool text_complete = false;  // the text was gathered on the way and needs no copy pass
+    ChainEnd end = ChainEnd::kWhole;
+    uint64_t stop = 0;  // the position of the last block read
   };
   struct IndexSlot {
     uint64_t position;
     uint32_t info_offset;
   };
 
-  ChainSummary MeasureChain(uint32_t first, const ChainReading& reading, OffsetSet* known,
+  ChainSummary MeasureChain(uint64_t first, const ChainReading& reading, PositionSet* known,
                             std::vector<uint8_t>& text, std::vector<GatheredBlock>* blocks) const;
   // Extracts a stage's message to the scratch folder and hands it to the reporter;
   // a message that cannot be written is counted in the outcome.
-  void RecoverMessage(uint32_t first, bool use_damage_mark, const ChainReading& reading = {},
+  void RecoverMessage(uint64_t first, bool use_damage_mark, const ChainReading& reading = {},
                       const RecordFacts* facts = nullptr);
-  ChainCopy WriteChain(uint32_t first, const ChainReading& reading, const ChainSummary& chain,
+  ChainCopy WriteChain(uint64_t first, const ChainReading& reading, const ChainSummary& chain,
                        std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks,
                        platform::OutputFile& out) const;
   static void FinishText(const ChainSummary& chain, std::vector<uint8_t>& text,
                          std::span<const GatheredBlock> blocks);
-  ChainCopy CopyChain(uint32_t first, const ChainReading& reading, const ChainSummary& chain,
+  ChainSummary MeasurePlaces(const ChainReading& reading, PositionSet* known,
+                             std::vector<uint8_t>& text, std::vector<GatheredBlock>* blocks) const;
+  ChainCopy CopyPlaces(const ChainReading& reading, const ChainSummary& chain,
+                       platform::OutputFile& out) const;
+  ChainCopy CopyChain(uint64_t first, const ChainReading& reading, const ChainSummary& chain,
                       platform::OutputFile& out) const;
   // How the chain of a message this run listed is read; the plain reading otherwise.
-  ChainReading ReadingOf(uint32_t first) const;
+  ChainReading ReadingOf(uint64_t first) const;
   bool Stopping();
 
   // The index of a folder file whose header lies at `shift`; stage 1 reads it at 0.
@@ -140,35 +148,33 @@ class DbxRecoveryEngine : public MessageSource {
   std::optional<std::vector<IndexSlot>> WalkIndex(int64_t shift, uint64_t& count);
   // Where a node or record the index names lies.
   uint64_t IndexPosition(uint32_t offset) const;
-  // A second pass over the file for blocks at each of `shifts`; the index of each
-  // folder file found this way is read too.
-  void FindShiftedBlocks(const std::vector<int64_t>& shifts);
-  // The described rebuild over one set of candidates, then the chains that end in a
-  // next offset naming no block of theirs.
-  void RebuildChains(const std::vector<BlockCandidate>& candidates, int64_t shift,
-                     bool report_progress);
-  void RebuildBrokenChains(const std::vector<BlockCandidate>& candidates, int64_t shift);
-  bool EndsBrokenChain(const BlockCandidate& block, const std::vector<BlockCandidate>& candidates,
-                       int64_t shift) const;
-  // The position of a candidate's block, or of the block it names, at `shift`.
-  uint32_t BlockPosition(uint32_t offset, int64_t shift) const;
-  uint32_t FindBrokenPredecessor(uint32_t offset, const std::vector<BlockCandidate>& candidates,
-                                 int64_t shift);
+  // Blocks found away from their own offsets make pieces; the blocks hidden where
+  // pieces meet are read, and the index of each folder file whose header was found
+  // inside the source is walked.
+  void PlaceBlocks(PlacedBlockScan& scan);
+  // The described rebuild over the candidates, then the chains that end in a next
+  // offset naming no block of theirs, then the chains of the pieces.
+  void RebuildChains();
+  void RebuildBrokenChains();
+  bool EndsBrokenChain(const BlockCandidate& block) const;
+  uint32_t FindBrokenPredecessor(uint32_t offset);
+  // How the message whose first block has own offset `first` is read when its folder
+  // file lies at `shift`.
+  ChainReading ReadingAt(uint32_t first, int64_t shift) const;
 
   RecoveryReporter& reporter_;
-  platform::SourceFile source_;
+  std::unique_ptr<platform::ByteSource> source_;
+  std::string open_problem_;
   uint64_t index_capacity_ = 0;
   std::vector<IndexSlot> index_slots_;
   uint32_t current_offset_ = 0;
   MessageInfoRecord record_;
   std::vector<uint8_t> record_bytes_;  // the record's first bytes, read with its header
-  OffsetSet known_blocks_;
+  PositionSet known_blocks_;
   std::vector<BlockCandidate> candidates_;
-  std::vector<ShiftedBlocks> shifted_;
-  // The candidates being rebuilt (candidates_ or a shifted set), and those that name a
-  // next block, by (next offset, offset): indexes into them, four bytes each however
-  // many candidates a crafted file holds.
-  const std::vector<BlockCandidate>* rebuilt_ = &candidates_;
+  std::unique_ptr<ChainBuilder> pieces_;
+  // The candidates that name a next block, by (next offset, offset): indexes into
+  // candidates_, four bytes each however many candidates a crafted file holds.
   std::vector<uint32_t> predecessors_;
   int64_t index_shift_ = 0;  // where the index being walked lies
   std::string temp_folder_;
@@ -179,18 +185,20 @@ class DbxRecoveryEngine : public MessageSource {
   bool read_failed_ = false;
   std::string write_error_;
   bool last_text_held_ = false;  // text_ holds the message last written, whole
-  OffsetSet visited_nodes_;      // index nodes walked in this run
-  OffsetSet listed_firsts_;      // first blocks of the messages handed over in this run
+  PositionSet visited_nodes_;    // index nodes walked in this run
+  PositionSet listed_firsts_;    // first blocks of the messages handed over in this run
   RunOutcome outcome_;
   FolderFileKind kind_ = FolderFileKind::kOther;
   Repair repair_ = Repair::kNulOnly;
   bool scratch_copies_ = true;
-  bool last_written_ = false;  // the last stage extraction wrote its scratch file
+  bool last_written_ = false;             // the last stage extraction wrote its scratch file
+  ChainEnd last_end_ = ChainEnd::kWhole;  // how the chain last extracted by a stage ended
+  uint64_t last_stop_ = 0;
   std::vector<GatheredBlock> gathered_blocks_;
   // Listed messages whose chains are not read plainly, by first block; read by
   // ExtractToFile on other threads.
   mutable std::mutex readings_mutex_;
-  std::unordered_map<uint32_t, ChainReading> readings_;
+  std::unordered_map<uint64_t, ChainReading> readings_;
 };
 
 }  // namespace rescuva::engine

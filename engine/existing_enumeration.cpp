@@ -26,7 +26,7 @@ void DbxRecoveryEngine::FindExistingMessages() {
 std::optional<std::vector<DbxRecoveryEngine::IndexSlot>> DbxRecoveryEngine::WalkIndex(
     int64_t shift, uint64_t& count) {
   std::array<uint8_t, kFolderFileHeaderSize> bytes;
-  if (!source_.ReadAt(static_cast<uint64_t>(shift), bytes)) {
+  if (!source_->ReadAt(static_cast<uint64_t>(shift), bytes)) {
     read_failed_ = true;
     return std::nullopt;
   }
@@ -41,7 +41,10 @@ std::optional<std::vector<DbxRecoveryEngine::IndexSlot>> DbxRecoveryEngine::Walk
   index_shift_ = shift;
   index_capacity_ = header.message_count;
   index_slots_.clear();
-  if (shift == 0) visited_nodes_ = {};
+  if (shift == 0) {
+    visited_nodes_ = {};
+    visited_nodes_.SetFileLength(source_->Length());
+  }
   bool walked = false;
   try {
     walked = WalkIndexNode(0, header.index_root, 0, header.message_count);
@@ -81,36 +84,37 @@ void DbxRecoveryEngine::ListIndexedMessages(int64_t shift, bool report_progress)
   uint64_t count = 0;
   const auto slots = WalkIndex(shift, count);
   if (!slots) return;
-  const ChainReading reading{shift};
-  const uint64_t length = source_.Length();
+  const uint64_t length = source_->Length();
   for (const IndexSlot& slot : *slots) {
     if (Stopping()) break;
     if (report_progress) reporter_.SetProgress(static_cast<int>(slot.position * 100 / count));
     ReadMessageInfo(slot.info_offset);
     if ((PresenceMask() & (1u << kFirstBlockAttribute)) == 0) continue;
-    const uint64_t first = reading.PositionOf(AttributeValue(kFirstBlockAttribute), length);
-    if (first > UINT32_MAX) continue;
-    known_blocks_.Insert(static_cast<uint32_t>(first));
+    const uint32_t own = AttributeValue(kFirstBlockAttribute);
+    const ChainReading reading = ReadingAt(own, shift);
+    const uint64_t first =
+        reading.places ? reading.places->front().position : reading.PositionOf(own, length);
+    known_blocks_.Insert(first);
     const RecordFacts facts = FactsOfRecord();
-    RecoverMessage(static_cast<uint32_t>(first), false, reading, &facts);
+    RecoverMessage(first, false, reading, &facts);
   }
   index_shift_ = 0;
 }
 
 uint64_t DbxRecoveryEngine::IndexPosition(uint32_t offset) const {
-  return ChainReading{index_shift_}.PositionOf(offset, source_.Length());
+  return ChainReading{index_shift_}.PositionOf(offset, source_->Length());
 }
 
 bool DbxRecoveryEngine::WalkIndexNode(uint32_t parent, uint32_t node, uint64_t first_position,
                                       uint64_t count, int depth) {
   const uint64_t at = IndexPosition(node);
-  if (first_position + count > index_capacity_ || at > source_.Length()) return true;
-  if (depth > kMaxIndexDepth || visited_nodes_.Contains(static_cast<uint32_t>(at))) return true;
+  if (first_position + count > index_capacity_ || at > source_->Length()) return true;
+  if (depth > kMaxIndexDepth || visited_nodes_.Contains(at)) return true;
   std::array<uint8_t, kIndexNodeSize> bytes;
-  if (!source_.ReadAt(at, bytes)) return false;
+  if (!source_->ReadAt(at, bytes)) return false;
   const IndexNode decoded = IndexNode::Decode(bytes);
   if (!decoded.IsAcceptable(node, parent)) return true;
-  visited_nodes_.Insert(static_cast<uint32_t>(at));
+  visited_nodes_.Insert(at);
 
   uint64_t f = 0;
   if (decoded.child_offset != 0) {
@@ -145,7 +149,7 @@ void DbxRecoveryEngine::ReadMessageInfo(uint32_t offset) {
   current_offset_ = offset;
   record_bytes_.resize(kRecordPrefetch);
   const uint64_t at = IndexPosition(offset);
-  if (at > source_.Length() || !source_.ReadAt(at, record_bytes_)) return;
+  if (at > source_->Length() || !source_->ReadAt(at, record_bytes_)) return;
   const auto header =
       MessageInfoRecordHeader::Decode(std::span(record_bytes_).first<kRecordHeaderSize>());
   if (header.self_offset != offset) return;
@@ -163,7 +167,7 @@ uint32_t DbxRecoveryEngine::AttributeValue(uint32_t index) const {
   std::array<uint8_t, 4> bytes{};
   auto value = std::span(bytes).first(range->count);
   const uint64_t record = IndexPosition(current_offset_);
-  if (!source_.ReadAt(record + at, value)) return 0;
+  if (!source_->ReadAt(record + at, value)) return 0;
   return MessageInfoRecord::ValueFromBytes(value);
 }
 
@@ -177,7 +181,7 @@ std::vector<uint8_t> DbxRecoveryEngine::AttributeBytes(uint32_t index, size_t li
             record_bytes_.begin() + static_cast<ptrdiff_t>(at + count)};
   }
   std::vector<uint8_t> bytes(count);
-  if (!source_.ReadAt(IndexPosition(current_offset_) + at, bytes)) return {};
+  if (!source_->ReadAt(IndexPosition(current_offset_) + at, bytes)) return {};
   return bytes;
 }
 

@@ -1,12 +1,12 @@
-// Stages 2 and 3: find message blocks anywhere in the file, then rebuild and extract
+// Stages 2 and 3: find message blocks anywhere in the source, then rebuild and extract
 // the chains that no extracted message used.
 #include <algorithm>
+#include <array>
 
 #include "engine/block_signature_scan.h"
 #include "engine/byte_order.h"
 #include "engine/dbx_recovery_engine.h"
 #include "engine/message_block.h"
-#include "engine/shift_evidence.h"
 
 namespace rescuva::engine {
 namespace {
@@ -14,24 +14,20 @@ namespace {
 constexpr uint64_t kWindowSize = 65536;
 constexpr uint64_t kWindowStep = 65532;  // windows overlap by 4 bytes
 constexpr size_t kHeaderTail = 12;       // header fields of a block found at the window's end
-constexpr size_t kWindowTail = std::max(kHeaderTail, ShiftEvidence::kLookAhead);
-// A file carved from an image may hold several folder files; beyond these many
-// shifts, what is left is noise.
-constexpr size_t kMostShifts = 8;
-// An honest file holds a block per 0x210 bytes; a crafted one that holds its own
-// offsets at many shifts keeps at most this share of candidates per byte of file.
-constexpr uint64_t kBytesPerShiftedCandidate = 16;
+constexpr size_t kWindowTail = std::max(kHeaderTail, PlacedBlockScan::kLookAhead);
+// Own offsets are 32 bits: only there can a block lie at its own offset.
+constexpr uint64_t kOwnOffsets = uint64_t{1} << 32;
 
-// Calls `visit(position, bytes, tested)` for each window of the file, in order, until
+// Calls `visit(position, bytes, tested)` for each window of the source, in order, until
 // it returns false; false when a read fails.
 template <typename Visit>
-bool ForEachWindow(const platform::SourceFile& source, Visit visit) {
+bool ForEachWindow(const platform::ByteSource& source, Visit visit) {
   const uint64_t length = source.Length();
   if (length <= 4) return true;
   std::vector<uint8_t> window(kWindowSize + kWindowTail);
   for (uint64_t s = 0; s < length - 4; s += kWindowStep) {
     if (!source.ReadAt(s, window)) return false;
-    // offset j is tested when its whole 32-bit value lies in the file
+    // position j is tested when its whole 32-bit value lies in the source
     const size_t tested = static_cast<size_t>(std::min(kWindowStep, length - 3 - s));
     if (!visit(s, window, tested)) break;
   }
@@ -42,61 +38,60 @@ bool ForEachWindow(const platform::SourceFile& source, Visit visit) {
 
 void DbxRecoveryEngine::ScanForLostBlocks() {
   reporter_.SetProgress(0);
-  const uint64_t length = source_.Length();
+  const uint64_t length = source_->Length();
   reporter_.EnterStage(Stage::kLostBlocks);
   candidates_.clear();
-  shifted_.clear();
-  ShiftEvidence evidence;
+  pieces_.reset();
+  PlacedBlockScan placed;
   std::vector<uint32_t> found;
-  const bool read = ForEachWindow(source_, [&](uint64_t s, const auto& window, size_t tested) {
+  const bool read = ForEachWindow(*source_, [&](uint64_t s, const auto& window, size_t tested) {
     if (Stopping()) return false;
     reporter_.SetProgress(static_cast<int>(s * 100 / length));
-    found.clear();
-    FindSelfOffsets(window.data(), tested, static_cast<uint32_t>(s), found);
-    for (uint32_t j : found) {
-      candidates_.push_back({j, LoadLe32(&window[j - s + 12])});
+    if (s < kOwnOffsets) {
+      found.clear();
+      const auto own = static_cast<size_t>(std::min<uint64_t>(tested, kOwnOffsets - 4 - s));
+      FindSelfOffsets(window.data(), own, static_cast<uint32_t>(s), found);
+      for (uint32_t j : found) candidates_.push_back({j, LoadLe32(&window[j - s + 12])});
     }
-    evidence.Scan(window.data(), tested, s);
+    placed.Scan(window.data(), tested, s);
     return true;
   });
   read_failed_ = read_failed_ || !read;
   if (Stopping()) return;
-  FindShiftedBlocks(evidence.Accepted(kMostShifts));
+  PlaceBlocks(placed);
   if (Stopping()) return;
   RebuildLostMessages();
   reporter_.EnterStage(Stage::kListed);
 }
 
-// A shifted block at position j holds j - shift; the same in-memory test finds it with
-// the window's base moved by the shift.
-void DbxRecoveryEngine::FindShiftedBlocks(const std::vector<int64_t>& shifts) {
-  if (shifts.empty()) return;
-  for (int64_t shift : shifts) shifted_.push_back({shift, {}});
-  const uint64_t most = source_.Length() / kBytesPerShiftedCandidate + 1024;
-  uint64_t kept = 0;
-  std::vector<uint32_t> found;
-  const bool read = ForEachWindow(source_, [&](uint64_t s, const auto& window, size_t tested) {
-    if (Stopping()) return false;
-    for (ShiftedBlocks& blocks : shifted_) {
-      const auto base = static_cast<uint32_t>(static_cast<int64_t>(s) - blocks.shift);
-      found.clear();
-      FindSelfOffsets(window.data(), tested, base, found);
-      for (uint32_t own : found) {
-        const uint64_t k = static_cast<uint32_t>(own - base);
-        // an offset that wrapped around names no block of this file
-        if (own == 0 || int64_t{own} + blocks.shift != static_cast<int64_t>(s + k)) continue;
-        if (++kept > most) break;
-        blocks.candidates.push_back({own, LoadLe32(&window[k + 12])});
-      }
-    }
-    return true;
-  });
-  read_failed_ = read_failed_ || !read;
-  // each folder file whose header lies at its shift lists what its index names
-  for (const ShiftedBlocks& blocks : shifted_) {
-    if (Stopping()) return;
-    if (blocks.shift > 0) ListIndexedMessages(blocks.shift, false);
+void DbxRecoveryEngine::PlaceBlocks(PlacedBlockScan& scan) {
+  pieces_ = std::make_unique<ChainBuilder>(std::move(scan.Blocks()), scan.Headers());
+  std::vector<std::optional<PlacedBlock>> hidden;
+  for (const HiddenBlock& block : pieces_->Hidden()) {
+    std::array<uint8_t, kBlockSpan> bytes;
+    hidden.emplace_back();
+    if (!ReadPlace(*source_, block.place, bytes)) continue;
+    const auto header = MessageBlockHeader::Decode(std::span(bytes).first<kBlockHeaderSize>());
+    if (!header.IsBlockShaped() || header.self_offset != block.own) continue;
+    hidden.back() = PlacedBlock{block.place.position, block.own, header.next_offset,
+                                LoadLe32(&bytes[kBlockHeaderSize]), header.IsFreed()};
   }
+  pieces_->AddHidden(hidden);
+  // each folder file whose header lies inside the source lists what its index names
+  for (uint64_t header : scan.Headers()) {
+    if (Stopping()) return;
+    ListIndexedMessages(static_cast<int64_t>(header), false);
+  }
+}
+
+ChainReading DbxRecoveryEngine::ReadingAt(uint32_t first, int64_t shift) const {
+  if (shift == 0 || !pieces_) return {shift};
+  auto chain = pieces_->Follow(first, shift);
+  if (!chain) return {shift};
+  ChainReading reading;
+  reading.end = chain->end;
+  reading.places = std::make_shared<const std::vector<BlockPlace>>(std::move(chain->places));
+  return reading;
 }
 
 void DbxRecoveryEngine::RebuildLostMessages() {
@@ -104,18 +99,23 @@ void DbxRecoveryEngine::RebuildLostMessages() {
   const uint64_t n = candidates_.size();
   if (n > 0 && Stopping()) return;
   reporter_.SetProgress(0);
-  if (n > 0) RebuildChains(candidates_, 0, true);
-  for (const ShiftedBlocks& blocks : shifted_) {
-    if (Stopping()) return;
-    RebuildChains(blocks.candidates, blocks.shift, false);
-  }
+  if (n > 0) RebuildChains();
+  if (!pieces_ || Stopping()) return;
+  pieces_->Rebuild(
+      known_blocks_, [this] { return Stopping(); },
+      [this](BuiltChain chain) {
+        ChainReading reading;
+        reading.end = chain.end;
+        reading.front_unsure = chain.front_unsure;
+        const uint64_t first = chain.places.front().position;
+        reading.places = std::make_shared<const std::vector<BlockPlace>>(std::move(chain.places));
+        RecoverMessage(first, true, reading);
+      });
 }
 
-void DbxRecoveryEngine::RebuildChains(const std::vector<BlockCandidate>& candidates, int64_t shift,
-                                      bool report_progress) {
+void DbxRecoveryEngine::RebuildChains() {
+  const std::vector<BlockCandidate>& candidates = candidates_;
   const uint64_t n = candidates.size();
-  auto position = [&](uint32_t offset) { return BlockPosition(offset, shift); };
-  rebuilt_ = &candidates;
   // Predecessors by next offset; among equal ones the lowest offset comes first, as
   // a search of the candidates in file order would find it.
   predecessors_.clear();
@@ -136,33 +136,28 @@ void DbxRecoveryEngine::RebuildChains(const std::vector<BlockCandidate>& candida
   for (const BlockCandidate& q : candidates) {
     ++k;
     if (Stopping()) return;
-    if (report_progress) reporter_.SetProgress(static_cast<int>(k * 100 / n));
-    if (q.next_offset != 0 || known_blocks_.Contains(position(q.offset))) continue;
+    reporter_.SetProgress(static_cast<int>(k * 100 / n));
+    if (q.next_offset != 0 || known_blocks_.Contains(q.offset)) continue;
     uint32_t start = 0;
     for (uint32_t w = q.offset; w != 0; w = FindPredecessor(w)) {
       if (Stopping()) return;
-      known_blocks_.Insert(position(w));
+      known_blocks_.Insert(w);
       start = w;
     }
-    known_blocks_.Insert(position(start));
-    RecoverMessage(position(start), true, {shift});
+    known_blocks_.Insert(start);
+    RecoverMessage(start, true);
   }
-  RebuildBrokenChains(candidates, shift);
-}
-
-// Candidates lie within the file, so their positions do too.
-uint32_t DbxRecoveryEngine::BlockPosition(uint32_t offset, int64_t shift) const {
-  return static_cast<uint32_t>(ChainReading{shift}.PositionOf(offset, source_.Length()));
+  RebuildBrokenChains();
 }
 
 uint32_t DbxRecoveryEngine::FindPredecessor(uint32_t offset) {
   if (Stopping()) return 0;
-  const std::vector<BlockCandidate>& candidates = *rebuilt_;
   auto it = std::lower_bound(
       predecessors_.begin(), predecessors_.end(), offset,
-      [&](uint32_t candidate, uint32_t next) { return candidates[candidate].next_offset < next; });
-  return it != predecessors_.end() && candidates[*it].next_offset == offset ? candidates[*it].offset
-                                                                            : 0;
+      [&](uint32_t candidate, uint32_t next) { return candidates_[candidate].next_offset < next; });
+  return it != predecessors_.end() && candidates_[*it].next_offset == offset
+             ? candidates_[*it].offset
+             : 0;
 }
 
 }  // namespace rescuva::engine

@@ -17,7 +17,6 @@ constexpr int kMaxScratchNameAttempts = 10000;
 // longer ones are read a second time, block by block.
 constexpr size_t kGatheredTextLimit = 4 << 20;
 
-constexpr uint32_t kBlockSpan = kBlockHeaderSize + kBlockDataSize;
 constexpr size_t kReadAhead = 16 * kBlockSpacing;
 
 // Reads blocks for one pass along a chain. Chains usually run on block after block, so
@@ -26,7 +25,7 @@ constexpr size_t kReadAhead = 16 * kBlockSpacing;
 // keeps reading one block at a time.
 class BlockReader {
  public:
-  BlockReader(const platform::SourceFile& source, int64_t shift) : source_(source), shift_(shift) {}
+  BlockReader(const platform::ByteSource& source, int64_t shift) : source_(source), shift_(shift) {}
 
   // The header and data of the block at `offset`, as far as the file holds them.
   std::optional<std::span<const uint8_t, kBlockSpan>> Read(uint64_t offset) {
@@ -46,7 +45,7 @@ class BlockReader {
   }
 
  private:
-  const platform::SourceFile& source_;
+  const platform::ByteSource& source_;
   const int64_t shift_;
   std::array<uint8_t, kReadAhead> buffer_;  // filled by each read before it is used
   uint64_t start_ = 0;
@@ -57,6 +56,48 @@ class BlockReader {
 
 }  // namespace
 
+bool ReadPlace(const platform::ByteSource& source, const BlockPlace& place,
+               std::span<uint8_t, kBlockSpan> bytes) {
+  const uint32_t head = std::min(place.head, kBlockSpan);
+  return source.ReadAt(place.position, bytes.first(head)) &&
+         (head == kBlockSpan || source.ReadAt(place.rest, bytes.subspan(head)));
+}
+
+// The length pass over a chain whose blocks were placed by the chain builder: no
+// cycle is possible, and every block is read where its place says.
+DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasurePlaces(
+    const ChainReading& reading, PositionSet* known, std::vector<uint8_t>& text,
+    std::vector<GatheredBlock>* blocks) const {
+  ChainSummary chain;
+  chain.end = reading.end;
+  std::array<uint8_t, kBlockSpan> bytes;
+  text.clear();
+  if (blocks) blocks->clear();
+  bool gathering = true;
+  for (const BlockPlace& place : *reading.places) {
+    if (known) known->Insert(place.position);
+    if (!ReadPlace(*source_, place, bytes)) {
+      chain.end = ChainEnd::kUnreadable;
+      gathering = false;
+      break;
+    }
+    ++chain.blocks;
+    chain.stop = place.position;
+    const auto header = MessageBlockHeader::Decode(std::span(bytes).first<kBlockHeaderSize>());
+    chain.damaged = header.IsDamaged();
+    chain.total += header.data_length;
+    const size_t n = std::min(header.data_length, kBlockDataSize);
+    if (gathering) {
+      if (blocks) blocks->push_back({text.size(), n, header.IsFreed()});
+      text.insert(text.end(), bytes.begin() + kBlockHeaderSize,
+                  bytes.begin() + kBlockHeaderSize + n);
+      gathering = blocks || text.size() <= kGatheredTextLimit;
+    }
+  }
+  chain.text_complete = gathering;
+  return chain;
+}
+
 // The length pass. A chain ends at 0, at an offset past the end of the file (which
 // still counts as passed), at the reading's last block, or at the first block already
 // visited: cycles are found with Brent's method, so following a chain of any length
@@ -64,11 +105,13 @@ class BlockReader {
 // as the copy pass would copy it, up to a limit; with `blocks` (for the repair) the
 // whole text is gathered and each block's part of it noted.
 DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(
-    uint32_t first, const ChainReading& reading, OffsetSet* known, std::vector<uint8_t>& text,
+    uint64_t first, const ChainReading& reading, PositionSet* known, std::vector<uint8_t>& text,
     std::vector<GatheredBlock>* blocks) const {
-  const uint64_t length = source_.Length();
+  if (reading.places) return MeasurePlaces(reading, known, text, blocks);
+  const uint64_t length = source_->Length();
   ChainSummary chain;
-  BlockReader reader(source_, reading.shift);
+  chain.end = reading.end;
+  BlockReader reader(*source_, reading.shift);
   std::span<const uint8_t> block;
   auto read_header = [&](uint64_t offset, MessageBlockHeader& header) {
     if (offset > length) return false;
@@ -104,14 +147,19 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(
       }
       ++lambda;
     }
-    if (known && b <= UINT32_MAX) known->Insert(static_cast<uint32_t>(b));
+    if (known) known->Insert(b);
     ++chain.blocks;
-    if (b > length) break;
+    if (b > length) {
+      chain.end = ChainEnd::kPastEnd;
+      break;
+    }
     MessageBlockHeader header;
     if (!read_header(b, header)) {
       gathering = false;  // a read error: the copy pass tries again and reports it
+      chain.end = ChainEnd::kUnreadable;
       break;
     }
+    chain.stop = b;
     chain.damaged = header.IsDamaged();
     chain.total += header.data_length;
     copy_ended = copy_ended || b + kBlockHeaderSize > length;
@@ -123,11 +171,15 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(
       gathering = blocks || text.size() <= kGatheredTextLimit;
     }
     copied += n;
-    if (copied > length) break;
+    if (copied > length) {
+      chain.end = ChainEnd::kTurnsBack;
+      break;
+    }
     b = next_of(b, header);
   }
   chain.text_complete = gathering && !cycle;
   if (!cycle) return chain;
+  const uint64_t stop = chain.stop;
 
   // Every block of the cycle was passed already; count the blocks before the first
   // repeat (mu + lambda) and measure exactly those.
@@ -143,7 +195,7 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(
     fast = step(fast);
     ++mu;
   }
-  chain = {0, 0, false, false};
+  chain = {0, 0, false, false, ChainEnd::kTurnsBack, stop};
   copied = 0;
   uint64_t b = first;
   for (uint64_t i = 0; i < mu + lambda && copied <= length && read_header(b, header); ++i) {
@@ -165,7 +217,7 @@ DbxRecoveryEngine::ChainSummary DbxRecoveryEngine::MeasureChain(
 // Writes the text gathered by the length pass, or copies the chain block by block when
 // it could not be gathered. The repair, when chosen, mends the gathered text; NUL
 // bytes become '_' when the chain is damaged.
-ChainCopy DbxRecoveryEngine::WriteChain(uint32_t first, const ChainReading& reading,
+ChainCopy DbxRecoveryEngine::WriteChain(uint64_t first, const ChainReading& reading,
                                         const ChainSummary& chain, std::vector<uint8_t>& text,
                                         std::span<const GatheredBlock> blocks,
                                         platform::OutputFile& out) const {
@@ -182,10 +234,11 @@ void DbxRecoveryEngine::FinishText(const ChainSummary& chain, std::vector<uint8_
 
 // The copy pass: at most 512 bytes of each block, NUL bytes turned into '_' when the
 // chain is damaged.
-ChainCopy DbxRecoveryEngine::CopyChain(uint32_t first, const ChainReading& reading,
+ChainCopy DbxRecoveryEngine::CopyChain(uint64_t first, const ChainReading& reading,
                                        const ChainSummary& chain, platform::OutputFile& out) const {
-  const uint64_t length = source_.Length();
-  BlockReader reader(source_, reading.shift);
+  if (reading.places) return CopyPlaces(reading, chain, out);
+  const uint64_t length = source_->Length();
+  BlockReader reader(*source_, reading.shift);
   std::array<uint8_t, kBlockDataSize> data;
   uint64_t c = first;
   for (uint64_t i = 0; i < chain.blocks && c != 0 && c <= length; ++i) {
@@ -202,9 +255,23 @@ ChainCopy DbxRecoveryEngine::CopyChain(uint32_t first, const ChainReading& readi
   return ChainCopy::kCopied;
 }
 
+ChainCopy DbxRecoveryEngine::CopyPlaces(const ChainReading& reading, const ChainSummary& chain,
+                                        platform::OutputFile& out) const {
+  std::array<uint8_t, kBlockSpan> bytes;
+  for (uint64_t i = 0; i < chain.blocks && i < reading.places->size(); ++i) {
+    if (!ReadPlace(*source_, (*reading.places)[i], bytes)) return ChainCopy::kReadFailed;
+    const auto header = MessageBlockHeader::Decode(std::span(bytes).first<kBlockHeaderSize>());
+    const auto data =
+        std::span(bytes).subspan(kBlockHeaderSize, std::min(header.data_length, kBlockDataSize));
+    if (chain.damaged) std::replace(data.begin(), data.end(), uint8_t{0}, uint8_t{'_'});
+    if (!out.Write(data)) return ChainCopy::kWriteFailed;
+  }
+  return ChainCopy::kCopied;
+}
+
 bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& name, uint64_t first,
                                             bool* damaged, const ChainReading& reading) {
-  const auto start = static_cast<uint32_t>(first);
+  const uint64_t start = first;
   write_error_.clear();
   last_text_held_ = false;
   last_written_ = false;
@@ -213,6 +280,8 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
   const auto repair_blocks =
       blocks ? std::span<const GatheredBlock>(*blocks) : std::span<const GatheredBlock>();
   if (damaged) *damaged = chain.damaged;
+  last_end_ = chain.end;
+  last_stop_ = chain.stop;
   if (chain.total == 0) return false;
   if (!scratch_copies_ && chain.text_complete) {
     FinishText(chain, text_, repair_blocks);
@@ -269,7 +338,7 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
 
 bool DbxRecoveryEngine::ExtractToBytes(uint64_t first, Repair repair, std::vector<uint8_t>& text,
                                        std::string* error) const {
-  const auto start = static_cast<uint32_t>(first);
+  const uint64_t start = first;
   std::vector<GatheredBlock> blocks;  // gathers the whole text
   const ChainSummary chain = MeasureChain(start, ReadingOf(start), nullptr, text, &blocks);
   auto fail = [&](std::string why) {
@@ -285,7 +354,7 @@ bool DbxRecoveryEngine::ExtractToBytes(uint64_t first, Repair repair, std::vecto
 
 bool DbxRecoveryEngine::ExtractToFile(const std::string& path, uint64_t first, Repair repair,
                                       bool* damaged, std::string* error) const {
-  const auto start = static_cast<uint32_t>(first);
+  const uint64_t start = first;
   const ChainReading reading = ReadingOf(start);
   std::vector<uint8_t> text;
   std::vector<GatheredBlock> blocks;

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "engine/chain_reading.h"
 #include "engine/message_info_record.h"
 
 namespace rescuva::engine {
@@ -23,6 +24,11 @@ struct ExtractedMessage {
   bool held = false;
   // What the index record of an existing message says of it; null for the others.
   const RecordFacts* facts = nullptr;
+  // Whole, or why the chain was cut and the position of its last block read.
+  ChainEnd end = ChainEnd::kWhole;
+  uint64_t stop = 0;
+  // Whole only if its text starts a message: part of its file was not found.
+  bool front_unsure = false;
 };
 
 // The steps of a run, each shown by its status text.

@@ -1,7 +1,9 @@
 #include "platform/source_file.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,8 +46,9 @@ bool HoldReadLock(int fd) {
 }  // namespace
 
 // The file is opened without waiting (a FIFO or a device would block an ordinary
-// open) and refused unless it is a regular file nobody else holds locked.
-bool SourceFile::Open(const std::string& path) {
+// open) and refused unless it is a regular file (or an allowed block device) nobody
+// else holds locked.
+bool SourceFile::Open(const std::string& path, bool devices) {
   Close();
   open_error_.clear();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -54,11 +57,18 @@ bool SourceFile::Open(const std::string& path) {
     return false;
   }
   struct stat st {};
+  uint64_t length = 0;
   if (::fstat(fd, &st) != 0) {
     open_error_ = std::strerror(errno);
+  } else if (devices && S_ISBLK(st.st_mode)) {
+    if (::ioctl(fd, BLKGETSIZE64, &length) != 0) open_error_ = std::strerror(errno);
   } else if (!S_ISREG(st.st_mode)) {
     open_error_ = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a regular file";
-  } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || RecordLocked(fd) || !HoldReadLock(fd)) {
+  } else {
+    length = static_cast<uint64_t>(st.st_size);
+  }
+  if (open_error_.empty() &&
+      (::flock(fd, LOCK_EX | LOCK_NB) != 0 || RecordLocked(fd) || !HoldReadLock(fd))) {
     open_error_ = "in use by another program";
   }
   if (!open_error_.empty()) {
@@ -66,9 +76,7 @@ bool SourceFile::Open(const std::string& path) {
     return false;
   }
   fd_ = fd;
-  length_ =
-      static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(st.st_size), 0xFFFFFFFFu));
-  clipped_ = static_cast<uint64_t>(st.st_size) > length_;
+  length_ = length;
   return true;
 }
 
@@ -76,17 +84,16 @@ void SourceFile::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   length_ = 0;
-  clipped_ = false;
 }
 
-bool SourceFile::ReadAt(uint64_t offset, std::span<uint8_t> out) const {
+bool SourceFile::ReadAt(uint64_t position, std::span<uint8_t> out) const {
   if (fd_ < 0) return false;
   size_t inside = 0;
-  if (offset < length_)
-    inside = static_cast<size_t>(std::min<uint64_t>(out.size(), length_ - offset));
+  if (position < length_)
+    inside = static_cast<size_t>(std::min<uint64_t>(out.size(), length_ - position));
   size_t done = 0;
   while (done < inside) {
-    ssize_t n = ::pread(fd_, out.data() + done, inside - done, static_cast<off_t>(offset + done));
+    ssize_t n = ::pread(fd_, out.data() + done, inside - done, static_cast<off_t>(position + done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) break;  // the file shrank: the rest reads as zero

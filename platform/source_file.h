@@ -1,23 +1,25 @@
-// The folder file, opened read only and locked against other programs. Every read
-// carries its own offset, so two threads can read at once without sharing a position.
+// A file or a block device, opened read only and locked against other programs.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "platform/byte_source.h"
+
 namespace rescuva::platform {
 
-class SourceFile {
+class SourceFile : public ByteSource {
  public:
   SourceFile() = default;
   SourceFile(const SourceFile&) = delete;
   SourceFile& operator=(const SourceFile&) = delete;
-  ~SourceFile();
+  ~SourceFile() override;
 
-  // Opens a regular file read only with an exclusive, non-blocking lock. Fails for a
-  // missing file, a folder, no permission, or a file another process holds locked.
-  bool Open(const std::string& path);
+  // Opens a regular file (or, when `devices`, a block device) read only with an
+  // exclusive, non-blocking lock. Fails for a missing file, a folder, no permission,
+  // or a file another process holds locked.
+  bool Open(const std::string& path, bool devices = false);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -25,20 +27,12 @@ class SourceFile {
   // program"); empty after a successful one.
   const std::string& OpenError() const { return open_error_; }
 
-  // The length as a 32-bit value: a file of 4 GiB or more reads as 0xFFFFFFFF bytes
-  // long, since no 32-bit offset can point further.
-  uint32_t Length() const { return length_; }
-  // True when the file is longer than Length() says: what lies past it is not read.
-  bool Clipped() const { return clipped_; }
-
-  // Fills `out` with the bytes at `offset`; bytes past Length() read as zero.
-  // False on an I/O error (the content of `out` is then unspecified).
-  bool ReadAt(uint64_t offset, std::span<uint8_t> out) const;
+  uint64_t Length() const override { return length_; }
+  bool ReadAt(uint64_t position, std::span<uint8_t> out) const override;
 
  private:
   int fd_ = -1;
-  uint32_t length_ = 0;
-  bool clipped_ = false;
+  uint64_t length_ = 0;
   std::string open_error_;
 };
 

@@ -160,6 +160,7 @@ void AddCounts(const catalogue::CatalogueCounts& from, catalogue::CatalogueCount
   to.existing += from.existing;
   to.deleted += from.deleted;
   to.fragments += from.fragments;
+  to.cut += from.cut;
   to.without_headers += from.without_headers;
   to.not_messages += from.not_messages;
   to.unreadable += from.unreadable;

@@ -96,11 +96,17 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, TableAndSummary) {
   auto r = Run(sample_);
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(Lines(r.out), 8u);
+  EXPECT_EQ(Lines(r.out), 9u);
   EXPECT_NE(r.out.find("Existing       9404  2004-02-10 19:26  Ada Lindqvist <ada@example.org>   "
                        "Minutes of the garden club\n"),
             std::string::npos);
-  EXPECT_NE(r.out.find("\n7 messages (5 existing, 2 deleted)\n"), std::string::npos);
+  // the long letter's chain breaks off: its row says so, the whole ones say nothing
+  EXPECT_NE(r.out.find("Long letter (its chain breaks off)  [Cut: its next block would lie past "
+                       "the end of the source (the last block read lies at 12572)]\n"),
+            std::string::npos);
+  EXPECT_EQ(r.out.find("[Cut"), r.out.rfind("[Cut"));
+  EXPECT_NE(r.out.find("\n7 messages (5 existing, 2 deleted)\n1 of them are cut"),
+            std::string::npos);
   EXPECT_TRUE(r.err.empty());  // no progress bar when stderr is no terminal
 }
 
@@ -127,6 +133,11 @@ TEST_F(CliTest, JsonObjectsCarryTheExtractedBytesDigest) {
             std::string::npos);
   EXPECT_NE(r.out.find("\"attachments\": [\"invoice-2004-02.pdf\", \"Saatgut für März.csv\"]"),
             std::string::npos);
+  // only the cut message's object gains the fields, at its end
+  EXPECT_NE(r.out.find("\"complete\": false, \"cut\": {\"reason\": \"its next block would lie "
+                       "past the end of the source\", \"last_block\": 12572}}\n"),
+            std::string::npos);
+  EXPECT_EQ(r.out.find("\"complete\""), r.out.rfind("\"complete\""));
 }
 
 TEST_F(CliTest, SavingByScope) {
@@ -142,7 +153,7 @@ TEST_F(CliTest, SavingByScope) {
             std::string::npos);
   r = Run("--quiet --save-mbox " + dir_.Path() + "/out.mbox " + sample_);
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 9);
 }
 
 // The sample with its header zeroed: the long letter's first two blocks come back by

@@ -8,7 +8,7 @@
 #include "engine/folder_file_header.h"
 #include "engine/index_node.h"
 #include "engine/message_info_record.h"
-#include "engine/offset_set.h"
+#include "engine/position_set.h"
 
 namespace rescuva::engine {
 namespace {
@@ -90,8 +90,8 @@ TEST(FolderFileHeader, EmptyIndexWhenEitherFieldIsZero) {
   EXPECT_EQ(FolderFileHeader::Decode(bytes).index_root, 0x24BCu);
 }
 
-TEST(OffsetSet, HoldsZeroAndGrows) {
-  OffsetSet set;
+TEST(PositionSet, HoldsZeroAndGrows) {
+  PositionSet set;
   EXPECT_FALSE(set.Contains(0));
   set.Insert(0);
   EXPECT_TRUE(set.Contains(0));
@@ -103,8 +103,8 @@ TEST(OffsetSet, HoldsZeroAndGrows) {
 
 // Dense offsets of a small file move into its bitmap; offsets past the file stay in
 // the table, and both kinds are still found.
-TEST(OffsetSet, DenseOffsetsMoveIntoTheFilesBitmap) {
-  OffsetSet set;
+TEST(PositionSet, DenseOffsetsMoveIntoTheFilesBitmap) {
+  PositionSet set;
   constexpr uint32_t kLength = 1 << 20;
   set.SetFileLength(kLength);
   for (uint32_t at = 4; at <= kLength; at += 4) set.Insert(at);

@@ -179,14 +179,20 @@ TEST(RecoverySession, NotesSayWhatWasNotReadAndWhatTheFileIs) {
   EXPECT_NE(list_notes[0].find("folder list"), std::string::npos);
   EXPECT_TRUE(notes_of(testing::Fixture("Outbox.dbx")).empty());
 
-  // past 4 GiB nothing is read: said, not left out in silence (a sparse file, stopped
-  // before its scan)
-  const std::string large = dir.Path() + "/image.dbx";
-  std::filesystem::copy_file(testing::SamplePath(), large);
-  std::filesystem::resize_file(large, (uint64_t{1} << 32) + 4096);
-  const auto large_notes = notes_of(large, true);
-  ASSERT_EQ(large_notes.size(), 1u);
-  EXPECT_NE(large_notes[0].find("only the first 4 GiB were read"), std::string::npos);
+  // an image the program recognises but cannot read is named, never listed as empty
+  const std::string broken = dir.Path() + "/disk.E01";
+  std::ofstream(broken, std::ios::binary)
+      << std::string("EVF\x09\x0d\x0a\xff\x00", 8) << std::string(5000, '\0');
+  const auto broken_notes = notes_of(broken);
+  ASSERT_EQ(broken_notes.size(), 1u);
+  EXPECT_NE(
+      broken_notes[0].find("an EWF image, but its segment .E02 is missing, or .E01 is damaged"),
+      std::string::npos)
+      << broken_notes[0];
+  const std::string packed = dir.Path() + "/Inbox.dbx.gz";
+  std::ofstream(packed, std::ios::binary) << "\x1f\x8b\x08" << std::string(100, 'x');
+  ASSERT_EQ(notes_of(packed).size(), 1u);
+  EXPECT_NE(notes_of(packed)[0].find("gzip-compressed"), std::string::npos);
 
   ScanOutcome failed;
   failed.ending = engine::RunEnding::kReadError;
