@@ -19,13 +19,20 @@ constexpr size_t kWindowTail = std::max(kHeaderTail, PlacedBlockScan::kLookAhead
 constexpr uint64_t kOwnOffsets = uint64_t{1} << 32;
 
 // Calls `visit(position, bytes, tested)` for each window of the source, in order, until
-// it returns false; false when a read fails.
+// it returns false; false when a read fails. A stretch of a sparse file that holds no
+// data is passed over: zero bytes hold no block and no own offset, and the window
+// before the data starts early enough to test every value that reaches into it.
 template <typename Visit>
 bool ForEachWindow(const platform::ByteSource& source, Visit visit) {
   const uint64_t length = source.Length();
   if (length <= 4) return true;
   std::vector<uint8_t> window(kWindowSize + kWindowTail);
   for (uint64_t s = 0; s < length - 4; s += kWindowStep) {
+    const uint64_t data = source.NextData(s);
+    if (data >= s + kWindowSize) {
+      if (data >= length) break;
+      s = data - kHeaderTail;
+    }
     if (!source.ReadAt(s, window)) return false;
     // position j is tested when its whole 32-bit value lies in the source
     const size_t tested = static_cast<size_t>(std::min(kWindowStep, length - 3 - s));
@@ -49,7 +56,7 @@ void DbxRecoveryEngine::ScanForLostBlocks() {
     reporter_.SetProgress(static_cast<int>(s * 100 / length));
     if (s < kOwnOffsets) {
       found.clear();
-      const auto own = static_cast<size_t>(std::min<uint64_t>(tested, kOwnOffsets - 4 - s));
+      const auto own = static_cast<size_t>(std::min<uint64_t>(tested, kOwnOffsets - s));
       FindSelfOffsets(window.data(), own, static_cast<uint32_t>(s), found);
       for (uint32_t j : found) candidates_.push_back({j, LoadLe32(&window[j - s + 12])});
     }

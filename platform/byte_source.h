@@ -23,6 +23,9 @@ class ByteSource {
   // on an I/O error (the content of `out` is then unspecified).
   virtual bool ReadAt(uint64_t position, std::span<uint8_t> out) const = 0;
   virtual StoredDigests Stored() const { return {}; }
+  // The first position at or after `position` that may hold other bytes than zero
+  // (a sparse file's holes hold none); Length() when none does.
+  virtual uint64_t NextData(uint64_t position) const { return position; }
 };
 
 }  // namespace rescuva::platform

@@ -55,6 +55,20 @@ std::string NextSegment(const std::string& last) {
   return next;
 }
 
+// Whether a segment a few places after `last` exists, though the one right after it
+// does not.
+bool LaterSegmentExists(const std::string& last) {
+  std::string name = last;
+  for (int i = 0; i < 8; ++i) {
+    const std::string next = NextSegment(name);
+    if (next.empty()) return false;
+    name = std::filesystem::path(name).replace_extension(next).string();
+    std::error_code ec;
+    if (i > 0 && std::filesystem::exists(name, ec)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 EwfImage::~EwfImage() {
@@ -86,6 +100,16 @@ bool EwfImage::Open(const std::string& path, std::string& error) {
   libewf_glob_free(names, count, nullptr);
   size64_t size = 0;
   opened = opened && libewf_handle_get_media_size(handle_->ewf, &size, &failure) == 1;
+  // the segments are found in turn: a segment after a gap means the gap is missing;
+  // a set whose last segment does not end the image opens, but reads fail past it
+  const bool gap = opened && LaterSegmentExists(last);
+  if (gap || (opened && libewf_handle_segment_files_corrupted(handle_->ewf, nullptr) == 1)) {
+    const std::string name = std::filesystem::path(last).extension().string();
+    error = "its segment " + NextSegment(last) + " is missing" +
+            (gap ? "" : ", or " + name + " is damaged");
+    Close();
+    return false;
+  }
   if (!opened) {
     const std::string next = NextSegment(last);
     const std::string name = std::filesystem::path(last).extension().string();

@@ -80,6 +80,13 @@ bool SourceFile::Open(const std::string& path, bool devices) {
   return true;
 }
 
+uint64_t SourceFile::NextData(uint64_t position) const {
+  if (fd_ < 0 || position >= length_) return length_;
+  const off_t data = ::lseek(fd_, static_cast<off_t>(position), SEEK_DATA);
+  if (data < 0) return errno == ENXIO ? length_ : position;  // no data after it, or no answer
+  return std::min<uint64_t>(static_cast<uint64_t>(data), length_);
+}
+
 void SourceFile::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;

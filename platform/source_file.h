@@ -29,6 +29,7 @@ class SourceFile : public ByteSource {
 
   uint64_t Length() const override { return length_; }
   bool ReadAt(uint64_t position, std::span<uint8_t> out) const override;
+  uint64_t NextData(uint64_t position) const override;
 
  private:
   int fd_ = -1;

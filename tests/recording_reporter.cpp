@@ -26,7 +26,14 @@ void RecordingReporter::AddRecoveredMessage(const engine::ExtractedMessage& mess
   if (message.held) {
     EXPECT_EQ(std::string(message.text.begin(), message.text.end()), text) << message.path;
   }
-  messages.push_back({text, message.deleted, message.offset, message.path, {}});
+  messages.push_back({text,
+                      message.deleted,
+                      message.offset,
+                      message.path,
+                      {},
+                      message.end,
+                      message.stop,
+                      message.front_unsure});
   if (message.facts) messages.back().facts = *message.facts;
 }
 

@@ -19,6 +19,9 @@ struct RecoveredMessage {
   uint64_t offset = 0;
   std::string path;
   std::optional<engine::RecordFacts> facts;  // what an existing message's record says
+  engine::ChainEnd end = engine::ChainEnd::kWhole;
+  uint64_t stop = 0;
+  bool front_unsure = false;
 };
 
 class RecordingReporter : public engine::RecoveryReporter {
