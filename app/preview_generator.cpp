@@ -59,11 +59,12 @@ void PreviewGenerator::PreviewSelectedRow(const views::MessageListModel& list, i
   if (by_click && !browser_.Idle()) browser_.Stop();
   const std::string target = session->Engine().TempFolder() + (by_click ? "dd2.gg" : "dd2.eml");
   if (by_click) QFile::remove(QString::fromStdString(target));
-  if (!previewed || static_cast<uint32_t>(previewed->offset) == 0) return;
+  if (!previewed || previewed->offset == 0) return;
   const engine::MessageSource& source = session->Source(previewed->folder);
-  const auto offset = static_cast<uint32_t>(previewed->offset);
+  const uint64_t offset = previewed->offset;
   if (previewed->fragment) {
     ShowFragment(source, offset);
+    header_.SetNotice(QString::fromStdString(previewed->CutText()));
     return;
   }
   if (!source.ExtractToFile(target, offset, repair_)) {
@@ -74,11 +75,12 @@ void PreviewGenerator::PreviewSelectedRow(const views::MessageListModel& list, i
   header_.SetFrom(headed ? QString::fromStdString(previewed->from) : QString());
   header_.SetTo(headed ? QString::fromStdString(previewed->to) : QString());
   header_.SetSubject(headed ? QString::fromStdString(previewed->subject) : QString());
+  header_.SetNotice(headed ? QString::fromStdString(previewed->CutText()) : QString());
   if (!ShowPreview(target)) ShowText("This email could not be read: it is not a mail message.");
 }
 
 // A fragment has no header: its recovered text shows as it is, never as markup.
-void PreviewGenerator::ShowFragment(const engine::MessageSource& source, uint32_t offset) {
+void PreviewGenerator::ShowFragment(const engine::MessageSource& source, uint64_t offset) {
   std::vector<uint8_t> bytes;
   if (!source.ExtractToBytes(offset, repair_, bytes)) {
     ShowText("This fragment could not be read again from the folder file.");
@@ -98,6 +100,7 @@ void PreviewGenerator::ShowText(const QString& body) {
   header_.SetFrom({});
   header_.SetTo({});
   header_.SetSubject({});
+  header_.SetNotice({});
   attachments_.Clear();
   SetRows({{views::kAttachmentRow, 0}}, false);
   SetRows({{views::kHeaderRow, kHeaderHeight}, {views::kTextRow, kBodyHeight}}, true);

@@ -37,7 +37,7 @@ class PreviewGenerator {
 
  private:
   void SetRows(std::initializer_list<std::pair<int, int>> rows, bool collapse_others);
-  void ShowFragment(const engine::MessageSource& source, uint32_t offset);
+  void ShowFragment(const engine::MessageSource& source, uint64_t offset);
   // Plain text in the text view under an empty header, without attachments.
   void ShowText(const QString& body);
 

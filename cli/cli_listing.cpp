@@ -1,5 +1,7 @@
 #include "cli/cli_listing.h"
 
+#include "cli/scan_rate.h"
+
 #include <ctime>
 #include <filesystem>
 #include <vector>
@@ -62,6 +64,15 @@ session::SessionEvents CliListing::Events() {
   session::SessionEvents events;
   events.status = [this](const std::string& text) { SetStatus(text); };
   events.progress = [this](int position) { SetProgress(position); };
+  events.scanned = [this](const session::ScanBytes& bytes) {
+    std::lock_guard lock(output_);
+    if (scan_started_ == Clock::time_point{}) scan_started_ = Clock::now();
+    const double seconds = std::chrono::duration<double>(Clock::now() - scan_started_).count();
+    const std::string rate = ScanRateText(bytes.done, bytes.total, seconds);
+    if (rate == rate_) return;
+    rate_ = rate;
+    DrawProgress();
+  };
   events.listed = [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {
     List(row, bytes);
   };
@@ -86,9 +97,9 @@ void CliListing::SetProgress(int position) {
 void CliListing::DrawProgress() {
   if (!progress_bar_) return;
   const int filled = std::max(0, position_) * kBarWidth / 100;
-  std::fprintf(err_, "\r\033[K[%s%s] %3d%% %s", std::string(filled, '#').c_str(),
-               std::string(kBarWidth - filled, '.').c_str(), std::max(0, position_),
-               status_.c_str());
+  std::fprintf(err_, "\r\033[K[%s%s] %3d%% %s%s%s", std::string(filled, '#').c_str(),
+               std::string(kBarWidth - filled, '.').c_str(), std::max(0, position_), rate_.c_str(),
+               rate_.empty() ? "" : "  ", status_.c_str());
   std::fflush(err_);
 }
 

@@ -74,6 +74,8 @@ class CliListing {
   int position_ = -1;
   Clock::time_point started_ = Clock::now();
   Clock::time_point ended_;
+  Clock::time_point scan_started_;  // when the block scan first reported
+  std::string rate_;                // bytes read, rate and time left of a long scan
   session::ScanOutcome outcome_;
   std::mutex output_;  // the status and what is printed
 };

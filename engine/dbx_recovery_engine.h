@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/block_scanner.h"
 #include "engine/chain_builder.h"
 #include "engine/chain_reading.h"
 #include "engine/deleted_block_repair.h"
@@ -28,12 +29,6 @@
 namespace rescuva::engine {
 
 enum class ChainCopy { kCopied, kReadFailed, kWriteFailed };
-
-// A block found by the scan: its offset and the block it names as next.
-struct BlockCandidate {
-  uint32_t offset = 0;
-  uint32_t next_offset = 0;
-};
 
 // Reads the bytes of one block wherever its place says they lie.
 bool ReadPlace(const platform::ByteSource& source, const BlockPlace& place,
@@ -151,7 +146,7 @@ class DbxRecoveryEngine : public MessageSource {
   // Blocks found away from their own offsets make pieces; the blocks hidden where
   // pieces meet are read, and the index of each folder file whose header was found
   // inside the source is walked.
-  void PlaceBlocks(PlacedBlockScan& scan);
+  void PlaceBlocks(std::vector<PlacedBlock> placed, const std::vector<uint64_t>& headers);
   // The described rebuild over the candidates, then the chains that end in a next
   // offset naming no block of theirs, then the chains of the pieces.
   void RebuildChains();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/block_signature_scan.h"
+#include "engine/block_scanner.h"
 #include "engine/byte_order.h"
 #include "engine/dbx_recovery_engine.h"
 #include "engine/message_block.h"
@@ -11,35 +11,8 @@
 namespace rescuva::engine {
 namespace {
 
-constexpr uint64_t kWindowSize = 65536;
-constexpr uint64_t kWindowStep = 65532;  // windows overlap by 4 bytes
-constexpr size_t kHeaderTail = 12;       // header fields of a block found at the window's end
-constexpr size_t kWindowTail = std::max(kHeaderTail, PlacedBlockScan::kLookAhead);
-// Own offsets are 32 bits: only there can a block lie at its own offset.
-constexpr uint64_t kOwnOffsets = uint64_t{1} << 32;
-
-// Calls `visit(position, bytes, tested)` for each window of the source, in order, until
-// it returns false; false when a read fails. A stretch of a sparse file that holds no
-// data is passed over: zero bytes hold no block and no own offset, and the window
-// before the data starts early enough to test every value that reaches into it.
-template <typename Visit>
-bool ForEachWindow(const platform::ByteSource& source, Visit visit) {
-  const uint64_t length = source.Length();
-  if (length <= 4) return true;
-  std::vector<uint8_t> window(kWindowSize + kWindowTail);
-  for (uint64_t s = 0; s < length - 4; s += kWindowStep) {
-    const uint64_t data = source.NextData(s);
-    if (data >= s + kWindowSize) {
-      if (data >= length) break;
-      s = data - kHeaderTail;
-    }
-    if (!source.ReadAt(s, window)) return false;
-    // position j is tested when its whole 32-bit value lies in the source
-    const size_t tested = static_cast<size_t>(std::min(kWindowStep, length - 3 - s));
-    if (!visit(s, window, tested)) break;
-  }
-  return true;
-}
+// The progress bar moves as if the file were read in windows of this many bytes.
+constexpr uint64_t kProgressStep = 65532;
 
 }  // namespace
 
@@ -49,30 +22,27 @@ void DbxRecoveryEngine::ScanForLostBlocks() {
   reporter_.EnterStage(Stage::kLostBlocks);
   candidates_.clear();
   pieces_.reset();
-  PlacedBlockScan placed;
-  std::vector<uint32_t> found;
-  const bool read = ForEachWindow(*source_, [&](uint64_t s, const auto& window, size_t tested) {
+  uint64_t step = 0;
+  ScanFindings findings = BlockScanner::Scan(*source_, [&](uint64_t done) {
     if (Stopping()) return false;
-    reporter_.SetProgress(static_cast<int>(s * 100 / length));
-    if (s < kOwnOffsets) {
-      found.clear();
-      const auto own = static_cast<size_t>(std::min<uint64_t>(tested, kOwnOffsets - s));
-      FindSelfOffsets(window.data(), own, static_cast<uint32_t>(s), found);
-      for (uint32_t j : found) candidates_.push_back({j, LoadLe32(&window[j - s + 12])});
+    for (; step < done && step + 4 < length; step += kProgressStep) {
+      reporter_.SetProgress(static_cast<int>(step * 100 / length));
     }
-    placed.Scan(window.data(), tested, s);
+    reporter_.ScanPosition(done, length);
     return true;
   });
-  read_failed_ = read_failed_ || !read;
+  read_failed_ = read_failed_ || !findings.read;
+  candidates_ = std::move(findings.candidates);
   if (Stopping()) return;
-  PlaceBlocks(placed);
+  PlaceBlocks(std::move(findings.placed), findings.headers);
   if (Stopping()) return;
   RebuildLostMessages();
   reporter_.EnterStage(Stage::kListed);
 }
 
-void DbxRecoveryEngine::PlaceBlocks(PlacedBlockScan& scan) {
-  pieces_ = std::make_unique<ChainBuilder>(std::move(scan.Blocks()), scan.Headers());
+void DbxRecoveryEngine::PlaceBlocks(std::vector<PlacedBlock> placed,
+                                    const std::vector<uint64_t>& headers) {
+  pieces_ = std::make_unique<ChainBuilder>(std::move(placed), headers);
   std::vector<std::optional<PlacedBlock>> hidden;
   for (const HiddenBlock& block : pieces_->Hidden()) {
     std::array<uint8_t, kBlockSpan> bytes;
@@ -85,7 +55,7 @@ void DbxRecoveryEngine::PlaceBlocks(PlacedBlockScan& scan) {
   }
   pieces_->AddHidden(hidden);
   // each folder file whose header lies inside the source lists what its index names
-  for (uint64_t header : scan.Headers()) {
+  for (uint64_t header : headers) {
     if (Stopping()) return;
     ListIndexedMessages(static_cast<int64_t>(header), false);
   }

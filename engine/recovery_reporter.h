@@ -69,6 +69,8 @@ class RecoveryReporter {
   virtual void EnterStage(Stage stage) { SetStatus(StageText(stage)); }
   virtual void SetStatus(const std::string& text) = 0;
   virtual void SetProgress(int position) = 0;  // 0 ... 100
+  // How far the block scan has read: `done` of `total` bytes of the source.
+  virtual void ScanPosition(uint64_t /*done*/, uint64_t /*total*/) {}
   virtual bool StopRequested() = 0;
   // One extracted message; what it refers to is valid only during the call.
   virtual void AddRecoveredMessage(const ExtractedMessage& message) = 0;

@@ -16,6 +16,10 @@ RecoverySession::RecoverySession(Crossing& crossing, SessionEvents events)
                 [this](const int& position) {
                   if (events_.progress) events_.progress(position);
                 }),
+      scanned_(crossing,
+               [this](const ScanBytes& bytes) {
+                 if (events_.scanned) events_.scanned(bytes);
+               }),
       rows_(crossing, kRowInterval,
             [this](std::vector<catalogue::CatalogueRow>& rows) {
               if (events_.rows) events_.rows(rows);
@@ -36,6 +40,7 @@ RecoverySession::~RecoverySession() {
   Wait();
   status_.Close();
   progress_.Close();
+  scanned_.Close();
   rows_.Close();
   outcome_.Close();
   store_read_.Close();
@@ -237,6 +242,7 @@ void RecoverySession::ScanStore() {
     const uint64_t size = FileSize(folder.file);
     progress_base_ = total ? double(done) / double(total) : 0;
     progress_span_ = total ? double(size) / double(total) : 0;
+    bytes_before_ = done, bytes_total_ = total;
     done += size;
     catalogue_ = MakePipeline(folder.file, static_cast<int>(f));
     const engine::RunOutcome run = sources_[f]->Run(folder.file);
@@ -253,6 +259,7 @@ void RecoverySession::ScanStore() {
   }
   status_prefix_.clear();
   progress_base_ = 0, progress_span_ = 1;
+  bytes_before_ = 0, bytes_total_ = 0;
   if (outcome.ending == engine::RunEnding::kDone) SetProgress(100);
   EnterStage(outcome.ending == engine::RunEnding::kStopped ? engine::Stage::kStopped
                                                            : engine::Stage::kDone);
@@ -282,6 +289,10 @@ void RecoverySession::SetProgress(int position) {
   if (position == reported_position_) return;
   reported_position_ = position;
   progress_.Set(position);
+}
+
+void RecoverySession::ScanPosition(uint64_t done, uint64_t total) {
+  scanned_.Set({bytes_before_ + done, bytes_total_ ? bytes_total_ : total});
 }
 
 void RecoverySession::AddRecoveredMessage(const engine::ExtractedMessage& message) {

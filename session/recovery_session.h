@@ -43,10 +43,17 @@ struct ScanOutcome {
   uint64_t Lost() const { return not_written + counts.unreadable; }
 };
 
+struct ScanBytes {
+  uint64_t done = 0;
+  uint64_t total = 0;
+};
+
 // What a session delivers; each is called on the crossing's receiving thread.
 struct SessionEvents {
   std::function<void(const std::string& text)> status;
   std::function<void(int position)> progress;
+  // How far the block scan has read, in bytes of everything the scan reads.
+  std::function<void(const ScanBytes& bytes)> scanned;
   std::function<void(std::vector<catalogue::CatalogueRow>& rows)> rows;
   std::function<void(const ScanOutcome& outcome)> finished;
   // A store read by the session (StartStore of a folder), before any of its rows.
@@ -105,6 +112,7 @@ class RecoverySession : private engine::RecoveryReporter {
   void EnterStage(engine::Stage stage) override;
   void SetStatus(const std::string& text) override;
   void SetProgress(int position) override;
+  void ScanPosition(uint64_t done, uint64_t total) override;
   void AddRecoveredMessage(const engine::ExtractedMessage& message) override;
   void Scan(std::string path);
   void MakeSources();
@@ -121,6 +129,7 @@ class RecoverySession : private engine::RecoveryReporter {
   std::atomic<bool> running_{false};
   Latest<std::string> status_;
   Latest<int> progress_;
+  Latest<ScanBytes> scanned_;
   Batched<catalogue::CatalogueRow> rows_;
   Latest<ScanOutcome> outcome_;
   Latest<bool> store_read_;
@@ -133,6 +142,7 @@ class RecoverySession : private engine::RecoveryReporter {
   size_t copies_found_ = 0;                       // the pipelines' threads', one after another
   std::string status_prefix_;                     // the folder being scanned
   double progress_base_ = 0, progress_span_ = 1;  // the share of the bar its file takes
+  uint64_t bytes_before_ = 0, bytes_total_ = 0;   // a store's files scanned before, and all
   std::unique_ptr<catalogue::CataloguePipeline> catalogue_;
   int reported_position_ = -1;                     // the worker's own
   engine::Stage stage_ = engine::Stage::kOpening;  // the worker's own, as the next three

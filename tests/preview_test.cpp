@@ -82,6 +82,29 @@ TEST_F(PreviewTest, TextAndHtmlBodies) {
   EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kBrowserRow), 0);
 }
 
+// The long letter's chain breaks off: its row and its header say so, its columns keep
+// their texts, and a whole message's header says nothing.
+TEST_F(PreviewTest, ACutMessageSaysSoInItsRowAndHeader) {
+  const int row = ClickSubject("Long letter (its chain breaks off)");
+  const views::MessageListModel& model = frame_.ItemList().List().Model();
+  const QModelIndex status = model.index(row, views::MessageListModel::kStatusColumn);
+  EXPECT_EQ(model.CellText(row, views::MessageListModel::kStatusColumn), "Existing");
+  EXPECT_FALSE(model.data(status, Qt::DecorationRole).isNull());
+  EXPECT_TRUE(model.data(status, Qt::FontRole).value<QFont>().italic());
+  const QString why =
+      "Cut: its next block would lie past the end of the source (the last "
+      "block read lies at 12572)";
+  EXPECT_EQ(model.data(model.index(row, 4), Qt::ToolTipRole).toString(), why);
+  EXPECT_EQ(frame_.HeaderPane().Notice(), why);
+  EXPECT_GT(frame_.HeaderPane().NoticeRect().width(), 300);
+  EXPECT_EQ(frame_.HeaderPane().Subject(), "Long letter (its chain breaks off)");
+  Snapshot("preview-cut.png");
+  const int whole = ClickSubject("Minutes of the garden club");
+  EXPECT_TRUE(frame_.HeaderPane().Notice().isEmpty());
+  EXPECT_TRUE(model.data(model.index(whole, 6), Qt::DecorationRole).isNull());
+  EXPECT_TRUE(model.data(model.index(whole, 4), Qt::ToolTipRole).isNull());
+}
+
 TEST_F(PreviewTest, AttachmentsInReverseOrder) {
   ClickSubject("Seed order and invoice");
   EXPECT_EQ(frame_.AttachmentStrip().Names(),

@@ -1,6 +1,7 @@
 // Recovered text on a terminal: control sequences are shown, never obeyed.
 #include <gtest/gtest.h>
 
+#include "cli/scan_rate.h"
 #include "cli/terminal_text.h"
 
 namespace rescuva::cli {
@@ -16,6 +17,22 @@ TEST(TerminalText, ControlCharactersAreEscaped) {
             "x\\xc2\\x9b2J");
   EXPECT_EQ(EscapeControls("\x9b\xff"), "\\x9b\\xff");
   EXPECT_EQ(EscapeControls("cut \xe2\x82"), "cut \\xe2\\x82");
+}
+
+// A long scan says how far it is, how fast it reads and how long the rest takes; a
+// small source or the first second says nothing.
+TEST(ScanRate, BytesRateAndTimeLeft) {
+  constexpr uint64_t kGiB = uint64_t{1} << 30;
+  EXPECT_EQ(ScanRateText(kGiB, 4 * kGiB, 2), "1.0 GiB of 4.0 GiB, 512.0 MiB/s, 6 s left");
+  EXPECT_EQ(ScanRateText(kGiB, 500 * kGiB, 10),
+            "1.0 GiB of 500.0 GiB, 102.4 MiB/s, 1 h 23 min left");
+  EXPECT_EQ(ScanRateText(3 * kGiB, 4 * kGiB, 200),
+            "3.0 GiB of 4.0 GiB, 15.4 MiB/s, 1 min 07 s left");
+  EXPECT_EQ(ScanRateText(1 << 20, 32 << 20, 5), "");
+  EXPECT_EQ(ScanRateText(kGiB, 4 * kGiB, 0.5), "");
+  EXPECT_EQ(ScanRateText(0, 4 * kGiB, 3), "");
+  EXPECT_EQ(SizeText(512), "512 B");
+  EXPECT_EQ(SizeText(1536), "1.5 KiB");
 }
 
 }  // namespace

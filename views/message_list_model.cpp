@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <QDateTime>
+#include <QFont>
 #include <QLocale>
 #include <algorithm>
 #include <numeric>
@@ -190,6 +191,19 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
       if (column == 1 && row.data.HasAttachment()) {
         static const QPixmap mark = AttachmentMarkPicture(14, 13);
         return mark;
+      }
+      if (column == kStatusColumn && row.data.Cut()) {
+        static const QPixmap mark = CutMarkPicture(16, 12);
+        return mark;
+      }
+      return {};
+    case Qt::ToolTipRole:
+      return row.data.Cut() ? QVariant(QString::fromStdString(row.data.CutText())) : QVariant();
+    case Qt::FontRole:
+      if (row.data.Cut()) {
+        QFont font;
+        font.setItalic(true);
+        return font;
       }
       return {};
     case Qt::CheckStateRole:

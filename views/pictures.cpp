@@ -26,4 +26,21 @@ QPixmap AttachmentMarkPicture(int width, int height) {
   return pixmap;
 }
 
+QPixmap CutMarkPicture(int width, int height) {
+  QPixmap pixmap(width, height);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(200, 90, 0), 2));
+  const int y = height / 2;
+  painter.drawLine(1, y, width / 2, y);
+  const QPoint zigzag[] = {{width / 2, y},
+                           {width / 2 + 2, y - 4},
+                           {width / 2 + 4, y + 4},
+                           {width / 2 + 6, y - 4},
+                           {width / 2 + 8, y}};
+  painter.drawPolyline(zigzag, 5);
+  return pixmap;
+}
+
 }  // namespace rescuva::views

@@ -9,5 +9,7 @@ namespace rescuva::views {
 QPixmap EnvelopePicture();
 // The attachment mark (an upright blue glyph) in a picture of the given size.
 QPixmap AttachmentMarkPicture(int width, int height);
+// The mark of a message whose chain was cut: a line that breaks off in a zigzag.
+QPixmap CutMarkPicture(int width, int height);
 
 }  // namespace rescuva::views

@@ -1,5 +1,7 @@
 #include "views/preview_upper_view.h"
 
+#include <algorithm>
+
 namespace rescuva::views {
 
 CPreviewUpperView::CPreviewUpperView(QWidget* parent) : QWidget(parent) {
@@ -20,16 +22,37 @@ CPreviewUpperView::CPreviewUpperView(QWidget* parent) : QWidget(parent) {
       label->setTextFormat(Qt::PlainText);  // recovered text is never markup
     }
   }
+  notice_ = new QLabel(this);
+  notice_->setTextFormat(Qt::PlainText);
+  notice_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  QPalette warning = notice_->palette();
+  warning.setColor(QPalette::WindowText, QColor(180, 70, 0));
+  notice_->setPalette(warning);
+  notice_->hide();
+}
+
+void CPreviewUpperView::SetNotice(const QString& text) {
+  notice_->setText(text);
+  notice_->setToolTip(text);
+  notice_->setVisible(!text.isEmpty());
+  Layout();
 }
 
 void CPreviewUpperView::resizeEvent(QResizeEvent*) {
+  Layout();
+}
+
+void CPreviewUpperView::Layout() {
   const int w = width(), h = height(), a = h / 2, b = w / 2;
   labels_[0]->setGeometry(0, 0, 80, a);
   values_[0]->setGeometry(80, 0, b - 80, a);
   labels_[1]->setGeometry(b, 0, 80, a);
   values_[1]->setGeometry(b + 50, 0, w - b - 50, a);
   labels_[2]->setGeometry(0, a, 80, h - a);
-  values_[2]->setGeometry(80, a, w - 80, h - a);
+  // the notice takes the right of the Subject line; the subject keeps at least half
+  const int notice = !notice_->isHidden() ? std::min(notice_->sizeHint().width() + 8, w / 2) : 0;
+  values_[2]->setGeometry(80, a, w - 80 - notice, h - a);
+  notice_->setGeometry(w - notice, a, notice - 4, h - a);
 }
 
 }  // namespace rescuva::views

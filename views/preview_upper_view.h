@@ -17,14 +17,22 @@ class CPreviewUpperView : public QWidget {
   QString From() const { return values_[0]->text(); }
   QString To() const { return values_[1]->text(); }
   QString Subject() const { return values_[2]->text(); }
+  // A line under the header that says what the reader must know of the message (that
+  // it was cut); empty hides it.
+  void SetNotice(const QString& text);
+  QString Notice() const { return notice_->text(); }
+  QRect NoticeRect() const { return notice_->isHidden() ? QRect() : notice_->geometry(); }
   QRect ValueRect(int field) const { return values_[field]->geometry(); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void Layout();
+
   QLabel* labels_[3];
   QLabel* values_[3];
+  QLabel* notice_;
 };
 
 }  // namespace rescuva::views

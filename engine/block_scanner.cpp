@@ -1,0 +1,123 @@
+#include "engine/block_scanner.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "engine/block_signature_scan.h"
+#include "engine/byte_order.h"
+#include "engine/message_block.h"
+
+namespace rescuva::engine {
+namespace {
+
+// Own offsets are 32 bits: only below 4 GiB can a block lie at its own offset.
+constexpr uint64_t kOwnOffsets = uint64_t{1} << 32;
+// A chunk is read from this far before its start, so that a pair of blocks across its
+// start is seen whole; and this far past its end, for the fields of the blocks it tests.
+constexpr uint64_t kLead = kBlockSpacing;
+constexpr size_t kTail = std::max<size_t>(12, PlacedBlockScan::kLookAhead);
+
+struct Chunk {
+  std::vector<BlockCandidate> candidates;
+  PlacedBlockScan placed;
+  bool read = true;
+};
+
+// Scans the positions [start, end) of the source. Zero bytes hold no block and no own
+// offset: a chunk of a sparse file's hole is not read.
+Chunk ScanChunk(const platform::ByteSource& source, uint64_t start, std::vector<uint8_t>& bytes) {
+  Chunk chunk;
+  const uint64_t length = source.Length();
+  const uint64_t end = std::min(start + BlockScanner::kChunkSize, length - 3);
+  if (source.NextData(start > 16 ? start - 16 : 0) >= end + kTail) return chunk;
+  const uint64_t from = start >= kLead ? start - kLead : 0;
+  bytes.resize(static_cast<size_t>(end - from) + kTail);
+  if (!source.ReadAt(from, bytes)) {
+    chunk.read = false;
+    return chunk;
+  }
+  const uint8_t* at = bytes.data() + (start - from);
+  if (start < kOwnOffsets) {
+    std::vector<uint32_t> found;
+    const auto own = static_cast<size_t>(std::min(end, kOwnOffsets) - start);
+    FindSelfOffsets(at, own, static_cast<uint32_t>(start), found);
+    for (uint32_t j : found) chunk.candidates.push_back({j, LoadLe32(at + (j - start) + 12)});
+  }
+  chunk.placed.Scan(bytes.data(), static_cast<size_t>(end - from), from);
+  // what lies before the start is the previous chunk's
+  auto& placed = chunk.placed.Blocks();
+  placed.erase(placed.begin(),
+               std::find_if(placed.begin(), placed.end(),
+                            [&](const PlacedBlock& b) { return b.position >= start; }));
+  return chunk;
+}
+
+}  // namespace
+
+ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
+                                const std::function<bool(uint64_t done)>& go_on) {
+  ScanFindings findings;
+  const uint64_t length = source.Length();
+  if (length <= 4) return findings;
+  const uint64_t chunks = (length - 3 + kChunkSize - 1) / kChunkSize;
+  std::atomic<uint64_t> next{0};
+  std::atomic<bool> abort{false};
+  std::mutex mutex;
+  std::condition_variable scanned;
+  std::map<uint64_t, Chunk> ready;
+  auto take_one = [&](std::vector<uint8_t>& bytes) {
+    const uint64_t k = next++;
+    if (k >= chunks || abort) return false;
+    Chunk chunk = ScanChunk(source, k * kChunkSize, bytes);
+    std::lock_guard lock(mutex);
+    ready.emplace(k, std::move(chunk));
+    scanned.notify_all();
+    return true;
+  };
+  std::thread helper;
+  if (chunks > 1) {
+    helper = std::thread([&] {
+      std::vector<uint8_t> bytes;
+      while (take_one(bytes)) {
+      }
+    });
+  }
+  // this thread scans too, and joins the chunks in order
+  std::vector<uint8_t> bytes;
+  for (uint64_t k = 0; k < chunks && findings.read;) {
+    const bool took = take_one(bytes);
+    std::unique_lock lock(mutex);
+    if (!took) scanned.wait_for(lock, std::chrono::milliseconds(100));
+    for (auto it = ready.find(k); it != ready.end(); it = ready.find(k)) {
+      Chunk chunk = std::move(it->second);
+      ready.erase(it);
+      lock.unlock();
+      ++k;
+      findings.read = chunk.read;
+      if (!chunk.read) break;
+      findings.candidates.insert(findings.candidates.end(), chunk.candidates.begin(),
+                                 chunk.candidates.end());
+      auto& placed = chunk.placed.Blocks();
+      findings.placed.insert(findings.placed.end(), placed.begin(), placed.end());
+      for (uint64_t header : chunk.placed.Headers()) {
+        if (header >= (k - 1) * kChunkSize &&
+            (findings.headers.empty() || findings.headers.back() < header)) {
+          findings.headers.push_back(header);
+        }
+      }
+      lock.lock();
+    }
+    lock.unlock();
+    if (!go_on(std::min(k * kChunkSize, length))) break;
+  }
+  abort = true;
+  if (helper.joinable()) helper.join();
+  return findings;
+}
+
+}  // namespace rescuva::engine
