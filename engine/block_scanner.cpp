@@ -21,6 +21,7 @@ constexpr uint64_t kOwnOffsets = uint64_t{1} << 32;
 // start is seen whole; and this far past its end, for the fields of the blocks it tests.
 constexpr uint64_t kLead = kBlockSpacing;
 constexpr size_t kTail = std::max<size_t>(12, PlacedBlockScan::kLookAhead);
+constexpr uint64_t kSlice = 32 << 10;
 
 struct Chunk {
   std::vector<BlockCandidate> candidates;
@@ -41,14 +42,21 @@ Chunk ScanChunk(const platform::ByteSource& source, uint64_t start, std::vector<
     chunk.read = false;
     return chunk;
   }
-  const uint8_t* at = bytes.data() + (start - from);
-  if (start < kOwnOffsets) {
-    std::vector<uint32_t> found;
-    const auto own = static_cast<size_t>(std::min(end, kOwnOffsets) - start);
-    FindSelfOffsets(at, own, static_cast<uint32_t>(start), found);
-    for (uint32_t j : found) chunk.candidates.push_back({j, LoadLe32(at + (j - start) + 12)});
+  // both tests run over one slice after the other while it is in the processor's cache
+  std::vector<uint32_t> found;
+  for (uint64_t slice = from; slice < end; slice += kSlice) {
+    const uint64_t stop = std::min(slice + kSlice, end);
+    const uint8_t* at = bytes.data() + (slice - from);
+    if (stop > start && slice < kOwnOffsets) {
+      const uint64_t first = std::max(slice, start);
+      found.clear();
+      FindSelfOffsets(at + (first - slice),
+                      static_cast<size_t>(std::min(stop, kOwnOffsets) - first),
+                      static_cast<uint32_t>(first), found);
+      for (uint32_t j : found) chunk.candidates.push_back({j, LoadLe32(at + (j - slice) + 12)});
+    }
+    chunk.placed.Scan(at, static_cast<size_t>(stop - slice), slice);
   }
-  chunk.placed.Scan(bytes.data(), static_cast<size_t>(end - from), from);
   // what lies before the start is the previous chunk's
   auto& placed = chunk.placed.Blocks();
   placed.erase(placed.begin(),

@@ -12,6 +12,8 @@
 namespace rescuva::engine {
 namespace {
 
+constexpr uint8_t kSignature[8] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xFD, 0x74, 0x6F};
+
 bool BlockShaped(const uint8_t* at) {
   const uint32_t size = LoadLe32(at + 4);
   return size == kBlockDataSize || size == kFreedBlockSize;
@@ -30,43 +32,42 @@ void PlacedBlockScan::Keep(const uint8_t* at, uint64_t here) {
                      LoadLe32(at + 4) == kFreedBlockSize});
 }
 
-// Both size fields have a rare byte in a fixed place (0x02 at +5, 0xFC at +4): sixteen
-// positions are tested for those at once, and the few hits are checked whole.
+// Both size fields (00 02 00 00 and FC 01 00 00) and the header's signature (CF at +0,
+// FE at +3) are looked for sixteen positions at once, by two of their bytes; the few
+// hits are checked whole.
 void PlacedBlockScan::Scan(const uint8_t* bytes, size_t count, uint64_t position) {
-  const U8x16 two = {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2};
-  const U8x16 fc = {0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC,
-                    0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC};
+  const auto all = [](uint8_t value) {
+    return U8x16{value, value, value, value, value, value, value, value,
+                 value, value, value, value, value, value, value, value};
+  };
+  const U8x16 zero = all(0), two = all(2), fc = all(0xFC), one = all(1);
+  const U8x16 cf = all(kSignature[0]), fe = all(kSignature[3]);
   for (size_t k = 0; k < count; k += 16) {
+    const auto at0 = LoadVector<U8x16>(bytes + k), at3 = LoadVector<U8x16>(bytes + k + 3);
     const auto at4 = LoadVector<U8x16>(bytes + k + 4), at5 = LoadVector<U8x16>(bytes + k + 5);
-    if (!AnyLane((at4 == fc) | (at5 == two))) continue;
-    for (size_t i = k; i < std::min(count, k + 16); ++i) {
-      const uint8_t* at = bytes + i;
-      if (!BlockShaped(at)) continue;
-      const uint32_t own = LoadLe32(at);
-      const uint64_t here = position + i;
-      if (own == here || !Plausible(own, LoadLe32(at + 12))) continue;
-      const uint8_t* after = at + kBlockSpacing;
-      if (BlockShaped(after) && LoadLe32(after) == own + kBlockSpacing &&
-          Plausible(own + kBlockSpacing, LoadLe32(after + 12))) {
-        Keep(at, here);
-        partner_ = here + kBlockSpacing;
-      } else if (here == partner_) {
-        Keep(at, here);
-      }
-    }
+    const auto sized = ((at4 == zero) & (at5 == two)) | ((at4 == fc) & (at5 == one));
+    const auto signed_ = (at0 == cf) & (at3 == fe);
+    if (!AnyLane(sized | signed_)) continue;
+    for (size_t i = k; i < std::min(count, k + 16); ++i) Check(bytes + i, position + i);
   }
+}
+
+void PlacedBlockScan::Check(const uint8_t* at, uint64_t here) {
   // a folder file's header, wherever it starts but at 0 (that one is read as the file)
-  static const uint8_t kSignature[8] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xFD, 0x74, 0x6F};
-  for (const uint8_t* at = bytes;
-       (at = static_cast<const uint8_t*>(std::memchr(at, kSignature[0], count - (at - bytes)))) !=
-       nullptr;
-       ++at) {
-    const uint64_t here = position + static_cast<uint64_t>(at - bytes);
-    if (here != 0 && std::memcmp(at, kSignature, sizeof kSignature) == 0 &&
-        (headers_.empty() || headers_.back() < here)) {
-      headers_.push_back(here);
-    }
-    if (at + 1 >= bytes + count) break;
+  if (here != 0 && std::memcmp(at, kSignature, sizeof kSignature) == 0 &&
+      (headers_.empty() || headers_.back() < here)) {
+    headers_.push_back(here);
+  }
+  if (!BlockShaped(at)) return;
+  const uint32_t own = LoadLe32(at);
+  if (own == here || !Plausible(own, LoadLe32(at + 12))) return;
+  const uint8_t* after = at + kBlockSpacing;
+  if (BlockShaped(after) && LoadLe32(after) == own + kBlockSpacing &&
+      Plausible(own + kBlockSpacing, LoadLe32(after + 12))) {
+    Keep(at, here);
+    partner_ = here + kBlockSpacing;
+  } else if (here == partner_) {
+    Keep(at, here);
   }
 }
 

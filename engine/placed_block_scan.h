@@ -35,6 +35,7 @@ class PlacedBlockScan {
   const std::vector<uint64_t>& Headers() const { return headers_; }
 
  private:
+  void Check(const uint8_t* at, uint64_t here);
   void Keep(const uint8_t* at, uint64_t here);
 
   std::vector<PlacedBlock> blocks_;
