@@ -134,18 +134,19 @@ BlockPlace ChainBuilder::PlaceOf(size_t block) const {
 }
 
 std::vector<size_t> ChainBuilder::WithOwn(uint32_t own) const {
-  auto it = std::lower_bound(by_own_.begin(), by_own_.end(), own,
-                             [&](uint32_t i, uint32_t o) { return blocks_[i].own < o; });
-  std::vector<size_t> found;
-  for (; it != by_own_.end() && blocks_[*it].own == own; ++it) found.push_back(*it);
-  return found;
+  return Matching(by_own_, own, &PlacedBlock::own);
 }
 
 std::vector<size_t> ChainBuilder::WithNext(uint32_t next) const {
-  auto it = std::lower_bound(by_next_.begin(), by_next_.end(), next,
-                             [&](uint32_t i, uint32_t o) { return blocks_[i].next < o; });
+  return Matching(by_next_, next, &PlacedBlock::next);
+}
+
+std::vector<size_t> ChainBuilder::Matching(const std::vector<uint32_t>& index, uint32_t value,
+                                           uint32_t PlacedBlock::*field) const {
+  auto it = std::lower_bound(index.begin(), index.end(), value,
+                             [&](uint32_t i, uint32_t v) { return blocks_[i].*field < v; });
   std::vector<size_t> found;
-  for (; it != by_next_.end() && blocks_[*it].next == next; ++it) found.push_back(*it);
+  for (; it != index.end() && blocks_[*it].*field == value; ++it) found.push_back(*it);
   return found;
 }
 

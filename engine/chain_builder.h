@@ -81,6 +81,9 @@ class ChainBuilder {
                                 std::optional<size_t> near) const;
   std::vector<size_t> WithOwn(uint32_t own) const;
   std::vector<size_t> WithNext(uint32_t next) const;
+  // The blocks whose `field` holds `value`, by an index sorted on that field.
+  std::vector<size_t> Matching(const std::vector<uint32_t>& index, uint32_t value,
+                               uint32_t PlacedBlock::*field) const;
   BuiltChain WalkBack(size_t last, ChainEnd end, PositionSet& known) const;
 
   std::vector<PlacedBlock> blocks_;

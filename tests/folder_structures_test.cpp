@@ -99,6 +99,10 @@ TEST(PositionSet, HoldsZeroAndGrows) {
   set.Insert(0x210);
   EXPECT_TRUE(set.Contains(50000 * 0x210));
   EXPECT_FALSE(set.Contains(50000 * 0x210 + 1));
+  // positions in an image past 4 GiB are not their low 32 bits
+  set.Insert((uint64_t{5} << 32) + 0x210);
+  EXPECT_TRUE(set.Contains((uint64_t{5} << 32) + 0x210));
+  EXPECT_FALSE(set.Contains((uint64_t{6} << 32) + 0x210));
 }
 
 // Dense offsets of a small file move into its bitmap; offsets past the file stay in
