@@ -4,11 +4,14 @@
 
 #include "engine/file_info_block.h"
 #include "platform/evidence.h"
+#include "platform/source_file.h"
 
 namespace rescuva::engine {
 
 DbxRecoveryEngine::DbxRecoveryEngine(RecoveryReporter& reporter, std::string temp_folder)
-    : reporter_(reporter), temp_folder_(std::move(temp_folder)) {
+    : reporter_(reporter),
+      source_(std::make_unique<platform::SourceFile>()),
+      temp_folder_(std::move(temp_folder)) {
   if (temp_folder_.empty() || temp_folder_.back() != '/') temp_folder_ += '/';
 }
 
@@ -17,8 +20,11 @@ DbxRecoveryEngine::~DbxRecoveryEngine() = default;
 bool DbxRecoveryEngine::OpenSource(const std::string& path) {
   platform::Evidence evidence = platform::OpenEvidence(path);
   open_problem_ = evidence.problem;
+  if (!evidence.source) {
+    CloseSource();
+    return false;
+  }
   source_ = std::move(evidence.source);
-  if (!source_) return false;
   std::array<uint8_t, 8> first{};
   kind_ = source_->ReadAt(0, first) ? KindOfFolderFile(first) : FolderFileKind::kOther;
   for (PositionSet* set : {&known_blocks_, &visited_nodes_, &listed_firsts_}) {
@@ -28,8 +34,9 @@ bool DbxRecoveryEngine::OpenSource(const std::string& path) {
   return true;
 }
 
+// A closed source reads nothing: an extraction after it fails and says so.
 void DbxRecoveryEngine::CloseSource() {
-  source_.reset();
+  source_ = std::make_unique<platform::SourceFile>();
 }
 
 std::vector<Piece> DbxRecoveryEngine::Pieces() const {

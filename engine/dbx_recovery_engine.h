@@ -158,7 +158,7 @@ class DbxRecoveryEngine : public MessageSource {
   ChainReading ReadingAt(uint32_t first, int64_t shift) const;
 
   RecoveryReporter& reporter_;
-  std::unique_ptr<platform::ByteSource> source_;
+  std::unique_ptr<platform::ByteSource> source_;  // never null; closed, it reads nothing
   std::string open_problem_;
   uint64_t index_capacity_ = 0;
   std::vector<IndexSlot> index_slots_;

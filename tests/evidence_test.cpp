@@ -237,5 +237,24 @@ TEST_F(EvidenceTest, EwfAndSplitImagesListWhatTheRawImageLists) {
       << missing.outcome.notes[0];
 }
 
+// A file the program recognises but does not read (a ZIP archive) ends the run with its
+// kind named, and reading a message from it afterwards fails and says so.
+TEST(Evidence, AnUnreadableKindIsNamedAndNothingIsReadFromIt) {
+  TempDir dir;
+  const std::string path = dir.Path() + "/mail.zip";
+  std::ofstream(path, std::ios::binary) << "PK\x03\x04" << std::string(70000, 'x');
+  RecordingReporter reporter;
+  engine::DbxRecoveryEngine engine(reporter, platform::PrivateTempFolder());
+  const engine::RunOutcome outcome = engine.Run(path);
+  EXPECT_EQ(outcome.ending, engine::RunEnding::kCannotOpen);
+  ASSERT_EQ(outcome.notes.size(), 1u);
+  EXPECT_NE(outcome.notes[0].find("a ZIP archive; unpack it first"), std::string::npos);
+  std::vector<uint8_t> text;
+  std::string error;
+  EXPECT_FALSE(engine.ExtractToBytes(0x3000, engine::Repair::kNulOnly, text, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(engine.ExtractToFile(dir.Path() + "/out.eml", 0x3000));
+}
+
 }  // namespace
 }  // namespace rescuva::testing
