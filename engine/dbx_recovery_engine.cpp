@@ -27,7 +27,7 @@ bool DbxRecoveryEngine::OpenSource(const std::string& path) {
   source_ = std::move(evidence.source);
   std::array<uint8_t, 8> first{};
   kind_ = source_->ReadAt(0, first) ? KindOfFolderFile(first) : FolderFileKind::kOther;
-  for (PositionSet* set : {&known_blocks_, &visited_nodes_, &listed_firsts_}) {
+  for (PositionSet* set : {&known_blocks_, &listed_firsts_}) {
     *set = {};
     set->SetFileLength(source_->Length());
   }

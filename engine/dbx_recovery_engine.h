@@ -50,6 +50,8 @@ class DbxRecoveryEngine : public MessageSource {
   // ("an EWF image, but its segment .E02 is missing or damaged"); else empty.
   const std::string& OpenProblem() const { return open_problem_; }
   void CloseSource() override;
+  // What the engine reads: the source last opened, or one that reads nothing.
+  const platform::ByteSource& Source() const { return *source_; }
   const std::string& TempFolder() const { return temp_folder_; }
   // What the header of the file last opened says it is; a damaged header reads as
   // kOther.
@@ -80,18 +82,6 @@ class DbxRecoveryEngine : public MessageSource {
 
   // Stage 1: the messages the index still lists.
   void FindExistingMessages();
-  bool WalkIndexNode(uint32_t parent, uint32_t node, uint64_t first_position, uint64_t count,
-                     int depth = 0);
-  void ReadMessageInfo(uint32_t offset);
-  uint32_t PresenceMask() const { return record_.PresenceMask(); }
-  uint32_t AttributeValue(uint32_t index) const;
-  // The whole value of an attribute of the record last read, at most `limit` bytes.
-  std::vector<uint8_t> AttributeBytes(uint32_t index, size_t limit = 4096) const;
-  // Its text up to the first zero byte, as stored (the ANSI code page).
-  std::string AttributeText(uint32_t index) const;
-  RecordFacts FactsOfRecord() const;
-  // The records the index lists, in index order; empty when it lists none.
-  std::vector<uint32_t> IndexedRecords();
 
   // Stages 2 and 3: blocks found anywhere in the file, and the chains no extracted
   // message used.
@@ -109,10 +99,6 @@ class DbxRecoveryEngine : public MessageSource {
     bool text_complete = false;  // the text was gathered on the way and needs no copy pass
     ChainEnd end = ChainEnd::kWhole;
     uint64_t stop = 0;  // the position of the last block read
-  };
-  struct IndexSlot {
-    uint64_t position;
-    uint32_t info_offset;
   };
 
   ChainSummary MeasureChain(uint64_t first, const ChainReading& reading, PositionSet* known,
@@ -138,11 +124,6 @@ class DbxRecoveryEngine : public MessageSource {
 
   // The index of a folder file whose header lies at `shift`; stage 1 reads it at 0.
   void ListIndexedMessages(int64_t shift, bool report_progress);
-  // The index's records at `shift` by position, each position once; nothing when the
-  // header names no index or the walk failed. `count` receives the header's count.
-  std::optional<std::vector<IndexSlot>> WalkIndex(int64_t shift, uint64_t& count);
-  // Where a node or record the index names lies.
-  uint64_t IndexPosition(uint32_t offset) const;
   // Blocks found away from their own offsets make pieces; the blocks hidden where
   // pieces meet are read, and the index of each folder file whose header was found
   // inside the source is walked.
@@ -160,18 +141,12 @@ class DbxRecoveryEngine : public MessageSource {
   RecoveryReporter& reporter_;
   std::unique_ptr<platform::ByteSource> source_;  // never null; closed, it reads nothing
   std::string open_problem_;
-  uint64_t index_capacity_ = 0;
-  std::vector<IndexSlot> index_slots_;
-  uint32_t current_offset_ = 0;
-  MessageInfoRecord record_;
-  std::vector<uint8_t> record_bytes_;  // the record's first bytes, read with its header
   PositionSet known_blocks_;
   std::vector<BlockCandidate> candidates_;
   std::unique_ptr<ChainBuilder> pieces_;
   // The candidates that name a next block, by (next offset, offset): indexes into
   // candidates_, four bytes each however many candidates a crafted file holds.
   std::vector<uint32_t> predecessors_;
-  int64_t index_shift_ = 0;  // where the index being walked lies
   std::string temp_folder_;
   std::vector<uint8_t> text_;  // the text of the message being extracted by a stage
   // The scratch file last written and its length: a longer text needs no cutting.
@@ -180,7 +155,6 @@ class DbxRecoveryEngine : public MessageSource {
   bool read_failed_ = false;
   std::string write_error_;
   bool last_text_held_ = false;  // text_ holds the message last written, whole
-  PositionSet visited_nodes_;    // index nodes walked in this run
   PositionSet listed_firsts_;    // first blocks of the messages handed over in this run
   RunOutcome outcome_;
   FolderFileKind kind_ = FolderFileKind::kOther;

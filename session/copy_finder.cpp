@@ -2,6 +2,7 @@
 
 #include "catalogue/sha256.h"
 #include "engine/dbx_recovery_engine.h"
+#include "engine/index_reader.h"
 
 namespace rescuva::session {
 
@@ -26,24 +27,25 @@ std::string CopyFinder::KeyOf(const catalogue::CatalogueRow& row, std::span<cons
 }
 
 void CopyFinder::LearnIndexed(int folder, const std::string& path, const std::atomic<bool>& stop) {
+  // the engine holds the file and reads a message whole, which only a message
+  // without an id needs; the index is read from its source
   engine::QuietReporter quiet;
   engine::DbxRecoveryEngine engine(quiet, "");
   if (!engine.OpenSource(path)) return;
+  engine::IndexReader index(engine.Source());
   std::vector<uint8_t> text;
-  for (const uint32_t record : engine.IndexedRecords()) {
+  for (const uint32_t record : index.Records()) {
     if (stop) break;
-    engine.ReadMessageInfo(record);
-    if ((engine.PresenceMask() & (1u << engine::kFirstBlockAttribute)) == 0) continue;
-    const uint32_t first = engine.AttributeValue(engine::kFirstBlockAttribute);
-    std::string key = KeyOfId(engine.AttributeText(engine::kAttributeMessageId));
+    index.ReadRecord(record);
+    if ((index.PresenceMask() & (1u << engine::kFirstBlockAttribute)) == 0) continue;
+    const uint32_t first = index.AttributeValue(engine::kFirstBlockAttribute);
+    std::string key = KeyOfId(index.AttributeText(engine::kAttributeMessageId));
     if (key.empty()) {
-      // rare: only a message without an id is read whole
       if (!engine.ExtractToBytes(first, engine::Repair::kNulOnly, text)) continue;
       key = KeyOfBytes(text);
     }
     existing_.emplace(std::move(key), catalogue::CopyOf{folder, first});
   }
-  engine.CloseSource();
 }
 
 void CopyFinder::LearnListed(const catalogue::CatalogueRow& row, std::span<const char> bytes) {

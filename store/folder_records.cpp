@@ -5,7 +5,7 @@
 #include <span>
 
 #include "engine/byte_order.h"
-#include "engine/dbx_recovery_engine.h"
+#include "engine/index_reader.h"
 #include "engine/windows_1252.h"
 #include "platform/source_file.h"
 
@@ -60,26 +60,25 @@ bool EndsWithMbx(const std::string& name) {
 }  // namespace
 
 std::vector<FolderRecord> ReadFolderList(const std::string& path) {
-  engine::QuietReporter quiet;
-  engine::DbxRecoveryEngine engine(quiet, "");
   std::vector<FolderRecord> records;
-  if (!engine.OpenSource(path)) return records;
-  for (const uint32_t offset : engine.IndexedRecords()) {
-    engine.ReadMessageInfo(offset);
-    const uint32_t present = engine.PresenceMask();
+  platform::SourceFile file;
+  if (!file.Open(path)) return records;
+  engine::IndexReader index(file);
+  for (const uint32_t offset : index.Records()) {
+    index.ReadRecord(offset);
+    const uint32_t present = index.PresenceMask();
     if (present == 0) continue;
     FolderRecord record;
-    record.id = engine.AttributeValue(kId);
+    record.id = index.AttributeValue(kId);
     // absent on the local store's root and on account roots: below the tree's root
-    record.parent = present & (1u << kParent) ? engine.AttributeValue(kParent) : 0;
-    record.name = engine::FromWindows1252(engine.AttributeText(kName));
-    record.file = engine::FromWindows1252(engine.AttributeText(kFile));
-    record.special = static_cast<int>(engine.AttributeValue(kSpecial));
-    record.account_type = static_cast<int>(engine.AttributeValue(kAccountType));
-    record.local_key = engine.AttributeText(kAccountKey) == "LocalStore";
+    record.parent = present & (1u << kParent) ? index.AttributeValue(kParent) : 0;
+    record.name = engine::FromWindows1252(index.AttributeText(kName));
+    record.file = engine::FromWindows1252(index.AttributeText(kFile));
+    record.special = static_cast<int>(index.AttributeValue(kSpecial));
+    record.account_type = static_cast<int>(index.AttributeValue(kAccountType));
+    record.local_key = index.AttributeText(kAccountKey) == "LocalStore";
     records.push_back(std::move(record));
   }
-  engine.CloseSource();
   return records;
 }
 
