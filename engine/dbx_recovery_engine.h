@@ -14,6 +14,7 @@
 
 #include "engine/block_scanner.h"
 #include "engine/chain_builder.h"
+#include "engine/chain_extractor.h"
 #include "engine/chain_reading.h"
 #include "engine/deleted_block_repair.h"
 #include "engine/file_info_block.h"
@@ -27,12 +28,6 @@
 #include "platform/scratch_files.h"
 
 namespace rescuva::engine {
-
-enum class ChainCopy { kCopied, kReadFailed, kWriteFailed };
-
-// Reads the bytes of one block wherever its place says they lie.
-bool ReadPlace(const platform::ByteSource& source, const BlockPlace& place,
-               std::span<uint8_t, kBlockSpan> bytes);
 
 class DbxRecoveryEngine : public MessageSource {
  public:
@@ -92,32 +87,10 @@ class DbxRecoveryEngine : public MessageSource {
   std::vector<Piece> Pieces() const;
 
  private:
-  struct ChainSummary {
-    uint64_t total = 0;   // sum of the blocks' DataLength
-    uint64_t blocks = 0;  // blocks up to the first one already visited
-    bool damaged = false;
-    bool text_complete = false;  // the text was gathered on the way and needs no copy pass
-    ChainEnd end = ChainEnd::kWhole;
-    uint64_t stop = 0;  // the position of the last block read
-  };
-
-  ChainSummary MeasureChain(uint64_t first, const ChainReading& reading, PositionSet* known,
-                            std::vector<uint8_t>& text, std::vector<GatheredBlock>* blocks) const;
   // Extracts a stage's message to the scratch folder and hands it to the reporter;
   // a message that cannot be written is counted in the outcome.
   void RecoverMessage(uint64_t first, bool use_damage_mark, const ChainReading& reading = {},
                       const RecordFacts* facts = nullptr);
-  ChainCopy WriteChain(uint64_t first, const ChainReading& reading, const ChainSummary& chain,
-                       std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks,
-                       platform::OutputFile& out) const;
-  static void FinishText(const ChainSummary& chain, std::vector<uint8_t>& text,
-                         std::span<const GatheredBlock> blocks);
-  ChainSummary MeasurePlaces(const ChainReading& reading, PositionSet* known,
-                             std::vector<uint8_t>& text, std::vector<GatheredBlock>* blocks) const;
-  ChainCopy CopyPlaces(const ChainReading& reading, const ChainSummary& chain,
-                       platform::OutputFile& out) const;
-  ChainCopy CopyChain(uint64_t first, const ChainReading& reading, const ChainSummary& chain,
-                      platform::OutputFile& out) const;
   // How the chain of a message this run listed is read; the plain reading otherwise.
   ChainReading ReadingOf(uint64_t first) const;
   bool Stopping();
