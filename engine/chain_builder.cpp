@@ -20,6 +20,10 @@ uint32_t MostAligned(uint32_t after, uint32_t upto) {
   return upto;
 }
 
+// At most this many blocks are weighed as a chain's next or previous one: more that
+// claim one offset are a crafted source, and none of them is taken.
+constexpr size_t kMostChoices = 64;
+
 }  // namespace
 
 ChainBuilder::ChainBuilder(std::vector<PlacedBlock> blocks, const std::vector<uint64_t>& headers)
@@ -133,33 +137,37 @@ BlockPlace ChainBuilder::PlaceOf(size_t block) const {
   return it != split_.end() ? it->second : BlockPlace{blocks_[block].position};
 }
 
-std::vector<size_t> ChainBuilder::WithOwn(uint32_t own) const {
-  return Matching(by_own_, own, &PlacedBlock::own);
-}
-
-std::vector<size_t> ChainBuilder::WithNext(uint32_t next) const {
-  return Matching(by_next_, next, &PlacedBlock::next);
-}
-
 std::vector<size_t> ChainBuilder::Matching(const std::vector<uint32_t>& index, uint32_t value,
-                                           uint32_t PlacedBlock::*field) const {
-  auto it = std::lower_bound(index.begin(), index.end(), value,
-                             [&](uint32_t i, uint32_t v) { return blocks_[i].*field < v; });
+                                           uint32_t PlacedBlock::*field, uint64_t from, uint64_t to,
+                                           size_t limit) const {
+  auto it = std::lower_bound(index.begin(), index.end(), std::pair(value, from),
+                             [&](uint32_t i, const std::pair<uint32_t, uint64_t>& key) {
+                               return std::pair(blocks_[i].*field, blocks_[i].position) < key;
+                             });
   std::vector<size_t> found;
-  for (; it != index.end() && blocks_[*it].*field == value; ++it) found.push_back(*it);
+  for (; it != index.end() && blocks_[*it].*field == value && blocks_[*it].position <= to &&
+         found.size() <= limit;
+       ++it) {
+    found.push_back(*it);
+  }
   return found;
 }
 
-std::optional<size_t> ChainBuilder::Nearest(const std::vector<size_t>& choices, size_t block,
-                                            std::optional<size_t> near) const {
+std::pair<uint64_t, uint64_t> ChainBuilder::RangeOf(size_t piece) const {
+  return {blocks_[pieces_[piece].begin].position,
+          blocks_[pieces_[piece].end - 1].position + kBlockSpacing};
+}
+
+std::optional<size_t> ChainBuilder::Nearest(const std::vector<uint32_t>& index, uint32_t value,
+                                            uint32_t PlacedBlock::*field, size_t block,
+                                            std::optional<size_t> near,
+                                            const std::function<bool(size_t)>& fits) const {
   for (std::optional<size_t> piece : {std::optional(PieceOf(block)), near}) {
     if (!piece) continue;
-    std::optional<size_t> only;
-    int count = 0;
-    for (size_t c : choices) {
-      if (PieceOf(c) == *piece) only = c, ++count;
-    }
-    if (count == 1) return only;
+    const auto [from, to] = RangeOf(*piece);
+    std::vector<size_t> found = Matching(index, value, field, from, to, kMostChoices);
+    std::erase_if(found, [&](size_t c) { return PieceOf(c) != *piece || !fits(c); });
+    if (found.size() == 1) return found.front();
   }
   return std::nullopt;
 }
@@ -167,16 +175,21 @@ std::optional<size_t> ChainBuilder::Nearest(const std::vector<size_t>& choices, 
 ChainBuilder::Step ChainBuilder::Successor(size_t block) const {
   const PlacedBlock& b = blocks_[block];
   if (b.next == 0) return {std::nullopt, ChainEnd::kWhole};
-  const std::vector<size_t> choices = WithOwn(b.next);
+  const auto any = [](size_t) { return true; };
+  if (auto near = Nearest(by_own_, b.next, &PlacedBlock::own, block,
+                          pieces_[PieceOf(block)].follower, any)) {
+    return {near};
+  }
+  const std::vector<size_t> choices =
+      Matching(by_own_, b.next, &PlacedBlock::own, 0, UINT64_MAX, kMostChoices);
   if (choices.empty()) return {std::nullopt, ChainEnd::kNextMissing};
-  if (auto near = Nearest(choices, block, pieces_[PieceOf(block)].follower)) return {near};
   if (choices.size() == 1) return {choices.front()};
   std::optional<size_t> backed;
   int count = 0;
   for (size_t c : choices) {
     if (blocks_[c].freed && blocks_[c].back == b.own) backed = c, ++count;
   }
-  if (count == 1) return {backed};
+  if (count == 1 && choices.size() <= kMostChoices) return {backed};
   return {std::nullopt, ChainEnd::kNextAmbiguous};
 }
 
@@ -185,14 +198,17 @@ ChainBuilder::Step ChainBuilder::Successor(size_t block) const {
 ChainBuilder::Step ChainBuilder::Predecessor(size_t block) const {
   const PlacedBlock& b = blocks_[block];
   const Piece& piece = pieces_[PieceOf(block)];
-  std::vector<size_t> choices = WithNext(b.own);
-  if (b.freed) {
-    if (b.back == 0) return {std::nullopt, ChainEnd::kWhole};
-    std::erase_if(choices, [&](size_t c) { return blocks_[c].own != b.back; });
+  if (b.freed && b.back == 0) return {std::nullopt, ChainEnd::kWhole};
+  const auto named = [&](size_t c) { return !b.freed || blocks_[c].own == b.back; };
+  if (auto near = Nearest(by_next_, b.own, &PlacedBlock::next, block, piece.leader, named)) {
+    return {near};
   }
-  if (auto near = Nearest(choices, block, piece.leader)) return {near};
-  if (choices.size() == 1) return {choices.front()};
-  if (!choices.empty()) return {std::nullopt, ChainEnd::kFrontMissing};
+  std::vector<size_t> choices =
+      Matching(by_next_, b.own, &PlacedBlock::next, 0, UINT64_MAX, kMostChoices);
+  const bool crowded = choices.size() > kMostChoices;
+  std::erase_if(choices, [&](size_t c) { return !named(c); });
+  if (choices.size() == 1 && !crowded) return {choices.front()};
+  if (!choices.empty() || crowded) return {std::nullopt, ChainEnd::kFrontMissing};
   // nothing names it: the message starts here, unless it is freed and names a block
   // before, or it opens a piece that neither a piece nor a header leads to
   const bool opens_piece = b.own == piece.first_own && !piece.leader && !Headed(piece);
@@ -200,11 +216,11 @@ ChainBuilder::Step ChainBuilder::Predecessor(size_t block) const {
 }
 
 std::optional<BuiltChain> ChainBuilder::Follow(uint32_t first, int64_t shift) const {
-  std::optional<size_t> at;
-  for (size_t c : WithOwn(first)) {
-    if (blocks_[c].Shift() == shift) at = c;
-  }
-  if (!at) return std::nullopt;
+  const auto position = static_cast<uint64_t>(int64_t{first} + shift);
+  const std::vector<size_t> found =
+      Matching(by_own_, first, &PlacedBlock::own, position, position, 1);
+  if (found.empty()) return std::nullopt;
+  std::optional<size_t> at = found.front();
   BuiltChain chain;
   std::unordered_set<size_t> passed;
   while (true) {

@@ -76,14 +76,18 @@ class ChainBuilder {
   size_t PieceOf(size_t block) const;
   Step Successor(size_t block) const;
   Step Predecessor(size_t block) const;
-  // Among `choices`, the one in the same piece as `block` or in its neighbour `near`.
-  std::optional<size_t> Nearest(const std::vector<size_t>& choices, size_t block,
-                                std::optional<size_t> near) const;
-  std::vector<size_t> WithOwn(uint32_t own) const;
-  std::vector<size_t> WithNext(uint32_t next) const;
-  // The blocks whose `field` holds `value`, by an index sorted on that field.
+  // The blocks whose `field` holds `value` and which lie in [from, to], by an index
+  // sorted on that field and then on position; at most `limit` + 1 of them.
   std::vector<size_t> Matching(const std::vector<uint32_t>& index, uint32_t value,
-                               uint32_t PlacedBlock::*field) const;
+                               uint32_t PlacedBlock::*field, uint64_t from, uint64_t to,
+                               size_t limit) const;
+  // The positions a piece's blocks lie at.
+  std::pair<uint64_t, uint64_t> RangeOf(size_t piece) const;
+  // The one such block that `fits`, in the same piece as `block` or else in `near`.
+  std::optional<size_t> Nearest(const std::vector<uint32_t>& index, uint32_t value,
+                                uint32_t PlacedBlock::*field, size_t block,
+                                std::optional<size_t> near,
+                                const std::function<bool(size_t)>& fits) const;
   BuiltChain WalkBack(size_t last, ChainEnd end, PositionSet& known) const;
 
   std::vector<PlacedBlock> blocks_;

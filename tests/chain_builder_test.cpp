@@ -113,5 +113,26 @@ TEST(ChainBuilder, RebuiltChainsSayHowTheyEnd) {
   EXPECT_EQ(chains[2].end, ChainEnd::kNextMissing);
 }
 
+// A crafted source where thousands of blocks name one offset that thousands of others
+// claim: each step weighs a bounded number of them, none is guessed, and every block
+// is listed once, as cut.
+TEST(ChainBuilder, ManyBlocksClaimingOneOffsetAreNotGuessedBetween) {
+  std::vector<PlacedBlock> blocks;
+  for (uint64_t i = 0; i < 60000; ++i) {
+    blocks.push_back({0x100000 + i * 0x1000, i % 2 ? 0x5000u : 0x3000u, i % 2 ? 0u : 0x5000u});
+  }
+  ChainBuilder builder(blocks, {});
+  PositionSet known;
+  size_t listed = 0;
+  builder.Rebuild(
+      known, [] { return false; },
+      [&](BuiltChain chain) {
+        listed += chain.places.size();
+        EXPECT_NE(chain.end, ChainEnd::kWhole);
+      });
+  EXPECT_EQ(listed, blocks.size());
+  EXPECT_EQ(builder.Follow(0x3000, 0x100000 - 0x3000)->end, ChainEnd::kNextAmbiguous);
+}
+
 }  // namespace
 }  // namespace rescuva::engine
