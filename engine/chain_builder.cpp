@@ -64,7 +64,8 @@ void ChainBuilder::JoinPieces() {
                                [&](size_t p, uint64_t own) { return pieces_[p].first_own < own; });
     std::optional<size_t> only;
     int count = 0;
-    for (; it != by_first.end() && pieces_[*it].first_own <= to; ++it) {
+    // two candidates already make it no one's: the rest are not counted
+    for (; it != by_first.end() && pieces_[*it].first_own <= to && count < 2; ++it) {
       if (*it != a) only = *it, ++count;
     }
     if (count == 1) follower[a] = only, ++leaders[*only];

@@ -134,5 +134,17 @@ TEST(ChainBuilder, ManyBlocksClaimingOneOffsetAreNotGuessedBetween) {
   EXPECT_EQ(builder.Follow(0x3000, 0x100000 - 0x3000)->end, ChainEnd::kNextAmbiguous);
 }
 
+// As many pieces that could each go on where any other ends: none is joined.
+TEST(ChainBuilder, ManyPiecesThatCouldFollowOneAnotherAreNotJoined) {
+  std::vector<PlacedBlock> blocks;
+  for (uint64_t i = 0; i < 40000; ++i) {
+    const auto own = static_cast<uint32_t>(0x3000 + i % 2 * 0x420);
+    blocks.push_back({0x100000 + i * 0x1000, own, 0});
+  }
+  ChainBuilder builder(blocks, {});
+  for (const Piece& piece : builder.Pieces()) EXPECT_FALSE(piece.follower);
+  EXPECT_TRUE(builder.Hidden().empty());
+}
+
 }  // namespace
 }  // namespace rescuva::engine
