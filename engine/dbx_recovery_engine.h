@@ -1,6 +1,7 @@
-// One recovery of one Outlook Express folder file: the index walk that lists existing
-// messages, the block scan for lost ones, the rebuilding of orphan chains, and the
-// extraction of any message by its first block.
+// One recovery of one Outlook Express folder file, or of the folder files in a device or
+// disk image: stage 1 lists what the index names (IndexReader), stage 2 scans every
+// byte (BlockScanner), stage 3 rebuilds the orphan chains (and ChainBuilder those in
+// pieces); any listed message is extracted again by its first block (ChainExtractor).
 #pragma once
 
 #include <cstdint>
@@ -42,7 +43,7 @@ class DbxRecoveryEngine : public MessageSource {
   RunOutcome Run(const std::string& path) override;
   bool OpenSource(const std::string& path);
   // Why the last OpenSource failed when the source is recognised but cannot be read
-  // ("an EWF image, but its segment .E02 is missing or damaged"); else empty.
+  // ("an EWF image, but its segment .E02 is missing"); else empty.
   const std::string& OpenProblem() const { return open_problem_; }
   void CloseSource() override;
   // What the engine reads: the source last opened, or one that reads nothing.
