@@ -2,6 +2,7 @@
 // pieces out of order among other bytes, with a piece lost, imaged as EWF or as a raw
 // image in segments. Every message comes back with its own bytes, or says it was cut.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -183,6 +184,23 @@ TEST_F(EvidenceTest, FolderFilesPastFourGibList) {
   size_t high = 0;
   for (const auto& message : run.messages) high += message.offset > kHigh;
   EXPECT_EQ(high, alone_->messages.size());
+}
+
+// A sparse 64 GiB image with the folder file near its end: every message lists, and
+// memory grows with what was found, not with the image (no structure per byte).
+TEST_F(EvidenceTest, A64GibImageCostsMemoryForWhatItHoldsOnly) {
+  const std::string path = dir_.Path() + "/huge.img";
+  constexpr uint64_t kAt = (uint64_t{60} << 30) + 4096 + 512;
+  { std::ofstream(path, std::ios::binary); }
+  std::filesystem::resize_file(path, uint64_t{64} << 30);
+  WriteAt(path, kAt, *folder_);
+  struct rusage before {};
+  ::getrusage(RUSAGE_SELF, &before);
+  const Listing run = RunEngine(path);
+  struct rusage after {};
+  ::getrusage(RUSAGE_SELF, &after);
+  EXPECT_EQ(Texts(run), Texts(*alone_));
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);  // KiB
 }
 
 std::string Hex(const std::string& command) {
