@@ -97,15 +97,21 @@ ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
   }
   // this thread scans too, and joins the chunks in order
   std::vector<uint8_t> bytes;
+  std::vector<Chunk> joined;
   for (uint64_t k = 0; k < chunks && findings.read;) {
     const bool took = take_one(bytes);
-    std::unique_lock lock(mutex);
-    if (!took) scanned.wait_for(lock, std::chrono::milliseconds(100));
-    for (auto it = ready.find(k); it != ready.end(); it = ready.find(k)) {
-      Chunk chunk = std::move(it->second);
-      ready.erase(it);
-      lock.unlock();
-      ++k;
+    joined.clear();
+    {
+      std::unique_lock lock(mutex);
+      if (!took) scanned.wait_for(lock, std::chrono::milliseconds(100));
+      for (auto it = ready.find(k + joined.size()); it != ready.end();
+           it = ready.find(k + joined.size())) {
+        joined.push_back(std::move(it->second));
+        ready.erase(it);
+      }
+    }
+    for (Chunk& chunk : joined) {
+      const uint64_t start = k++ * kChunkSize;
       findings.read = chunk.read;
       if (!chunk.read) break;
       findings.candidates.insert(findings.candidates.end(), chunk.candidates.begin(),
@@ -113,14 +119,11 @@ ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
       auto& placed = chunk.placed.Blocks();
       findings.placed.insert(findings.placed.end(), placed.begin(), placed.end());
       for (uint64_t header : chunk.placed.Headers()) {
-        if (header >= (k - 1) * kChunkSize &&
-            (findings.headers.empty() || findings.headers.back() < header)) {
+        if (header >= start && (findings.headers.empty() || findings.headers.back() < header)) {
           findings.headers.push_back(header);
         }
       }
-      lock.lock();
     }
-    lock.unlock();
     if (!go_on(std::min(k * kChunkSize, length))) break;
   }
   abort = true;

@@ -103,13 +103,14 @@ void ChainBuilder::FindGaps() {
 }
 
 void ChainBuilder::AddHidden(const std::vector<std::optional<PlacedBlock>>& read) {
+  const size_t before = blocks_.size();
   for (size_t h = 0; h < read.size() && h < hidden_.size(); ++h) {
     if (!read[h] || read[h]->own != hidden_[h].own) continue;
     blocks_.push_back(*read[h]);
     piece_of_.push_back(static_cast<uint32_t>(hidden_[h].piece));
     split_[blocks_.size() - 1] = hidden_[h].place;
   }
-  Index();
+  if (blocks_.size() > before) Index();
 }
 
 size_t ChainBuilder::PieceOf(size_t block) const {

@@ -103,18 +103,12 @@ bool EwfImage::Open(const std::string& path, std::string& error) {
   // the segments are found in turn: a segment after a gap means the gap is missing;
   // a set whose last segment does not end the image opens, but reads fail past it
   const bool gap = opened && LaterSegmentExists(last);
-  if (gap || (opened && libewf_handle_segment_files_corrupted(handle_->ewf, nullptr) == 1)) {
-    const std::string name = std::filesystem::path(last).extension().string();
-    error = "its segment " + NextSegment(last) + " is missing" +
-            (gap ? "" : ", or " + name + " is damaged");
-    Close();
-    return false;
-  }
-  if (!opened) {
+  if (!opened || gap || libewf_handle_segment_files_corrupted(handle_->ewf, nullptr) == 1) {
     const std::string next = NextSegment(last);
     const std::string name = std::filesystem::path(last).extension().string();
-    error = next.empty() ? "it cannot be read (" + TextOf(failure) + ")"
-                         : "its segment " + next + " is missing, or " + name + " is damaged";
+    error = gap            ? "its segment " + next + " is missing"
+            : next.empty() ? "it cannot be read (" + TextOf(failure) + ")"
+                           : "its segment " + next + " is missing, or " + name + " is damaged";
     if (failure) libewf_error_free(&failure);
     Close();
     return false;
