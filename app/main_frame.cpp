@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -31,6 +33,7 @@
 #include "app/program_icon.h"
 #include "msgbox/message_call.h"
 #include "platform/scratch_folder.h"
+#include "report/report_writer.h"
 #include "rescuva/version.h"
 #include "saving/output_names.h"
 #include "toolkit/themes.h"
@@ -71,6 +74,10 @@ constexpr CommandText kCommands[] = {
      "Also list recovered text that has no sender, recipients or subject", ""},
     {kRepairDeleted, "Repair deleted emails",
      "Mend what deleting left in deleted emails when they are shown, saved or scanned", ""},
+    {kSaveReport, "Save report...",
+     "Save an examiner's report of the last scan: where each email lay, its digests and the "
+     "source's",
+     ""},
     {kRepairStore, "Repair store folder...",
      "Recover every folder of an Outlook Express store folder", ""},
     {kScanNotes, "Scan notes...", "What the last scan could not read, and why", ""},
@@ -132,6 +139,11 @@ CMainFrame::CMainFrame(FrameEnvironment environment, QWidget* parent)
   }
   if (!environment_.end_process) environment_.end_process = [] { std::_Exit(0); };
   if (!environment_.has_handler) environment_.has_handler = DesktopHasHandler;
+  if (!environment_.choose_report_folder) {
+    environment_.choose_report_folder = [this] {
+      return QFileDialog::getExistingDirectory(this, "Save report");
+    };
+  }
   const int stored = Settings().value("Settings/Theme", 2).toInt();
   theme_ = stored >= 0 && stored <= 3 ? stored : 2;
   setWindowTitle(msgbox::kApplicationTitle);
@@ -175,7 +187,11 @@ void CMainFrame::CreateBars() {
   actions_[kHelp]->setShortcut(QKeySequence::HelpContents);
   actions_[kFind]->setShortcut(QKeySequence::Find);
   QMenu* file = menuBar()->addMenu("&File");
-  file->addActions({actions_[kRepair], actions_[kRepairStore], actions_[kSave], actions_[kExit]});
+  // a report is of a scan that has ended
+  connect(file, &QMenu::aboutToShow, this,
+          [this] { actions_[kSaveReport]->setEnabled(scan_page_->ReportReady()); });
+  file->addActions({actions_[kRepair], actions_[kRepairStore], actions_[kSave],
+                    actions_[kSaveReport], actions_[kExit]});
   QMenu* tools = menuBar()->addMenu("&Tools");
   tools->addActions({actions_[kToggleToolbar], actions_[kToggleStatusBar]});
   tools->addSeparator();
@@ -266,6 +282,8 @@ void CMainFrame::CreatePanes() {
     save_options_->OnBack();
     scan_page_->OnBack();
   });
+  save_progress_->SetOnSaved(
+      [this](const saving::SaveReport& report) { scan_page_->NoteSaved(report.saved_as); });
   save_options_ = new CViewSelSaveOpp(
       *this, [this] { return ListedItems(); },
       [this](saving::SaveRequest request, std::vector<saving::SaveItem> items) {
@@ -482,6 +500,9 @@ void CMainFrame::Run(int command) {
     case kScanNotes:
       scan_page_->ShowScanNotes();
       break;
+    case kSaveReport:
+      OnSaveReport();
+      break;
     default:
       for (auto [id, value] : kThemeCommands) {
         if (id == command) ApplyTheme(value);
@@ -538,6 +559,29 @@ void CMainFrame::OnHelp() {
   layout->addWidget(view);
   view->Navigate(guide);
   pages.exec();
+}
+
+void CMainFrame::OnSaveReport() {
+  std::vector<catalogue::CatalogueRow> rows;
+  const auto input = scan_page_->ReportOfScan(rows);
+  if (!input) {
+    msgbox::ShowApplicationMessage("A report can be saved once a scan has ended.",
+                                   msgbox::MB_ICONINFORMATION);
+    return;
+  }
+  const QString folder = environment_.choose_report_folder();
+  if (folder.isEmpty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const report::ReportOutcome outcome = report::WriteReport(*input, folder.toStdString());
+  QApplication::restoreOverrideCursor();
+  if (!outcome.Ok()) {
+    msgbox::ShowApplicationMessage(msgbox::EscapeMarkup(outcome.error), msgbox::MB_ICONEXCLAMATION);
+    return;
+  }
+  msgbox::ShowApplicationMessage("The report was saved in " +
+                                     msgbox::EscapeMarkup(folder.toStdString()) +
+                                     ": report.dfxml, messages.csv, timeline.body and index.html.",
+                                 msgbox::MB_ICONINFORMATION);
 }
 
 void CMainFrame::OnAbout() {

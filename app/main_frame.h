@@ -46,6 +46,7 @@ enum Command : int {
   kRepairDeleted = 32852,
   kRepairStore = 32853,  // a whole store
   kScanNotes = 32854,    // what the last scan could not do or read
+  kSaveReport = 32855,   // an examiner's report of the last scan
 };
 
 // What the frame does outside itself; tests replace it.
@@ -55,6 +56,8 @@ struct FrameEnvironment {
   std::function<void()> end_process;  // ends the process at once
   // whether the desktop has a program for a file's type
   std::function<bool(const QString& file)> has_handler;
+  // the folder a report goes into; empty when the user cancels
+  std::function<QString()> choose_report_folder;
 };
 
 class CMainFrame : public QMainWindow, public WizardFrame {
@@ -112,6 +115,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void OnHelp();
   void OnLinkClicked(const QUrl& url);
   void OnAbout();
+  void OnSaveReport();
   void OnCustomize();
   void ExitSequence();
   std::vector<saving::SaveItem> ListedItems();

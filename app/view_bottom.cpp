@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 
 #include "app/data_folder.h"
@@ -15,6 +16,7 @@
 #include "app/scan_page_layout.h"
 #include "catalogue/message_catalogue.h"
 #include "msgbox/message_call.h"
+#include "report/report_text.h"
 #include "session/scan_outcome_text.h"
 
 namespace rescuva::app {
@@ -32,6 +34,12 @@ QLabel* TextLine(QWidget* parent, const QColor& background) {
   palette.setColor(QPalette::WindowText, Qt::black);
   label->setPalette(palette);
   return label;
+}
+
+int64_t NowSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
 }
 
 }  // namespace
@@ -229,9 +237,18 @@ void CViewBottom::BeginScan(const QString& path, bool whole_store) {
   scanning_ = true;
   hidden_fragments_.clear();
   notes_.clear();
-  // fragments are always listed; whether they show is the list's choice
+  outcome_.reset();
+  saved_.clear();
+  std::vector<std::string> arguments;
+  for (const QString& argument : QCoreApplication::arguments()) {
+    arguments.push_back(argument.toStdString());
+  }
+  run_ = {path.toStdString(), report::CommandLine(arguments), NowSeconds(), 0};
+  // fragments are always listed; whether they show is the list's choice; a report can
+  // be saved of any scan
   session::ScanOptions options = frame_.ScanChoices();
   options.fragments = true;
+  options.digests = options.trace = options.source_digests = true;
   if (!whole_store) {
     session_->Start(path.toStdString(), options);
     return;
@@ -241,6 +258,8 @@ void CViewBottom::BeginScan(const QString& path, bool whole_store) {
 
 void CViewBottom::ScanEnded(const session::ScanOutcome& outcome) {
   scanning_ = false;
+  outcome_ = outcome;
+  run_.end_time = NowSeconds();
   if (outcome.ending == engine::RunEnding::kCannotOpen) {
     msgbox::ShowApplicationMessage("Unable to open file...", msgbox::MB_ICONINFORMATION);
   }
@@ -258,6 +277,25 @@ void CViewBottom::ScanEnded(const session::ScanOutcome& outcome) {
   // what went wrong is said at the end and can be read again (Tools > Scan notes...)
   notes_ = session::ScanEndNotes(outcome);
   if (!notes_.empty()) ShowScanNotes();
+}
+
+std::optional<report::ReportInput> CViewBottom::ReportOfScan(
+    std::vector<catalogue::CatalogueRow>& rows) const {
+  if (!ReportReady()) return std::nullopt;
+  const views::MessageListModel& model = items_.List().Model();
+  rows.clear();
+  rows.reserve(static_cast<size_t>(model.AllRowCount()) + hidden_fragments_.size());
+  for (int i = 0; i < model.AllRowCount(); ++i) rows.push_back(model.AllRowAt(i));
+  rows.insert(rows.end(), hidden_fragments_.begin(), hidden_fragments_.end());
+  std::sort(rows.begin(), rows.end(),
+            [](const auto& a, const auto& b) { return a.sequence < b.sequence; });
+  const store::MailStore& store = session_->Store();
+  return report::ReportInput{run_, &*outcome_, &rows, store.folders.empty() ? nullptr : &store,
+                             saved_};
+}
+
+void CViewBottom::NoteSaved(const std::vector<saving::SavedMessage>& saved) {
+  saved_.insert(saved_.end(), saved.begin(), saved.end());
 }
 
 void CViewBottom::ShowScanNotes() const {
@@ -295,6 +333,8 @@ void CViewBottom::OnBack() {
   items_.EmptyAllLists();
   hidden_fragments_.clear();
   frame_.ClearFolderTree();
+  outcome_.reset();
+  saved_.clear();
   session_.reset();
   frame_.SetPageRow(0, 0);
   frame_.LayoutPages();

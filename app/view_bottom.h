@@ -10,8 +10,11 @@
 #include <QPushButton>
 #include <QWidget>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "app/wizard.h"
+#include "report/report_input.h"
 #include "session/qt_crossing.h"
 #include "session/recovery_session.h"
 #include "views/disp_imfo_view.h"
@@ -48,6 +51,13 @@ class CViewBottom : public QWidget {
   const engine::DbxRecoveryEngine* Engine() const;
   // The session of the current scan, from Scan to Back; null otherwise.
   const session::RecoverySession* Session() const { return session_.get(); }
+  // What an examiner's report of the last scan is made of, once it has ended (and until
+  // Back): its run, outcome and rows, and where its messages were saved; nothing
+  // before. `rows` receives the rows listed, in the order listed.
+  std::optional<report::ReportInput> ReportOfScan(std::vector<catalogue::CatalogueRow>& rows) const;
+  bool ReportReady() const { return outcome_.has_value() && session_ && !scanning_; }
+  // A save of this scan's messages ended: where they went.
+  void NoteSaved(const std::vector<saving::SavedMessage>& saved);
   QLineEdit& PathBox() { return *path_; }
   QString StatusText() const { return status_->text(); }
   QString CounterText() const { return counter_->text(); }
@@ -88,7 +98,10 @@ class CViewBottom : public QWidget {
   bool fragments_shown_ = false;
   std::vector<catalogue::CatalogueRow> hidden_fragments_;  // bottom row first
   bool scanning_ = false;
-  std::vector<std::string> notes_;  // of the last scan
+  std::vector<std::string> notes_;               // of the last scan
+  report::ReportRun run_;                        // of the last scan
+  std::optional<session::ScanOutcome> outcome_;  // of the last scan, once it has ended
+  std::vector<saving::SavedMessage> saved_;      // of the last scan's messages
 };
 
 }  // namespace rescuva::app

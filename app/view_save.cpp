@@ -95,6 +95,7 @@ void CViewSave::Done() {
   done_ = true;
   progress_updates_->Close();
   const saving::SaveReport& report = job_->Report();
+  if (on_saved_) on_saved_(report);
   const size_t handled = report.saved + report.failures.size();
   Show({handled, total_, report.failures.size(), job_->Stopped() ? total_ - handled : 0});
   cells_[0]->setText(QString::fromStdString(catalogue::CounterText(report.saved)));

@@ -25,6 +25,10 @@ class CViewSave : public QWidget {
 
   void Start(saving::SourceOf sources, saving::SaveRequest request,
              std::vector<saving::SaveItem> items);
+  // Called when a save has ended, with its report.
+  void SetOnSaved(std::function<void(const saving::SaveReport&)> saved) {
+    on_saved_ = std::move(saved);
+  }
   // Stops a running save without asking and waits until its output is closed whole.
   void StopAndWait();
   void OnStop();
@@ -47,6 +51,7 @@ class CViewSave : public QWidget {
 
   WizardFrame& frame_;
   std::function<void()> finish_back_;
+  std::function<void(const saving::SaveReport&)> on_saved_;
   QProgressBar* progress_;
   QPushButton* finish_;
   QPushButton* back_;

@@ -2,15 +2,16 @@
 
 #include <atomic>
 
-#include "catalogue/sha256.h"
 #include "loader/message_loader.h"
+#include "platform/digests.h"
 
 namespace rescuva::catalogue {
 
 CataloguePipeline::CataloguePipeline(std::string source, Listed listed, bool fragments,
-                                     bool digests, int folder)
+                                     bool digests, int folder, uint64_t listed_before)
     : source_(std::move(source)),
       folder_(folder),
+      listed_before_(listed_before),
       listed_(std::move(listed)),
       fragments_(fragments),
       digests_(digests),
@@ -26,6 +27,7 @@ void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
   Extracted extracted{{},          message.deleted, message.offset,      {},
                       message.end, message.stop,    message.front_unsure};
   if (message.facts) extracted.facts = *message.facts;
+  if (message.trace) extracted.trace = *message.trace;
   if (message.held) {
     extracted.bytes.assign(message.text.begin(), message.text.end());
   } else if (auto bytes = loader::ReadMessageBytes(message.path)) {
@@ -67,14 +69,13 @@ CataloguePipeline::Parsed CataloguePipeline::Parse(const Extracted& message) con
     parsed.row = MakeFragmentRow(message.bytes, message.deleted, message.offset);
   }
   if (parsed.row && digests_) {
-    Sha256 digest;
-    digest.Update({reinterpret_cast<const uint8_t*>(message.bytes.data()), message.bytes.size()});
-    parsed.row->sha256 = digest.HexDigest();
+    parsed.row->digests = platform::DigestsOf(
+        {reinterpret_cast<const uint8_t*>(message.bytes.data()), message.bytes.size()});
   }
   return parsed;
 }
 
-void CataloguePipeline::List(const Extracted& message, Parsed& parsed) {
+void CataloguePipeline::List(Extracted& message, Parsed& parsed) {
   if (!parsed.row) {
     ++(parsed.loaded ? counts_.without_headers : counts_.not_messages);
     return;
@@ -87,8 +88,11 @@ void CataloguePipeline::List(const Extracted& message, Parsed& parsed) {
   // message's tail
   if (row.fragment && message.front_unsure && !row.Cut()) row.end = engine::ChainEnd::kFrontMissing;
   row.stop = message.stop;
+  row.trace = std::move(message.trace);
+  row.size = message.bytes.size();
   if (message.facts) ApplyRecordFacts(*message.facts, row);
   ++counts_.listed;
+  row.sequence = listed_before_ + counts_.listed;
   counts_.cut += row.Cut();
   ++(row.fragment ? counts_.fragments : row.deleted ? counts_.deleted : counts_.existing);
   listed_(row, message.bytes);

@@ -39,10 +39,11 @@ class CataloguePipeline {
 
   // `source` is the folder file the messages come from; every row carries it. With
   // `fragments`, text without those headers is listed as a fragment; with `digests`,
-  // every row carries the SHA-256 of its message, computed as it is parsed.
-  // Rows carry `folder` too.
+  // every row carries the MD5, SHA-1 and SHA-256 of its message, computed as it is
+  // parsed. Rows carry `folder` too, and the trace of a message handed over with one;
+  // they are numbered on from `listed_before`.
   CataloguePipeline(std::string source, Listed listed, bool fragments = false, bool digests = false,
-                    int folder = -1);
+                    int folder = -1, uint64_t listed_before = 0);
   CataloguePipeline(const CataloguePipeline&) = delete;
   CataloguePipeline& operator=(const CataloguePipeline&) = delete;
   ~CataloguePipeline();
@@ -63,6 +64,7 @@ class CataloguePipeline {
     engine::ChainEnd end = engine::ChainEnd::kWhole;
     uint64_t stop = 0;
     bool front_unsure = false;
+    engine::ChainTrace trace;
   };
   // What the rules make of one message: its row, or why there is none.
   struct Parsed {
@@ -71,10 +73,11 @@ class CataloguePipeline {
   };
   void ListQueued();
   Parsed Parse(const Extracted& message) const;
-  void List(const Extracted& message, Parsed& parsed);
+  void List(Extracted& message, Parsed& parsed);
 
   std::string source_;
   int folder_;
+  uint64_t listed_before_;
   Listed listed_;
   const bool fragments_;
   const bool digests_;

@@ -69,9 +69,9 @@ std::optional<CatalogueRow> MakeFragmentRow(std::span<const char> bytes, bool de
   return row;
 }
 
-std::string CatalogueRow::CutText() const {
+std::string CatalogueRow::CutReason() const {
   if (!Cut()) return {};
-  return std::string("Cut: ") + engine::ChainEndText(end) + " (the last block read lies at " +
+  return std::string(engine::ChainEndText(end)) + " (the last block read lies at " +
          std::to_string(stop) + ")";
 }
 

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "engine/chain_reading.h"
+#include "engine/chain_trace.h"
 #include "engine/folder_file_writer.h"
 #include "engine/message_info_record.h"
 #include "loader/message_loader.h"
+#include "platform/digests.h"
 
 namespace rescuva::catalogue {
 
@@ -33,15 +35,19 @@ struct CatalogueRow {
   std::optional<int64_t> received_time;       // seconds since 1970 UTC
   std::vector<std::string> attachment_names;  // the named attachments, in message order
   std::string source;                         // the folder file the message came from
-  engine::MessageInfo info;  // what a saved folder file's record and an mbox line need
-  std::string sha256;        // of the extracted bytes, in hex, when the scan was asked for it
-  int folder = -1;           // the store folder the message came from; -1 for a single file
+  engine::MessageInfo info;     // what a saved folder file's record and an mbox line need
+  platform::DigestSet digests;  // of the extracted bytes, when the scan was asked for them
+  int folder = -1;              // the store folder the message came from; -1 for a single file
   std::optional<engine::RecordFacts> record;  // what an existing message's index record says
   std::optional<CopyOf> copy_of;              // a store's deleted copy of an existing message
   // Whole, or why the message's chain was cut and the position of its last block read:
   // a cut message holds what survives.
   engine::ChainEnd end = engine::ChainEnd::kWhole;
   uint64_t stop = 0;
+  uint64_t size = 0;      // of the message's bytes as listed
+  uint64_t sequence = 0;  // 1, 2, ...: its place in the order the scan listed it
+  // Where its bytes lie in the source and what was mended, when the scan traced it.
+  engine::ChainTrace trace;
 
   std::string StatusText() const {
     return fragment ? "Fragment" : deleted ? "Deleted" : "Existing";
@@ -50,7 +56,9 @@ struct CatalogueRow {
   bool HasAttachment() const { return !attachment_names.empty(); }
   bool Cut() const { return end != engine::ChainEnd::kWhole; }
   // "Cut: its next block was not found (the last block read lies at 123456)".
-  std::string CutText() const;
+  std::string CutText() const { return Cut() ? "Cut: " + CutReason() : std::string(); }
+  // The same without "Cut: ".
+  std::string CutReason() const;
 };
 
 // What a saved folder file's record and an mbox "From " line take from a message.

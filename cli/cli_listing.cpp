@@ -8,6 +8,7 @@
 
 #include "cli/json_text.h"
 #include "cli/terminal_text.h"
+#include "report/report_text.h"
 
 namespace rescuva::cli {
 namespace {
@@ -34,16 +35,6 @@ std::string Cell(const std::string& raw, size_t width, bool pad = true) {
 
 }  // namespace
 
-std::string IsoTime(const std::optional<int64_t>& seconds) {
-  if (!seconds) return "";
-  const auto t = static_cast<std::time_t>(*seconds);
-  std::tm utc{};
-  if (!gmtime_r(&t, &utc)) return "";
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
-}
-
 std::string FlagsJson(const std::optional<engine::RecordFacts>& record) {
   constexpr std::pair<uint32_t, const char*> kNames[] = {{engine::kRecordRead, "read"},
                                                          {engine::kRecordAnswered, "answered"},
@@ -55,6 +46,26 @@ std::string FlagsJson(const std::optional<engine::RecordFacts>& record) {
       names += (names.empty() ? "\"" : ", \"") + std::string(name) + "\"";
   }
   return "[" + names + "]";
+}
+
+std::string TraceJson(const engine::ChainTrace& trace) {
+  std::string json = "\"positions\": [";
+  for (size_t i = 0; i < trace.runs.size(); ++i) {
+    const engine::ByteRun& run = trace.runs[i];
+    json += (i ? ", " : "") + std::string("{\"at\": ") + std::to_string(run.position) +
+            ", \"offset\": " + std::to_string(run.message_offset) +
+            ", \"length\": " + std::to_string(run.length) + "}";
+  }
+  json += "]";
+  if (trace.mends.empty()) return json;
+  json += ", \"mends\": [";
+  for (size_t i = 0; i < trace.mends.size(); ++i) {
+    const engine::Mend& mend = trace.mends[i];
+    json += (i ? ", " : "") + std::string("{\"at\": ") + std::to_string(mend.at) +
+            ", \"length\": " + std::to_string(mend.length) +
+            ", \"kind\": " + JsonString(engine::MendText(mend.kind)) + "}";
+  }
+  return json + "]";
 }
 
 CliListing::CliListing(const CliOptions& options, std::FILE* out, std::FILE* err, bool progress_bar)
@@ -114,6 +125,7 @@ void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> 
     PrintRow(row, bytes);
     DrawProgress();
   }
+  if (!options_.report.empty()) rows_.push_back(row);
   if (saver_) {
     saving::SaveItem item{row.offset,   row.deleted, false,      row.subject,
                           row.fragment, row.info,    row.folder, row.copy_of.has_value()};
@@ -151,7 +163,7 @@ std::string CliListing::FolderText(int folder) const {
 
 void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const char> bytes) const {
   if (!options_.json) {
-    std::string date = IsoTime(row.received_time);
+    std::string date = report::IsoTime(row.received_time);
     if (!date.empty()) date = date.substr(0, 10) + " " + date.substr(11, 5);
     const std::string folder = store_ ? Cell(FolderText(row.folder), 20) + "  " : "";
     const std::string cut = row.Cut() ? "  [" + row.CutText() + "]" : "";
@@ -178,18 +190,20 @@ void CliListing::PrintRow(const catalogue::CatalogueRow& row, std::span<const ch
           ", \"last_block\": " + std::to_string(row.stop) + "}";
   }
   const std::string file = std::filesystem::path(row.source).filename().string();
-  std::fprintf(out_,
-               "{\"offset\": %llu, \"status\": %s, \"from\": %s, \"to\": %s, \"subject\": %s, "
-               "\"date\": %s, \"attachments\": [%s], \"size\": %llu, \"sha256\": \"%s\", "
-               "\"folder\": %s, \"file\": %s, \"flags\": %s, \"received\": %s%s%s}\n",
-               static_cast<unsigned long long>(row.offset), JsonString(row.StatusText()).c_str(),
-               JsonString(row.from).c_str(), JsonString(row.to).c_str(),
-               JsonString(row.subject).c_str(), JsonString(IsoTime(row.received_time)).c_str(),
-               attachments.c_str(), static_cast<unsigned long long>(size), row.sha256.c_str(),
-               JsonString(FolderText(row.folder)).c_str(), JsonString(file).c_str(),
-               FlagsJson(row.record).c_str(),
-               JsonString(IsoTime(row.record ? row.record->received_time : std::nullopt)).c_str(),
-               copy_of.c_str(), cut.c_str());
+  std::fprintf(
+      out_,
+      "{\"offset\": %llu, \"status\": %s, \"from\": %s, \"to\": %s, \"subject\": %s, "
+      "\"date\": %s, \"attachments\": [%s], \"size\": %llu, \"sha256\": \"%s\", "
+      "\"md5\": \"%s\", \"sha1\": \"%s\", \"folder\": %s, \"file\": %s, "
+      "\"flags\": %s, \"received\": %s, %s%s%s}\n",
+      static_cast<unsigned long long>(row.offset), JsonString(row.StatusText()).c_str(),
+      JsonString(row.from).c_str(), JsonString(row.to).c_str(), JsonString(row.subject).c_str(),
+      JsonString(report::IsoTime(row.received_time)).c_str(), attachments.c_str(),
+      static_cast<unsigned long long>(size), row.digests.sha256.c_str(), row.digests.md5.c_str(),
+      row.digests.sha1.c_str(), JsonString(FolderText(row.folder)).c_str(),
+      JsonString(file).c_str(), FlagsJson(row.record).c_str(),
+      JsonString(report::IsoTime(row.record ? row.record->received_time : std::nullopt)).c_str(),
+      TraceJson(row.trace).c_str(), copy_of.c_str(), cut.c_str());
 }
 
 void CliListing::PrintSummary() {

@@ -44,6 +44,8 @@ class CliListing {
   void PrintTimings() const;
   // After the session has ended.
   const session::ScanOutcome& Outcome() const { return outcome_; }
+  // Every listed row, kept for the report when one is asked for.
+  const std::vector<catalogue::CatalogueRow>& Rows() const { return rows_; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -77,12 +79,14 @@ class CliListing {
   Clock::time_point scan_started_;  // when the block scan first reported
   std::string rate_;                // bytes read, rate and time left of a long scan
   session::ScanOutcome outcome_;
-  std::mutex output_;  // the status and what is printed
+  std::vector<catalogue::CatalogueRow> rows_;  // the catalogue thread's until it ends
+  std::mutex output_;                          // the status and what is printed
 };
 
-// Date and time of a row as "2004-02-10T19:26:59Z", or "" when unknown.
-std::string IsoTime(const std::optional<int64_t>& seconds);
 // The flags of an index record that a mail program shows, as a JSON array of names.
 std::string FlagsJson(const std::optional<engine::RecordFacts>& record);
+// Where a message's bytes lie and what was mended, as JSON members:
+// "positions": [{"at": 4772, "offset": 0, "length": 512}, ...], and "mends" when any.
+std::string TraceJson(const engine::ChainTrace& trace);
 
 }  // namespace rescuva::cli

@@ -5,7 +5,8 @@ namespace rescuva::cli {
 const char* const kUsage =
     "usage: rescuva-cli [--json] [--save-eml DIR | --save-dbx FILE | --save-mbox FILE\n"
     "                   | --save-tree DIR] [--scope all|existing|deleted] [--keep-copies]\n"
-    "                   [--fragments] [--repair] [--timings] [--quiet] FILE|STORE\n"
+    "                   [--fragments] [--repair] [--report DIR] [--timings] [--quiet]\n"
+    "                   FILE|STORE\n"
     "       rescuva-cli --help | --version\n"
     "\n"
     "Lists the messages recovered from an Outlook Express folder file (.dbx, or .mbx\n"
@@ -27,6 +28,9 @@ const char* const kUsage =
     "                 (status Fragment; saved with scope all)\n"
     "  --repair       mend deleted messages: mark the 4 bytes lost at each block, cut\n"
     "                 the padding after the end, restore the first header's name\n"
+    "  --report DIR   an examiner's report in DIR (made when missing): report.dfxml,\n"
+    "                 messages.csv, timeline.body and index.html, with the source's\n"
+    "                 digests and where each message's bytes lie\n"
     "  --timings      the time of each stage on stderr\n"
     "  --quiet        no progress bar\n"
     "  --help         this text\n"
@@ -71,6 +75,14 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
       format = saving::SaveFormat::SaveAsDbx;
     } else if (arg == "--save-mbox") {
       format = saving::SaveFormat::SaveAsMbox;
+    } else if (arg == "--report") {
+      auto value = value_of(i);
+      if (!value) return std::nullopt;
+      if (value->empty()) {
+        error = "--report needs a folder";
+        return std::nullopt;
+      }
+      options.report = *value;
     } else if (arg == "--scope") {
       auto value = value_of(i);
       if (!value) return std::nullopt;

@@ -20,6 +20,7 @@ struct CliOptions {
   bool help = false;         // --help: the usage, nothing else
   bool version = false;      // --version: the version, nothing else
   std::optional<saving::SaveRequest> save;  // scope all when --scope is not given
+  std::string report;                       // --report DIR: the examiner's report goes into DIR
 };
 
 extern const char* const kUsage;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -11,6 +12,8 @@
 #include "cli/cli_options.h"
 #include "cli/terminal_text.h"
 #include "platform/scratch_folder.h"
+#include "report/report_text.h"
+#include "report/report_writer.h"
 #include "rescuva/version.h"
 #include "saving/message_saver.h"
 #include "saving/output_names.h"
@@ -85,6 +88,12 @@ bool PrepareRequest(rescuva::saving::SaveRequest& request, bool whole_store,
   return true;
 }
 
+int64_t Now() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,6 +116,14 @@ int main(int argc, char** argv) {
   // past a file-size limit a write fails and the save says so, as on a full disk
   ::signal(SIGXFSZ, SIG_IGN);
   platform::RemoveStaleScratchFolders();
+  report::ReportRun run{options->folder_file, report::CommandLine({argv, argv + argc}), Now(), 0};
+  if (!options->report.empty()) {
+    // a report that cannot be written is said before the scan, not after it
+    if (const std::string why = report::PrepareReportFolder(options->report); !why.empty()) {
+      std::fprintf(stderr, "rescuva-cli: %s\n", why.c_str());
+      return kCannotWrite;
+    }
+  }
 
   const bool whole_store = store::IsStoreFolder(options->folder_file);
   store::MailStore mail_store;
@@ -134,7 +151,10 @@ int main(int argc, char** argv) {
   if (interrupted) session.RequestStop();
   session::ScanOptions scan;
   scan.fragments = options->fragments;
-  scan.digests = options->json;
+  const bool report = !options->report.empty();
+  scan.digests = options->json || report;
+  scan.trace = options->json || report;
+  scan.source_digests = report;
   if (options->repair) scan.repair = engine::Repair::kDeletedBlocks;
   if (whole_store) {
     listing.SetStore(&session.Store());
@@ -167,6 +187,19 @@ int main(int argc, char** argv) {
     const bool finished = saver->Finish();
     ReportSaving(saver->Report());
     if (!finished || !saver->Report().failures.empty()) code = kCannotWrite;
+  }
+  if (report) {
+    run.end_time = Now();
+    const report::ReportInput input{
+        run, &outcome, &listing.Rows(), whole_store ? &session.Store() : nullptr,
+        saver ? saver->Report().saved_as : std::vector<saving::SavedMessage>{}};
+    const report::ReportOutcome written = report::WriteReport(input, options->report);
+    if (written.Ok()) {
+      if (!options->quiet) std::fprintf(stderr, "report written to %s\n", options->report.c_str());
+    } else {
+      std::fprintf(stderr, "rescuva-cli: %s\n", cli::EscapeControls(written.error).c_str());
+      code = kCannotWrite;
+    }
   }
   return interrupted ? kInterrupted : code;
 }

@@ -6,11 +6,13 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "engine/block_signature_scan.h"
 #include "engine/byte_order.h"
 #include "engine/message_block.h"
+#include "engine/source_digester.h"
 
 namespace rescuva::engine {
 namespace {
@@ -22,11 +24,17 @@ constexpr uint64_t kOwnOffsets = uint64_t{1} << 32;
 constexpr uint64_t kLead = kBlockSpacing;
 constexpr size_t kTail = std::max<size_t>(12, PlacedBlockScan::kLookAhead);
 constexpr uint64_t kSlice = 32 << 10;
+// Chunks scanned ahead of the one the calling thread joins next.
+constexpr size_t kMostReady = 8;
 
 struct Chunk {
   std::vector<BlockCandidate> candidates;
   PlacedBlockScan placed;
   bool read = true;
+  // For the digests: the bytes read from `from` on, when `filled`; a hole is not read.
+  std::vector<uint8_t> bytes;
+  uint64_t from = 0;
+  bool filled = false;
 };
 
 // Scans the positions [start, end) of the source. Zero bytes hold no block and no own
@@ -42,6 +50,8 @@ Chunk ScanChunk(const platform::ByteSource& source, uint64_t start, std::vector<
     chunk.read = false;
     return chunk;
   }
+  chunk.from = from;
+  chunk.filled = true;
   // both tests run over one slice after the other while it is in the processor's cache
   std::vector<uint32_t> found;
   for (uint64_t slice = from; slice < end; slice += kSlice) {
@@ -68,20 +78,33 @@ Chunk ScanChunk(const platform::ByteSource& source, uint64_t start, std::vector<
 }  // namespace
 
 ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
-                                const std::function<bool(uint64_t done)>& go_on) {
+                                const std::function<bool(uint64_t done)>& go_on, bool digests) {
   ScanFindings findings;
   const uint64_t length = source.Length();
-  if (length <= 4) return findings;
+  if (length <= 4) {
+    // too short to hold a block: only its digests
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    findings.read = source.ReadAt(0, bytes);
+    if (digests && findings.read) findings.digests = platform::DigestsOf(bytes);
+    return findings;
+  }
   const uint64_t chunks = (length - 3 + kChunkSize - 1) / kChunkSize;
+  std::optional<SourceDigester> digester;
+  if (digests) digester.emplace();
   std::atomic<uint64_t> next{0};
   std::atomic<bool> abort{false};
   std::mutex mutex;
   std::condition_variable scanned;
+  std::condition_variable room;
   std::map<uint64_t, Chunk> ready;
   auto take_one = [&](std::vector<uint8_t>& bytes) {
     const uint64_t k = next++;
     if (k >= chunks || abort) return false;
     Chunk chunk = ScanChunk(source, k * kChunkSize, bytes);
+    if (digester && chunk.filled) {
+      chunk.bytes = std::move(bytes);
+      bytes = digester->TakeBuffer();
+    }
     std::lock_guard lock(mutex);
     ready.emplace(k, std::move(chunk));
     scanned.notify_all();
@@ -91,14 +114,17 @@ ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
   if (chunks > 1) {
     helper = std::thread([&] {
       std::vector<uint8_t> bytes;
-      while (take_one(bytes)) {
-      }
+      do {
+        std::unique_lock lock(mutex);
+        room.wait(lock, [&] { return ready.size() < kMostReady || abort; });
+      } while (take_one(bytes));
     });
   }
   // this thread scans too, and joins the chunks in order
   std::vector<uint8_t> bytes;
   std::vector<Chunk> joined;
-  for (uint64_t k = 0; k < chunks && findings.read;) {
+  uint64_t k = 0;
+  while (k < chunks && findings.read) {
     const bool took = take_one(bytes);
     joined.clear();
     {
@@ -110,10 +136,17 @@ ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
         ready.erase(it);
       }
     }
+    room.notify_all();
     for (Chunk& chunk : joined) {
       const uint64_t start = k++ * kChunkSize;
       findings.read = chunk.read;
       if (!chunk.read) break;
+      if (digester) {
+        // the last chunk's hash runs to the end; its read went past it
+        const uint64_t size = k == chunks ? length - start : kChunkSize;
+        const size_t skip = chunk.filled ? static_cast<size_t>(start - chunk.from) : 0;
+        digester->Add(std::move(chunk.bytes), skip, size);
+      }
       findings.candidates.insert(findings.candidates.end(), chunk.candidates.begin(),
                                  chunk.candidates.end());
       auto& placed = chunk.placed.Blocks();
@@ -126,8 +159,16 @@ ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
     }
     if (!go_on(std::min(k * kChunkSize, length))) break;
   }
-  abort = true;
+  {
+    std::lock_guard lock(mutex);
+    abort = true;
+  }
+  room.notify_all();
   if (helper.joinable()) helper.join();
+  if (digester) {
+    platform::DigestSet digests = digester->Finish();
+    if (findings.read && k == chunks) findings.digests = std::move(digests);
+  }
   return findings;
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/placed_block_scan.h"
 #include "platform/byte_source.h"
+#include "platform/digests.h"
 
 namespace rescuva::engine {
 
@@ -23,6 +24,8 @@ struct ScanFindings {
   std::vector<PlacedBlock> placed;
   std::vector<uint64_t> headers;
   bool read = true;  // false when a read failed: the findings end where it did
+  // The source's digests, when asked for and every byte was read; else empty.
+  platform::DigestSet digests;
 };
 
 class BlockScanner {
@@ -32,8 +35,9 @@ class BlockScanner {
 
   // Scans the whole source. `go_on(done)` is asked on the calling thread after each
   // chunk with the bytes scanned so far; false stops the scan within a chunk or two.
+  // With `digests`, the bytes read are hashed in order as well.
   static ScanFindings Scan(const platform::ByteSource& source,
-                           const std::function<bool(uint64_t done)>& go_on);
+                           const std::function<bool(uint64_t done)>& go_on, bool digests = false);
 };
 
 }  // namespace rescuva::engine

@@ -53,6 +53,25 @@ class BlockReader {
   bool ahead_ = false;
 };
 
+// NUL bytes become '_'; each run of them is noted as a mend at `base` on.
+void ReplaceNuls(std::span<uint8_t> data, uint64_t base, ChainTrace* trace) {
+  if (!trace) {
+    std::replace(data.begin(), data.end(), uint8_t{0}, uint8_t{'_'});
+    return;
+  }
+  for (size_t i = 0; i < data.size(); ++i) {
+    if (data[i] != 0) continue;
+    data[i] = '_';
+    auto& mends = trace->mends;
+    if (!mends.empty() && mends.back().kind == MendKind::kNulReplaced &&
+        mends.back().at + mends.back().length == base + i) {
+      ++mends.back().length;
+    } else {
+      mends.push_back({base + i, 1, MendKind::kNulReplaced});
+    }
+  }
+}
+
 }  // namespace
 
 bool ReadPlace(const platform::ByteSource& source, const BlockPlace& place,
@@ -60,6 +79,27 @@ bool ReadPlace(const platform::ByteSource& source, const BlockPlace& place,
   const uint32_t head = std::min(place.head, kBlockSpan);
   return source.ReadAt(place.position, bytes.first(head)) &&
          (head == kBlockSpan || source.ReadAt(place.rest, bytes.subspan(head)));
+}
+
+void ChainExtractor::NoteBlock(uint64_t position, uint64_t rest, uint32_t head,
+                               size_t length) const {
+  if (trace_) block_runs_.push_back({position, rest, head, static_cast<uint32_t>(length)});
+}
+
+void ChainExtractor::KeepRuns(uint64_t blocks) const {
+  if (!trace_) return;
+  trace_->Clear();
+  const size_t kept = static_cast<size_t>(std::min<uint64_t>(blocks, block_runs_.size()));
+  for (size_t i = 0; i < kept; ++i) {
+    const BlockRun& block = block_runs_[i];
+    const uint64_t in_head = block.head > kBlockHeaderSize
+                                 ? std::min<uint64_t>(block.head - kBlockHeaderSize, block.length)
+                                 : 0;
+    trace_->AddRun(block.position + kBlockHeaderSize, in_head);
+    const uint64_t skipped = block.head > kBlockHeaderSize ? 0 : kBlockHeaderSize - block.head;
+    trace_->AddRun(block.rest + skipped, block.length - in_head);
+  }
+  block_runs_.clear();
 }
 
 // The length pass over a chain whose blocks were placed by the chain builder: no
@@ -86,6 +126,7 @@ ChainSummary ChainExtractor::MeasurePlaces(const ChainReading& reading, Position
     chain.damaged = header.IsDamaged();
     chain.total += header.data_length;
     const size_t n = std::min(header.data_length, kBlockDataSize);
+    NoteBlock(place.position, place.rest, place.head, n);
     if (gathering) {
       if (blocks) blocks->push_back({text.size(), n, header.IsFreed()});
       text.insert(text.end(), bytes.begin() + kBlockHeaderSize,
@@ -94,6 +135,7 @@ ChainSummary ChainExtractor::MeasurePlaces(const ChainReading& reading, Position
     }
   }
   chain.text_complete = gathering;
+  KeepRuns(chain.blocks);
   return chain;
 }
 
@@ -163,6 +205,7 @@ ChainSummary ChainExtractor::Measure(uint64_t first, const ChainReading& reading
     chain.total += header.data_length;
     copy_ended = copy_ended || b + kBlockHeaderSize > length;
     const size_t n = copy_ended ? 0 : std::min(header.data_length, kBlockDataSize);
+    NoteBlock(b, 0, kBlockSpan, n);
     if (gathering) {
       if (blocks) blocks->push_back({text.size(), n, header.IsFreed()});
       text.insert(text.end(), block.begin() + kBlockHeaderSize,
@@ -177,7 +220,10 @@ ChainSummary ChainExtractor::Measure(uint64_t first, const ChainReading& reading
     b = next_of(b, header);
   }
   chain.text_complete = gathering && !cycle;
-  if (!cycle) return chain;
+  if (!cycle) {
+    KeepRuns(chain.blocks);
+    return chain;
+  }
   const uint64_t stop = chain.stop;
 
   // Every block of the cycle was passed already; count the blocks before the first
@@ -210,6 +256,7 @@ ChainSummary ChainExtractor::Measure(uint64_t first, const ChainReading& reading
     text.resize(blocks->empty() ? 0 : blocks->back().start + blocks->back().length);
     chain.text_complete = true;
   }
+  KeepRuns(chain.blocks);
   return chain;
 }
 
@@ -221,14 +268,14 @@ ChainCopy ChainExtractor::Write(uint64_t first, const ChainReading& reading,
                                 std::span<const GatheredBlock> blocks,
                                 platform::OutputFile& out) const {
   if (!chain.text_complete) return Copy(first, reading, chain, out);
-  FinishText(chain, text, blocks);
+  FinishText(chain, text, blocks, trace_);
   return out.Write(text) ? ChainCopy::kCopied : ChainCopy::kWriteFailed;
 }
 
 void ChainExtractor::FinishText(const ChainSummary& chain, std::vector<uint8_t>& text,
-                                std::span<const GatheredBlock> blocks) {
-  RepairDeletedBlocks(text, blocks);
-  if (chain.damaged) std::replace(text.begin(), text.end(), uint8_t{0}, uint8_t{'_'});
+                                std::span<const GatheredBlock> blocks, ChainTrace* trace) {
+  RepairDeletedBlocks(text, blocks, trace ? &trace->mends : nullptr);
+  if (chain.damaged) ReplaceNuls(text, 0, trace);
 }
 
 // The copy pass: at most 512 bytes of each block, NUL bytes turned into '_' when the
@@ -239,6 +286,7 @@ ChainCopy ChainExtractor::Copy(uint64_t first, const ChainReading& reading,
   const uint64_t length = source_.Length();
   BlockReader reader(source_, reading.shift);
   std::array<uint8_t, kBlockDataSize> data;
+  uint64_t written = 0;
   uint64_t c = first;
   for (uint64_t i = 0; i < chain.blocks && c != 0 && c <= length; ++i) {
     const auto block = reader.Read(c);
@@ -247,8 +295,9 @@ ChainCopy ChainExtractor::Copy(uint64_t first, const ChainReading& reading,
     const auto header = MessageBlockHeader::Decode(block->first<kBlockHeaderSize>());
     const size_t n = std::min(header.data_length, kBlockDataSize);
     std::copy_n(block->begin() + kBlockHeaderSize, n, data.begin());
-    if (chain.damaged) std::replace(data.begin(), data.begin() + n, uint8_t{0}, uint8_t{'_'});
+    if (chain.damaged) ReplaceNuls(std::span(data).first(n), written, trace_);
     if (!out.Write(std::span(data).first(n))) return ChainCopy::kWriteFailed;
+    written += n;
     c = reading.PositionOf(header.next_offset, length);
   }
   return ChainCopy::kCopied;
@@ -257,13 +306,15 @@ ChainCopy ChainExtractor::Copy(uint64_t first, const ChainReading& reading,
 ChainCopy ChainExtractor::CopyPlaces(const ChainReading& reading, const ChainSummary& chain,
                                      platform::OutputFile& out) const {
   std::array<uint8_t, kBlockSpan> bytes;
+  uint64_t written = 0;
   for (uint64_t i = 0; i < chain.blocks && i < reading.places->size(); ++i) {
     if (!ReadPlace(source_, (*reading.places)[i], bytes)) return ChainCopy::kReadFailed;
     const auto header = MessageBlockHeader::Decode(std::span(bytes).first<kBlockHeaderSize>());
     const auto data =
         std::span(bytes).subspan(kBlockHeaderSize, std::min(header.data_length, kBlockDataSize));
-    if (chain.damaged) std::replace(data.begin(), data.end(), uint8_t{0}, uint8_t{'_'});
+    if (chain.damaged) ReplaceNuls(data, written, trace_);
     if (!out.Write(data)) return ChainCopy::kWriteFailed;
+    written += data.size();
   }
   return ChainCopy::kCopied;
 }

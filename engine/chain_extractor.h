@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/chain_reading.h"
+#include "engine/chain_trace.h"
 #include "engine/deleted_block_repair.h"
 #include "engine/position_set.h"
 #include "platform/byte_source.h"
@@ -33,7 +34,10 @@ bool ReadPlace(const platform::ByteSource& source, const BlockPlace& place,
 
 class ChainExtractor {
  public:
-  explicit ChainExtractor(const platform::ByteSource& source) : source_(source) {}
+  // With `trace`, the length pass notes where the text lies in the source, and the
+  // writing what it mends.
+  explicit ChainExtractor(const platform::ByteSource& source, ChainTrace* trace = nullptr)
+      : source_(source), trace_(trace) {}
 
   // The length pass over the chain starting at `first`, read as `reading` says; every
   // block passed joins `known` when given. The text is gathered into `text` up to a
@@ -46,9 +50,9 @@ class ChainExtractor {
                   std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks,
                   platform::OutputFile& out) const;
   // The repair, when chosen, mends the gathered text; NUL bytes become '_' when the
-  // chain is damaged.
+  // chain is damaged. Each mended spot joins `trace` when given.
   static void FinishText(const ChainSummary& chain, std::vector<uint8_t>& text,
-                         std::span<const GatheredBlock> blocks);
+                         std::span<const GatheredBlock> blocks, ChainTrace* trace = nullptr);
 
  private:
   ChainSummary MeasurePlaces(const ChainReading& reading, PositionSet* known,
@@ -58,7 +62,22 @@ class ChainExtractor {
   ChainCopy CopyPlaces(const ChainReading& reading, const ChainSummary& chain,
                        platform::OutputFile& out) const;
 
+  // Notes where a block's data lies in the source (at most two runs: a block the seam
+  // of two pieces cut goes on in the next piece).
+  void NoteBlock(uint64_t position, uint64_t rest, uint32_t head, size_t length) const;
+  // Keeps the runs of the chain's first `blocks` blocks, as far as they were noted.
+  void KeepRuns(uint64_t blocks) const;
+
   const platform::ByteSource& source_;
+  ChainTrace* trace_;
+  // the length pass's runs, block by block, before a cycle's blocks are known
+  struct BlockRun {
+    uint64_t position;
+    uint64_t rest;
+    uint32_t head;
+    uint32_t length;
+  };
+  mutable std::vector<BlockRun> block_runs_;
 };
 
 }  // namespace rescuva::engine

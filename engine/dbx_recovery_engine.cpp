@@ -50,6 +50,7 @@ bool DbxRecoveryEngine::Stopping() {
 
 RunOutcome DbxRecoveryEngine::Run(const std::string& path) {
   outcome_ = {};
+  source_digests_ = {};
   {
     std::lock_guard lock(readings_mutex_);
     readings_.clear();
@@ -99,6 +100,7 @@ void DbxRecoveryEngine::RecoverMessage(uint64_t first, bool use_damage_mark,
                              last_stop_,
                              reading.front_unsure};
     if (last_text_held_) message.text = text_, message.held = true;
+    if (tracing_) message.trace = &trace_;
     reporter_.AddRecoveredMessage(message);
   } else if (!write_error_.empty()) {
     listed_firsts_.Insert(first);

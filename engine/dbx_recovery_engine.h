@@ -26,6 +26,7 @@
 #include "engine/recovery_reporter.h"
 #include "engine/run_outcome.h"
 #include "platform/byte_source.h"
+#include "platform/digests.h"
 #include "platform/scratch_files.h"
 
 namespace rescuva::engine {
@@ -57,6 +58,10 @@ class DbxRecoveryEngine : public MessageSource {
   // Off: a stage's message whose text the engine holds whole is handed over without
   // a scratch copy (its path is then empty); set before Run.
   void SetScratchCopies(bool written) { scratch_copies_ = written; }
+  // The block scan digests the source as it reads it.
+  SourceFacts Facts() const override {
+    return {source_->Length(), source_digests_, source_->Stored()};
+  }
 
   // Writes the chain starting at `first` to folder + name, where name starts as the
   // scratch name and falls back to "0" + name, "1" + name, ... when the file cannot be
@@ -138,6 +143,8 @@ class DbxRecoveryEngine : public MessageSource {
   ChainEnd last_end_ = ChainEnd::kWhole;  // how the chain last extracted by a stage ended
   uint64_t last_stop_ = 0;
   std::vector<GatheredBlock> gathered_blocks_;
+  ChainTrace trace_;  // of the message last extracted by a stage
+  platform::DigestSet source_digests_;
   // Listed messages whose chains are not read plainly, by first block; read by
   // ExtractToFile on other threads.
   mutable std::mutex readings_mutex_;

@@ -157,13 +157,18 @@ bool FillBase64(std::vector<uint8_t>& text, size_t spot) {
 
 }  // namespace
 
-void RepairDeletedBlocks(std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks) {
+void RepairDeletedBlocks(std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks,
+                         std::vector<Mend>* mends) {
   if (blocks.empty()) return;
+  auto note = [&](uint64_t at, uint64_t length, MendKind kind) {
+    if (mends) mends->push_back({at, length, kind});
+  };
   const GatheredBlock& last = blocks.back();
   if (last.freed && last.start + last.length == text.size()) {
     size_t end = text.size();
     const size_t keep = last.start + std::min(kLost, last.length);
     while (end > keep && text[end - 1] == 0) --end;
+    if (end < text.size()) note(end, text.size() - end, MendKind::kZerosCut);
     text.resize(end);
   }
   for (size_t i = 0; i < blocks.size(); ++i) {
@@ -171,10 +176,17 @@ void RepairDeletedBlocks(std::vector<uint8_t>& text, std::span<const GatheredBlo
     if (!block.freed || block.start >= text.size()) continue;
     const size_t lost = std::min({kLost, block.length, text.size() - block.start});
     if (lost == kLost) {
-      if (i == 0 && block.start == 0 && RestoreHeaderName(text)) continue;
-      if (FillBase64(text, block.start)) continue;
+      if (i == 0 && block.start == 0 && RestoreHeaderName(text)) {
+        note(0, kLost, MendKind::kHeaderNameRestored);
+        continue;
+      }
+      if (FillBase64(text, block.start)) {
+        note(block.start, kLost, MendKind::kBase64Filled);
+        continue;
+      }
     }
     Put(text, block.start, kMark.substr(0, lost));
+    note(block.start, lost, MendKind::kLostBytesMarked);
   }
 }
 

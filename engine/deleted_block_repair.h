@@ -11,6 +11,8 @@
 #include <span>
 #include <vector>
 
+#include "engine/chain_trace.h"
+
 namespace rescuva::engine {
 
 // One block's part of a chain's text.
@@ -20,7 +22,9 @@ struct GatheredBlock {
   bool freed = false;  // the block's size field says Outlook Express freed it
 };
 
-// `text` holds the blocks' data as copied, before NUL bytes are replaced.
-void RepairDeletedBlocks(std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks);
+// `text` holds the blocks' data as copied, before NUL bytes are replaced. Each spot
+// mended joins `mends` when given.
+void RepairDeletedBlocks(std::vector<uint8_t>& text, std::span<const GatheredBlock> blocks,
+                         std::vector<Mend>* mends = nullptr);
 
 }  // namespace rescuva::engine

@@ -23,15 +23,19 @@ void DbxRecoveryEngine::ScanForLostBlocks() {
   candidates_.clear();
   pieces_.reset();
   uint64_t step = 0;
-  ScanFindings findings = BlockScanner::Scan(*source_, [&](uint64_t done) {
-    if (Stopping()) return false;
-    for (; step < done && step + 4 < length; step += kProgressStep) {
-      reporter_.SetProgress(static_cast<int>(step * 100 / length));
-    }
-    reporter_.ScanPosition(done, length);
-    return true;
-  });
+  ScanFindings findings = BlockScanner::Scan(
+      *source_,
+      [&](uint64_t done) {
+        if (Stopping()) return false;
+        for (; step < done && step + 4 < length; step += kProgressStep) {
+          reporter_.SetProgress(static_cast<int>(step * 100 / length));
+        }
+        reporter_.ScanPosition(done, length);
+        return true;
+      },
+      digest_source_);
   read_failed_ = read_failed_ || !findings.read;
+  source_digests_ = std::move(findings.digests);
   candidates_ = std::move(findings.candidates);
   if (Stopping()) return;
   PlaceBlocks(std::move(findings.placed), findings.headers);

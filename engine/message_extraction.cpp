@@ -19,8 +19,9 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
   last_text_held_ = false;
   last_written_ = false;
   auto* blocks = repair_ == Repair::kDeletedBlocks ? &gathered_blocks_ : nullptr;
+  ChainTrace* trace = tracing_ ? &trace_ : nullptr;
   const ChainSummary chain =
-      ChainExtractor(*source_).Measure(start, reading, &known_blocks_, text_, blocks);
+      ChainExtractor(*source_, trace).Measure(start, reading, &known_blocks_, text_, blocks);
   const auto repair_blocks =
       blocks ? std::span<const GatheredBlock>(*blocks) : std::span<const GatheredBlock>();
   if (damaged) *damaged = chain.damaged;
@@ -28,7 +29,7 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
   last_stop_ = chain.stop;
   if (chain.total == 0) return false;
   if (!scratch_copies_ && chain.text_complete) {
-    ChainExtractor::FinishText(chain, text_, repair_blocks);
+    ChainExtractor::FinishText(chain, text_, repair_blocks, trace);
     last_text_held_ = true;
     return true;
   }
@@ -63,7 +64,7 @@ bool DbxRecoveryEngine::ExtractToTempFolder(std::string folder, std::string& nam
     }
   }
   const ChainCopy copy =
-      ChainExtractor(*source_).Write(start, reading, chain, text_, repair_blocks, out);
+      ChainExtractor(*source_, trace).Write(start, reading, chain, text_, repair_blocks, out);
   const bool written = copy == ChainCopy::kCopied;
   const bool longer = written && chain.text_complete && path == last_scratch_path_ &&
                       out.Size() >= last_scratch_length_;

@@ -9,12 +9,30 @@
 
 #include "engine/chain_reading.h"
 #include "engine/run_outcome.h"
+#include "platform/byte_source.h"
+#include "platform/digests.h"
 
 namespace rescuva::engine {
+
+// What a run read of its source, for an examiner's report.
+struct SourceFacts {
+  uint64_t length = 0;
+  // Of every byte of the source, when asked for and read to its end; else empty.
+  platform::DigestSet digests;
+  platform::StoredDigests stored;  // what an image keeps of the media it holds
+};
 
 class MessageSource {
  public:
   virtual ~MessageSource() = default;
+
+  // On: each message handed over carries where its bytes lie and what was mended; set
+  // before Run.
+  void SetTracing(bool on) { tracing_ = on; }
+  // On: the source is digested as it is read; set before Run.
+  void SetSourceDigests(bool on) { digest_source_ = on; }
+  // After Run.
+  virtual SourceFacts Facts() const = 0;
 
   // Opens the file and lists its messages; the file stays open for reading them again.
   virtual RunOutcome Run(const std::string& path) = 0;
@@ -27,6 +45,10 @@ class MessageSource {
   // The same text into memory.
   virtual bool ExtractToBytes(uint64_t first, Repair repair, std::vector<uint8_t>& text,
                               std::string* error = nullptr) const = 0;
+
+ protected:
+  bool tracing_ = false;
+  bool digest_source_ = false;
 };
 
 }  // namespace rescuva::engine

@@ -79,6 +79,7 @@ std::vector<Oe4Mailbox::IndexEntry> Oe4Mailbox::ReadIndex(const std::string& idx
 
 RunOutcome Oe4Mailbox::Run(const std::string& path) {
   outcome_ = {};
+  digests_ = {};
   listed_.clear();
   reporter_.EnterStage(Stage::kOpening);
   if (!mbx_.Open(path)) {
@@ -96,9 +97,24 @@ RunOutcome Oe4Mailbox::Run(const std::string& path) {
     ListUnindexed();
   }
   const bool stopped = reporter_.StopRequested();
+  if (digest_source_ && !stopped && outcome_.ending == RunEnding::kDone && !Digest()) {
+    outcome_.ending = RunEnding::kReadError;
+  }
   reporter_.EnterStage(stopped ? Stage::kStopped : Stage::kDone);
   if (outcome_.ending == RunEnding::kDone && stopped) outcome_.ending = RunEnding::kStopped;
   return outcome_;
+}
+
+bool Oe4Mailbox::Digest() {
+  platform::DigestSetHasher hasher;
+  std::vector<uint8_t> bytes(kScanWindow);
+  for (uint64_t at = 0; at < mbx_.Length(); at += bytes.size()) {
+    const auto n = static_cast<size_t>(std::min<uint64_t>(bytes.size(), mbx_.Length() - at));
+    if (!mbx_.ReadAt(at, std::span(bytes).first(n))) return false;
+    hasher.Update(std::span(bytes).first(n));
+  }
+  digests_ = hasher.Finish();
+  return true;
 }
 
 void Oe4Mailbox::List(uint32_t record, bool deleted) {
@@ -107,6 +123,11 @@ void Oe4Mailbox::List(uint32_t record, bool deleted) {
   if (!ExtractToBytes(record, Repair::kNulOnly, text_, &error)) return;
   listed_.insert(record);
   ExtractedMessage message{"", deleted, record, text_, true};
+  if (tracing_) {
+    trace_.Clear();
+    trace_.AddRun(uint64_t{record} + kMbxRecordHeaderSize, text_.size());
+    message.trace = &trace_;
+  }
   reporter_.AddRecoveredMessage(message);
 }
 

@@ -38,6 +38,7 @@ class Oe4Mailbox : public MessageSource {
   // `path` is the .mbx file; its .idx is found beside it by name, in any case.
   RunOutcome Run(const std::string& path) override;
   void CloseSource() override { mbx_.Close(); }
+  SourceFacts Facts() const override { return {mbx_.Length(), digests_, {}}; }
   bool ExtractToFile(const std::string& path, uint64_t first, Repair repair = Repair::kNulOnly,
                      bool* damaged = nullptr, std::string* error = nullptr) const override;
   bool ExtractToBytes(uint64_t first, Repair repair, std::vector<uint8_t>& text,
@@ -59,10 +60,14 @@ class Oe4Mailbox : public MessageSource {
   void List(uint32_t record, bool deleted);
   // The records of the .mbx in file order, found by their markers.
   void ListUnindexed();
+  // Reads the whole .mbx for its digests; false on a read error.
+  bool Digest();
 
   RecoveryReporter& reporter_;
   platform::SourceFile mbx_;
   std::vector<uint8_t> text_;
+  ChainTrace trace_;  // of the message last listed
+  platform::DigestSet digests_;
   std::unordered_set<uint32_t> listed_;  // records listed by this run
   RunOutcome outcome_;
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/chain_reading.h"
+#include "engine/chain_trace.h"
 #include "engine/message_info_record.h"
 
 namespace rescuva::engine {
@@ -29,6 +30,8 @@ struct ExtractedMessage {
   uint64_t stop = 0;
   // Whole only if its text starts a message: part of its file was not found.
   bool front_unsure = false;
+  // Where its bytes lie in the source and what was mended, when the owner asked.
+  const ChainTrace* trace = nullptr;
 };
 
 // The steps of a run, each shown by its status text.

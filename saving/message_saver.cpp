@@ -34,6 +34,10 @@ void MessageSaver::Save(const SaveItem& item, std::span<const uint8_t> bytes,
   if (!sink_) return Fail(item, "the destination is not open");
   if (!sink_->Add(item, bytes, info, error)) return Fail(item, error);
   ++report_.saved;
+  const std::string below = sink_->SavedAs();
+  report_.saved_as.push_back(
+      {item.folder, item.offset,
+       below.empty() ? request_.destination : request_.destination + "/" + below});
 }
 
 void MessageSaver::Fail(const SaveItem& item, std::string reason) {

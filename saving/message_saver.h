@@ -15,8 +15,16 @@
 
 namespace rescuva::saving {
 
+// Where a saved message went: the destination, or a file below it.
+struct SavedMessage {
+  int folder = -1;
+  uint64_t offset = 0;
+  std::string path;
+};
+
 struct SaveReport {
   size_t saved = 0;
+  std::vector<SavedMessage> saved_as;  // in the order saved
   std::vector<SaveFailure> failures;
   std::string destination_error;   // set when the output could not be created or completed
   std::vector<std::string> notes;  // what went wrong beside the saved messages

@@ -47,12 +47,14 @@ class EmlFolderSink : public MessageSink {
       undated_reason_ = out.Error();
     }
     written = out.Close() && written;
+    saved_as_ = name;
     if (written) return true;
     error = "cannot write " + folder_.Path() + "/" + name + ": " + out.Error();
     ::unlinkat(folder_.Fd(), name.c_str(), 0);  // no piece of a message stays
     return false;
   }
   bool Finish() override { return true; }
+  std::string SavedAs() const override { return saved_as_; }
   std::vector<std::string> Notes() const override {
     if (undated_ == 0) return {};
     return {std::to_string(undated_) + " files in " + folder_.Path() +
@@ -61,6 +63,7 @@ class EmlFolderSink : public MessageSink {
 
  private:
   platform::OutputFolder folder_;
+  std::string saved_as_;
   size_t undated_ = 0;  // saved files the message's date could not be set on
   std::string undated_reason_;
 };
@@ -177,6 +180,10 @@ class TreeSink : public MessageSink {
     if (item.folder != current_ && !Switch(item.folder, error)) return false;
     return sink_->Add(item, bytes, info, error);
   }
+  std::string SavedAs() const override {
+    const std::string inner = sink_ ? sink_->SavedAs() : std::string();
+    return inner.empty() ? output_path_ : output_path_ + "/" + inner;
+  }
   bool Finish() override { return Complete(); }
   std::vector<SaveFailure> Unkept() const override { return unkept_; }
   std::string Error() const override { return error_; }
@@ -211,7 +218,9 @@ class TreeSink : public MessageSink {
     const OutputTree::Output& output = plan_.outputs[static_cast<size_t>(folder)];
     platform::OutputFolder at;
     platform::OutputFolder* here = &root_;
+    output_path_.clear();
     for (const std::string& name : plan_.PathOf(output.container)) {
+      output_path_ += name + "/";
       platform::OutputFolder inner;
       if (!here->Enter(name, inner)) {
         error = here->Error();
@@ -221,6 +230,7 @@ class TreeSink : public MessageSink {
       here = &at;
     }
     const std::string& folder_name = request_.folders[static_cast<size_t>(folder)].name;
+    output_path_ += output.name;
     switch (request_.format) {
       case SaveFormat::SaveAsEml: {
         platform::OutputFolder own;
@@ -259,6 +269,7 @@ class TreeSink : public MessageSink {
   platform::OutputFolder root_;
   OutputTree plan_;
   std::unique_ptr<MessageSink> sink_;  // the folder's being written
+  std::string output_path_;            // its path below the destination
   int current_ = -1;
   bool finished_ = true;
   std::vector<std::string> notes_;  // of the outputs completed

@@ -26,6 +26,9 @@ class MessageSink {
   virtual std::string Error() const { return {}; }
   // What went wrong beside the messages, which were saved all the same.
   virtual std::vector<std::string> Notes() const { return {}; }
+  // Where the message last taken went, below the destination: an EML file's path, or
+  // empty when it went into the destination file itself.
+  virtual std::string SavedAs() const { return {}; }
   // After Finish: messages taken that the output does not keep after all (a folder
   // file whose index could not be written again once the disk filled).
   virtual std::vector<SaveFailure> Unkept() const { return {}; }

@@ -1,8 +1,8 @@
 #include "session/copy_finder.h"
 
-#include "catalogue/sha256.h"
 #include "engine/dbx_recovery_engine.h"
 #include "engine/index_reader.h"
+#include "platform/digests.h"
 
 namespace rescuva::session {
 
@@ -15,7 +15,7 @@ std::string CopyFinder::KeyOfId(const std::string& message_id) {
 }
 
 std::string CopyFinder::KeyOfBytes(std::span<const uint8_t> bytes) {
-  catalogue::Sha256 digest;
+  platform::Hasher digest(platform::HashKind::kSha256);
   digest.Update(bytes);
   return "bytes:" + digest.HexDigest();
 }

@@ -52,12 +52,16 @@ void RecoverySession::Start(const std::string& path, const ScanOptions& options)
   running_ = true;
   options_ = options;
   engine_.SetRepair(options.repair);
+  engine_.SetTracing(options.trace);
+  engine_.SetSourceDigests(options.source_digests);
   // the catalogue takes the engine's bytes: a scratch copy only of what it cannot hold
   engine_.SetScratchCopies(false);
   {
     platform::SourceFile file;
     if (file.Open(path) && engine::Oe4Mailbox::IsMailbox(file)) {
       mailbox_ = std::make_unique<engine::Oe4Mailbox>(Reporter());
+      mailbox_->SetTracing(options.trace);
+      mailbox_->SetSourceDigests(options.source_digests);
     }
   }
   catalogue_ = MakePipeline(path, -1);
@@ -101,6 +105,8 @@ void RecoverySession::MakeSources() {
       engine->SetScratchCopies(false);
       sources_[f] = std::move(engine);
     }
+    sources_[f]->SetTracing(options_.trace);
+    sources_[f]->SetSourceDigests(options_.source_digests);
   }
 }
 
@@ -111,7 +117,7 @@ std::unique_ptr<catalogue::CataloguePipeline> RecoverySession::MakePipeline(cons
       [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {
         Deliver(row, bytes);
       },
-      options_.fragments, options_.digests, folder);
+      options_.fragments, options_.digests, folder, listed_before_);
 }
 
 // Rows of a store learn and tell copies; a single file's go as they are.
@@ -150,6 +156,9 @@ void RecoverySession::Scan(std::string path) {
   ScanOutcome outcome;
   outcome.ending = run.ending;
   AddFileOutcome(run, outcome);
+  AddScannedFile(path, -1,
+                 mailbox_ ? *mailbox_ : static_cast<const engine::MessageSource&>(engine_), run,
+                 outcome);
   // a file that gave no message says whether it was a mail folder at all
   if (!mailbox_ && run.ending == engine::RunEnding::kDone &&
       outcome.counts.existing + outcome.counts.deleted == 0) {
@@ -194,8 +203,9 @@ uint64_t FileSize(const std::string& path) {
 }  // namespace
 
 // What one file's run and its finished pipeline add to the outcome.
-void RecoverySession::AddFileOutcome(const engine::RunOutcome& run, ScanOutcome& outcome) const {
+void RecoverySession::AddFileOutcome(const engine::RunOutcome& run, ScanOutcome& outcome) {
   AddCounts(catalogue_->Counts(), outcome.counts);
+  listed_before_ = outcome.counts.listed;
   outcome.not_written += run.not_written;
   outcome.notes.insert(outcome.notes.end(), run.notes.begin(), run.notes.end());
   for (const auto* problems : {&run.problems, &catalogue_->Counts().problems}) {
@@ -203,6 +213,12 @@ void RecoverySession::AddFileOutcome(const engine::RunOutcome& run, ScanOutcome&
       if (outcome.problems.size() < engine::kNamedProblems) outcome.problems.push_back(problem);
     }
   }
+}
+
+void RecoverySession::AddScannedFile(const std::string& path, int folder,
+                                     const engine::MessageSource& source,
+                                     const engine::RunOutcome& run, ScanOutcome& outcome) const {
+  if (options_.source_digests) outcome.files.push_back({path, folder, source.Facts(), run.ending});
 }
 
 // The outcome crosses after the last rows.
@@ -248,6 +264,7 @@ void RecoverySession::ScanStore() {
     const engine::RunOutcome run = sources_[f]->Run(folder.file);
     catalogue_->Finish();
     AddFileOutcome(run, outcome);
+    AddScannedFile(folder.file, static_cast<int>(f), *sources_[f], run, outcome);
     if (run.ending == engine::RunEnding::kCannotOpen) {
       outcome.notes.push_back(folder.file + ": cannot be opened; nothing read from it");
     } else if (run.ending == engine::RunEnding::kReadError) {

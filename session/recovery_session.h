@@ -25,6 +25,14 @@
 
 namespace rescuva::session {
 
+// A mail file a traced scan read, as an examiner's report names it.
+struct ScannedFile {
+  std::string path;
+  int folder = -1;  // its store folder; -1 for a single file
+  engine::SourceFacts facts;
+  engine::RunEnding ending = engine::RunEnding::kDone;
+};
+
 // How a scan ended, with what it listed and what it could not.
 struct ScanOutcome {
   engine::RunEnding ending = engine::RunEnding::kDone;
@@ -38,6 +46,8 @@ struct ScanOutcome {
   // Seconds spent finding existing messages, scanning for blocks and rebuilding chains,
   // added up over the files read.
   std::array<double, 3> stage_seconds{};
+  // With source digests: every mail file the scan ran, in order.
+  std::vector<ScannedFile> files;
 
   // Messages found and lost to a failure (not to the catalogue's rules).
   uint64_t Lost() const { return not_written + counts.unreadable; }
@@ -63,10 +73,15 @@ struct SessionEvents {
   std::function<void(const catalogue::CatalogueRow& row, std::span<const char> bytes)> listed;
 };
 
-// What a scan does beyond the described flow; both off by default.
+// What a scan does beyond the described flow; all off by default.
 struct ScanOptions {
   bool fragments = false;  // list recovered text without headers as fragments
-  bool digests = false;    // every row carries the SHA-256 of its message
+  bool digests = false;    // every row carries the MD5, SHA-1 and SHA-256 of its message
+  // Every row carries where its bytes lie and what was mended.
+  bool trace = false;
+  // For an examiner's report: each mail file's digests are taken as it is read, and
+  // the outcome names the files.
+  bool source_digests = false;
   engine::Repair repair = engine::Repair::kNulOnly;
 };
 
@@ -117,7 +132,10 @@ class RecoverySession : private engine::RecoveryReporter {
   void Scan(std::string path);
   void MakeSources();
   void ScanStore();
-  void AddFileOutcome(const engine::RunOutcome& run, ScanOutcome& outcome) const;
+  void AddFileOutcome(const engine::RunOutcome& run, ScanOutcome& outcome);
+  // A scan for a report names each file it ran.
+  void AddScannedFile(const std::string& path, int folder, const engine::MessageSource& source,
+                      const engine::RunOutcome& run, ScanOutcome& outcome) const;
   void Conclude(ScanOutcome outcome);
   // A pipeline for the messages of `folder`; its rows go to the events.
   std::unique_ptr<catalogue::CataloguePipeline> MakePipeline(const std::string& path, int folder);
@@ -144,6 +162,7 @@ class RecoverySession : private engine::RecoveryReporter {
   double progress_base_ = 0, progress_span_ = 1;  // the share of the bar its file takes
   uint64_t bytes_before_ = 0, bytes_total_ = 0;   // a store's files scanned before, and all
   std::unique_ptr<catalogue::CataloguePipeline> catalogue_;
+  uint64_t listed_before_ = 0;                     // rows listed from the files scanned before
   int reported_position_ = -1;                     // the worker's own
   engine::Stage stage_ = engine::Stage::kOpening;  // the worker's own, as the next three
   std::chrono::steady_clock::time_point stage_began_;

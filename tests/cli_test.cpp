@@ -16,7 +16,7 @@
 
 #include "bench/folder_generator.h"
 #include "bench/generated_mail.h"
-#include "catalogue/sha256.h"
+#include "platform/digests.h"
 #include "tests/cli_run.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
@@ -25,8 +25,6 @@
 
 namespace rescuva::cli {
 namespace {
-
-using catalogue::Sha256;
 
 // Starts rescuva-cli with its output going to `out_fd`.
 pid_t StartWithOutput(const std::vector<std::string>& args, int out_fd, int other_end = -1) {
@@ -126,10 +124,15 @@ TEST_F(CliTest, JsonObjectsCarryTheExtractedBytesDigest) {
   const std::string path = dir_.Path() + "/m.eml";
   ASSERT_TRUE(folder.engine.ExtractToFile(path, 9404));
   const auto bytes = testing::ReadFileBytes(path);
-  Sha256 digest;
-  digest.Update(bytes);
+  const platform::DigestSet digests = platform::DigestsOf(bytes);
   EXPECT_NE(first.find("\"size\": " + std::to_string(bytes.size()) + ", \"sha256\": \"" +
-                       digest.HexDigest() + "\", \"folder\": \"\""),
+                       digests.sha256 + "\", \"md5\": \"" + digests.md5 + "\", \"sha1\": \"" +
+                       digests.sha1 + "\", \"folder\": \"\""),
+            std::string::npos);
+  // and where its bytes lie: three blocks' data, the last one in part
+  EXPECT_NE(first.find("\"positions\": [{\"at\": 9420, \"offset\": 0, \"length\": 512}, "
+                       "{\"at\": 16812, \"offset\": 512, \"length\": 512}, {\"at\": 14172, "
+                       "\"offset\": 1024, \"length\": 267}]}"),
             std::string::npos);
   EXPECT_NE(r.out.find("\"attachments\": [\"invoice-2004-02.pdf\", \"Saatgut für März.csv\"]"),
             std::string::npos);
@@ -434,7 +437,7 @@ TEST_F(CliStoreTest, ListsEveryFolderWithFlagsReceivedTimesAndCopies) {
   EXPECT_NE(r.out.find("\"subject\": \"answered\", \"date\": \"2004-02-10T19:26:59Z\""),
             std::string::npos);
   EXPECT_NE(r.out.find("\"folder\": \"Inbox\", \"file\": \"Inbox.dbx\", \"flags\": [\"read\", "
-                       "\"answered\"], \"received\": \"2004-02-11T11:46:40Z\"}"),
+                       "\"answered\"], \"received\": \"2004-02-11T11:46:40Z\", \"positions\": [{"),
             std::string::npos);
   EXPECT_NE(r.out.find("\"folder\": \"Projects/Garden\", \"file\": \"Garden.dbx\", \"flags\": "
                        "[\"flagged\"]"),

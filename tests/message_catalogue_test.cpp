@@ -6,8 +6,8 @@
 #include "catalogue/catalogue_pipeline.h"
 #include "catalogue/folder_tally.h"
 #include "catalogue/message_catalogue.h"
-#include "catalogue/sha256.h"
 #include "engine/dbx_recovery_engine.h"
+#include "platform/digests.h"
 #include "tests/recording_reporter.h"
 #include "tests/scanned_folder.h"
 #include "tests/temp_dir.h"
@@ -100,9 +100,9 @@ TEST(CataloguePipeline, ListsInTheEngineOrder) {
 }
 
 TEST(Sha256, KnownDigests) {
-  Sha256 empty;
+  platform::Hasher empty(platform::HashKind::kSha256);
   EXPECT_EQ(empty.HexDigest(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  Sha256 abc;
+  platform::Hasher abc(platform::HashKind::kSha256);
   const std::string text(1000, 'a');
   abc.Update({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
   EXPECT_EQ(abc.HexDigest(), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3");

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "bench/generated_mail.h"
-#include "catalogue/sha256.h"
+#include "platform/digests.h"
 #include "platform/scratch_files.h"
 #include "session/recovery_session.h"
 #include "session/scan_outcome_text.h"
@@ -79,12 +79,12 @@ TEST(RecoverySession, AGeneratedFolderListsAsBefore) {
   ASSERT_TRUE(bench::WriteGeneratedFolder(
       file, 500, [](size_t i) { return bench::GeneratedMail(i, i % 4 == 3); }, {4}));
   ImmediateCrossing crossing;
-  catalogue::Sha256 listing;
+  platform::Hasher listing(platform::HashKind::kSha256);
   size_t rows = 0;
   SessionEvents events;
   events.listed = [&](const catalogue::CatalogueRow& row, std::span<const char>) {
     const std::string line =
-        std::to_string(row.offset) + " " + row.StatusText() + " " + row.sha256 + "\n";
+        std::to_string(row.offset) + " " + row.StatusText() + " " + row.digests.sha256 + "\n";
     listing.Update({reinterpret_cast<const uint8_t*>(line.data()), line.size()});
     ++rows;
   };

@@ -12,9 +12,9 @@
 
 #include "bench/folder_generator.h"
 #include "bench/generated_mail.h"
-#include "catalogue/sha256.h"
 #include "engine/folder_file_header.h"
 #include "engine/windows_1252.h"
+#include "platform/digests.h"
 #include "saving/output_tree.h"
 #include "tests/cli_run.h"
 #include "tests/folder_builder.h"
@@ -272,7 +272,7 @@ TEST_F(SafeOutputsTest, AFullDiskLeavesWholeOutputsAndHonestCounts) {
   size_t files = 0;
   for (const auto& entry : fs::directory_iterator(small + "/eml")) {
     ++files;
-    catalogue::Sha256 hash;
+    platform::Hasher hash(platform::HashKind::kSha256);
     hash.Update(testing::ReadFileBytes(entry.path().string()));
     EXPECT_TRUE(digests.contains(hash.HexDigest())) << entry.path();
   }

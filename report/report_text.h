@@ -1,0 +1,27 @@
+// Recovered text as the outputs beside the listing write it: UTF-8 checked byte by
+// byte, control characters kept out, and times in one form.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rescuva::report {
+
+// Length of the valid UTF-8 sequence at `i`, or 0 when none starts there.
+size_t Utf8Length(const std::string& s, size_t i);
+
+// `text` as valid UTF-8 on one line: bytes that are not UTF-8 and control characters
+// (line breaks and tabs too) become U+FFFD.
+std::string PlainText(const std::string& text);
+
+// A command line as a shell would take it back: arguments holding other characters
+// than letters, digits and "-_./=+:,@%" are quoted.
+std::string CommandLine(const std::vector<std::string>& arguments);
+
+// Date and time as "2004-02-10T19:26:59Z", or "" when unknown.
+std::string IsoTime(const std::optional<int64_t>& seconds);
+
+}  // namespace rescuva::report
