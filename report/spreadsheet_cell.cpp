@@ -7,19 +7,15 @@
 namespace rescuva::report {
 
 std::string TextCell(const std::string& text) {
-  // control characters other than line breaks become U+FFFD; line breaks stay in the
-  // quoted cell
+  // control characters other than tabs and line breaks become U+FFFD; those stay in
+  // the quoted cell
   std::string kept;
-  size_t line = 0;
+  size_t from = 0;
   for (size_t at = 0; at <= text.size(); ++at) {
-    if (at < text.size() && text[at] != '\n') continue;
-    std::string piece = text.substr(line, at - line);
-    const bool cr = !piece.empty() && piece.back() == '\r';
-    if (cr) piece.pop_back();
-    kept += PlainText(piece);
-    if (cr) kept += '\r';
-    if (at < text.size()) kept += '\n';
-    line = at + 1;
+    if (at < text.size() && text[at] != '\t' && text[at] != '\r' && text[at] != '\n') continue;
+    kept += PlainText(text.substr(from, at - from));
+    if (at < text.size()) kept += text[at];
+    from = at + 1;
   }
   std::string cell = "\"";
   const char first = kept.empty() ? '\0' : kept.front();

@@ -6,7 +6,7 @@
 
 namespace rescuva::report {
 
-// Untrusted text: valid UTF-8 (line breaks kept), quoted, and prefixed with an
+// Untrusted text: valid UTF-8 (tabs and line breaks kept), quoted, and prefixed with an
 // apostrophe when it begins with '=', '+', '-', '@', a tab or a carriage return.
 std::string TextCell(const std::string& text);
 // A number the program made: written as it is.

@@ -1,8 +1,11 @@
 // The block scan over a source that fails part way: what was read before the failure
-// is kept, the scan says it did not read everything, and nothing breaks.
+// is kept, the scan says it did not read everything, and nothing breaks. The source's
+// digests taken on the way are those of every byte, holes and last bytes included.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "engine/block_scanner.h"
 #include "engine/byte_order.h"
@@ -47,6 +50,67 @@ TEST(BlockScanner, AReadThatFailsEndsTheFindingsThere) {
   uint64_t asked = 0;
   BlockScanner::Scan(whole, [&](uint64_t) { return ++asked < 2; });  // stopped
   EXPECT_EQ(asked, 2u);
+}
+
+// Bytes in memory; zero runs are holes the scan may skip, as a sparse file's.
+class MemorySource : public platform::ByteSource {
+ public:
+  explicit MemorySource(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  uint64_t Length() const override { return bytes_.size(); }
+  bool ReadAt(uint64_t position, std::span<uint8_t> out) const override {
+    for (size_t i = 0; i < out.size(); ++i) {
+      out[i] = position + i < bytes_.size() ? bytes_[position + i] : 0;
+    }
+    return true;
+  }
+  uint64_t NextData(uint64_t position) const override {
+    while (position < bytes_.size() && bytes_[position] == 0) ++position;
+    return position;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+std::vector<uint8_t> Noise(size_t size, size_t hole_from, size_t hole_to) {
+  std::mt19937 random(7);
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = i >= hole_from && i < hole_to ? 0 : random();
+  return bytes;
+}
+
+TEST(BlockScanner, DigestsEveryByteOfTheSource) {
+  constexpr size_t kChunk = BlockScanner::kChunkSize;
+  const std::vector<uint8_t> sources[] = {
+      {1, 2, 3},                                  // too short to scan
+      Noise(kChunk + 3, 0, 0),                    // its last bytes past the last chunk's scan
+      Noise(5 * kChunk + 7, kChunk, 4 * kChunk),  // three chunks of a hole not read
+      Noise(2 * kChunk, 0, 2 * kChunk - 1),       // all hole but the last byte
+  };
+  for (const auto& bytes : sources) {
+    const MemorySource source(bytes);
+    const ScanFindings findings = BlockScanner::Scan(
+        source, [](uint64_t) { return true; }, true);
+    EXPECT_EQ(findings.digests, platform::DigestsOf(bytes)) << bytes.size();
+    EXPECT_TRUE(BlockScanner::Scan(source, [](uint64_t) { return true; }).digests.Empty());
+  }
+  // a scan stopped or failing has read no whole source to digest
+  const MemorySource noise(Noise(4 * kChunk, 0, 0));
+  EXPECT_TRUE(BlockScanner::Scan(
+                  noise, [](uint64_t done) { return done < kChunk; }, true)
+                  .digests.Empty());
+  const FailingSource failing(3 * kChunk - 100);
+  EXPECT_TRUE(BlockScanner::Scan(
+                  failing, [](uint64_t) { return true; }, true)
+                  .digests.Empty());
+}
+
+TEST(Digests, KnownValues) {
+  const std::string abc = "abc";
+  const auto digests = platform::DigestsOf({reinterpret_cast<const uint8_t*>(abc.data()), 3});
+  EXPECT_EQ(digests.md5, "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(digests.sha1, "a9993e364706816aba3e25717850c26c9cd0d89d");
+  EXPECT_EQ(digests.sha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
 }  // namespace

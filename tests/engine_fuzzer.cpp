@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the engine as a folder file: a whole run with every message
 // loaded as the catalogue loads it, then an extraction from the last offset reported.
-// Files of odd length run with the repair of deleted blocks. The same bytes are read as
+// Files of odd length run with the repair of deleted blocks; every third size is traced,
+// and each message's runs must lie inside the file and give at least its bytes (the
+// repair only leaves bytes out at the end). The same bytes are read as
 // an Outlook Express 4 folder (.mbx with the same bytes as its .idx). Nothing may
 // crash, hang or leak.
 #include <cstdint>
@@ -22,12 +24,19 @@ class CountingReporter : public rescuva::engine::RecoveryReporter {
   // every message goes through the loader too, as the catalogue would take it
   void AddRecoveredMessage(const rescuva::engine::ExtractedMessage& message) override {
     last_offset = message.offset;
+    if (message.trace) {
+      for (const auto& run : message.trace->runs) {
+        if (run.position + run.length > source_length) __builtin_trap();
+      }
+      if (message.held && message.trace->Length() < message.text.size()) __builtin_trap();
+    }
     if (message.held) {
       rescuva::loader::LoadMessage(
           {reinterpret_cast<const char*>(message.text.data()), message.text.size()});
     }
   }
   uint64_t last_offset = 0;
+  uint64_t source_length = 0;
 };
 
 const rescuva::testing::FuzzFolder folder;
@@ -36,7 +45,10 @@ void ReadAsOe4Folder(const uint8_t* data, size_t size) {
   const std::string mbx = folder.Write("oe4.mbx", data, size);
   if (mbx.empty() || folder.Write("oe4.idx", data, size).empty()) return;
   CountingReporter reporter;
+  reporter.source_length = size;
   rescuva::engine::Oe4Mailbox mailbox(reporter);
+  mailbox.SetTracing(true);
+  mailbox.SetSourceDigests(true);
   mailbox.Run(mbx);
   std::vector<uint8_t> text;
   mailbox.ExtractToBytes(reporter.last_offset, rescuva::engine::Repair::kNulOnly, text);
@@ -49,7 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (path.empty()) return 0;
   ReadAsOe4Folder(data, size);
   CountingReporter reporter;
+  reporter.source_length = size;
   rescuva::engine::DbxRecoveryEngine engine(reporter, folder.Path() + "/");
+  engine.SetTracing(size % 3 == 0);
+  engine.SetSourceDigests(size % 3 == 0);
   const auto repair =
       size % 2 ? rescuva::engine::Repair::kDeletedBlocks : rescuva::engine::Repair::kNulOnly;
   engine.SetRepair(repair);

@@ -22,6 +22,7 @@
 #include "tests/recording_reporter.h"
 #include "tests/scanned_folder.h"
 #include "tests/temp_dir.h"
+#include "tests/tool_output.h"
 
 namespace rescuva::testing {
 namespace {
@@ -203,16 +204,6 @@ TEST_F(EvidenceTest, A64GibImageCostsMemoryForWhatItHoldsOnly) {
   EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);  // KiB
 }
 
-std::string Hex(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[128];
-    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    ::pclose(pipe);
-  }
-  return out.substr(0, out.find(' '));
-}
-
 // The same image as EWF (written by ewfacquire, in segments) and as numbered raw
 // segments lists exactly what the raw image lists; the EWF image's own MD5 is read,
 // and a missing segment is named.
@@ -233,7 +224,7 @@ TEST_F(EvidenceTest, EwfAndSplitImagesListWhatTheRawImageLists) {
   platform::Evidence evidence = platform::OpenEvidence(ewf + ".E01");
   ASSERT_TRUE(evidence.source);
   EXPECT_NE(evidence.kind.find("an EWF image of"), std::string::npos);
-  EXPECT_EQ(evidence.source->Stored().md5, Hex("md5sum " + raw));
+  EXPECT_EQ(evidence.source->Stored().md5, FirstWordOf("md5sum " + raw));
   EXPECT_EQ(evidence.source->Length(), std::filesystem::file_size(raw));
 
   const Bytes bytes = ReadFileBytes(raw);

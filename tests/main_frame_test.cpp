@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
@@ -134,6 +135,64 @@ TEST_F(MainFrameTest, ScanSaveAndFinish) {
   frame->Run(kRepair);  // Finish: through the options and the results to the file choice
   EXPECT_EQ(frame->State(), WizardState::ChooseFile);
   EXPECT_EQ(frame->ItemList().List().Model().rowCount(), 0);
+}
+
+// File > Save report... once the scan has ended: the report lists the messages in the
+// order the scan found them, whatever the list shows, and names where they were saved.
+TEST_F(MainFrameTest, AReportOfTheEndedScanNamesWhereItsMessagesWent) {
+  const std::string report = dir_.Path() + "/report";
+  auto frame = std::make_unique<CMainFrame>(FrameEnvironment{
+      [](const QString&) { return true; }, [] {}, [](const QString&) { return true; },
+      [report] { return QString::fromStdString(report); }});
+  frame->resize(1200, 800);
+  frame->show();
+  QMenu* file = frame->menuBar()->actions()[0]->menu();
+  QAction* save_report = nullptr;
+  for (QAction* action : file->actions()) {
+    if (action->text() == "Save report...") save_report = action;
+  }
+  ASSERT_NE(save_report, nullptr);
+  emit file->aboutToShow();
+  EXPECT_FALSE(save_report->isEnabled());
+  frame->Run(kSaveReport);  // nothing to report yet
+  EXPECT_EQ(messages_.back(), "A report can be saved once a scan has ended.");
+  EXPECT_FALSE(std::filesystem::exists(report));
+
+  const std::string sample = testing::CopyOfSample(dir_.Path());
+  frame->ScanPage().PathBox().setText(QString::fromStdString(sample));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  emit file->aboutToShow();
+  EXPECT_TRUE(save_report->isEnabled());
+  frame->Run(kRepair);
+  frame->SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsEml).setChecked(true);
+  frame->SaveOptionPage().ScopeButton(saving::SaveScope::SaveAll).setChecked(true);
+  const std::string out = dir_.Path() + "/out";
+  std::filesystem::create_directory(out);
+  frame->SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
+  frame->Run(kSave);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 30000));
+  QTest::qWait(50);
+
+  frame->Run(kSaveReport);
+  EXPECT_TRUE(messages_.back().starts_with("The report was saved in " + report))
+      << messages_.back();
+  const std::string csv = testing::ReadFileText(report + "/messages.csv");
+  const size_t first_row = csv.find("\r\n") + 2;
+  EXPECT_TRUE(
+      csv.substr(first_row).starts_with("1,\"existing\",1,\"\",\"\",\"" + sample + "\",9404,1291,"))
+      << csv.substr(first_row, 80);
+  // the fragment the list hides is in the report too, as the scan found it
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 9);
+  EXPECT_NE(csv.find(",\"fragment\","), std::string::npos);
+  // every message went into a saved file the report names
+  for (const auto& entry : std::filesystem::directory_iterator(out)) {
+    EXPECT_NE(csv.find(entry.path().string()), std::string::npos) << entry.path();
+  }
+  EXPECT_NE(testing::ReadFileText(report + "/report.dfxml").find("<hashdigest type=\"sha256\">"),
+            std::string::npos);
+  frame->Run(kSaveReport);  // never over a report
+  EXPECT_NE(messages_.back().find("exists already"), std::string::npos) << messages_.back();
 }
 
 TEST_F(MainFrameTest, EmptyScopeSaysSo) {
