@@ -63,6 +63,19 @@ class MainFrameTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.ScanPage().Scanning(); }, 60000));
     QTest::qWait(150);
   }
+  // On the save options: every message as EML into a new folder "out", which it returns
+  // once the save has ended.
+  std::string SaveAllAsEml(CMainFrame& frame) {
+    frame.SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsEml).setChecked(true);
+    frame.SaveOptionPage().ScopeButton(saving::SaveScope::SaveAll).setChecked(true);
+    const std::string out = dir_.Path() + "/out";
+    std::filesystem::create_directory(out);
+    frame.SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
+    frame.Run(kSave);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.SaveProgressPage().Saving(); }, 30000));
+    QTest::qWait(50);
+    return out;
+  }
   void Snapshot(CMainFrame& frame, const char* name) {
     const char* folder = std::getenv("RESCUVA_SCREENSHOTS");
     if (folder) frame.grab().save(QString("%1/%2").arg(folder, name));
@@ -165,14 +178,7 @@ TEST_F(MainFrameTest, AReportOfTheEndedScanNamesWhereItsMessagesWent) {
   emit file->aboutToShow();
   EXPECT_TRUE(save_report->isEnabled());
   frame->Run(kRepair);
-  frame->SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsEml).setChecked(true);
-  frame->SaveOptionPage().ScopeButton(saving::SaveScope::SaveAll).setChecked(true);
-  const std::string out = dir_.Path() + "/out";
-  std::filesystem::create_directory(out);
-  frame->SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
-  frame->Run(kSave);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 30000));
-  QTest::qWait(50);
+  const std::string out = SaveAllAsEml(*frame);
 
   frame->Run(kSaveReport);
   EXPECT_TRUE(messages_.back().starts_with("The report was saved in " + report))
@@ -517,14 +523,7 @@ TEST_F(MainFrameTest, AStoreShowsItsFoldersAndSavesTheChosenOne) {
   EXPECT_EQ(list.Model().rowCount(), 2);
 
   frame->Run(kRepair);  // the save options
-  frame->SaveOptionPage().FormatButton(saving::SaveFormat::SaveAsEml).setChecked(true);
-  frame->SaveOptionPage().ScopeButton(saving::SaveScope::SaveAll).setChecked(true);
-  const std::string out = dir_.Path() + "/out";
-  std::filesystem::create_directory(out);
-  frame->SaveOptionPage().SetFolderChooser([out] { return std::optional<std::string>(out); });
-  frame->Run(kSave);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 30000));
-  QTest::qWait(50);
+  const std::string out = SaveAllAsEml(*frame);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out + "/Projects/Garden"), {}), 2);
   // no output for a folder not saved, nor a file for the chosen folder's parent
   EXPECT_FALSE(std::filesystem::exists(out + "/Inbox"));
