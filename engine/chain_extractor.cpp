@@ -89,15 +89,32 @@ void ChainExtractor::NoteBlock(uint64_t position, uint64_t rest, uint32_t head,
 void ChainExtractor::KeepRuns(uint64_t blocks) const {
   if (!trace_) return;
   trace_->Clear();
+  const uint64_t end = source_.Length();
+  uint64_t offset = 0;
+  // a part of a block past the end of the source was read as zeros: no run holds it
+  auto add = [&](uint64_t position, uint64_t length) {
+    const uint64_t inside = position >= end ? 0 : std::min(length, end - position);
+    trace_->AddRun(position, offset, inside);
+    if (inside < length) {
+      auto& mends = trace_->mends;
+      if (!mends.empty() && mends.back().kind == MendKind::kPastEnd &&
+          mends.back().at + mends.back().length == offset + inside) {
+        mends.back().length += length - inside;
+      } else {
+        mends.push_back({offset + inside, length - inside, MendKind::kPastEnd});
+      }
+    }
+    offset += length;
+  };
   const size_t kept = static_cast<size_t>(std::min<uint64_t>(blocks, block_runs_.size()));
   for (size_t i = 0; i < kept; ++i) {
     const BlockRun& block = block_runs_[i];
     const uint64_t in_head = block.head > kBlockHeaderSize
                                  ? std::min<uint64_t>(block.head - kBlockHeaderSize, block.length)
                                  : 0;
-    trace_->AddRun(block.position + kBlockHeaderSize, in_head);
+    add(block.position + kBlockHeaderSize, in_head);
     const uint64_t skipped = block.head > kBlockHeaderSize ? 0 : kBlockHeaderSize - block.head;
-    trace_->AddRun(block.rest + skipped, block.length - in_head);
+    add(block.rest + skipped, block.length - in_head);
   }
   block_runs_.clear();
 }

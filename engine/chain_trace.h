@@ -23,6 +23,7 @@ enum class MendKind {
   kBase64Filled,        // those bytes became base64 characters that keep the lines whole
   kHeaderNameRestored,  // those bytes became the first header's name again
   kZerosCut,            // the unused zero bytes of a freed last block were left out
+  kPastEnd,             // bytes of a block that would lie past the end of the source: zero
 };
 
 constexpr const char* MendText(MendKind kind) {
@@ -37,12 +38,15 @@ constexpr const char* MendText(MendKind kind) {
       return "the first header's name restored";
     case MendKind::kZerosCut:
       return "unused zero bytes at the end left out";
+    case MendKind::kPastEnd:
+      return "bytes past the end of the source read as zero";
   }
   return "";
 }
 
 // `length` bytes from `at` (in the text as copied from the runs) were changed as
-// `kind` says; kZerosCut leaves out everything from `at` on.
+// `kind` says; kZerosCut leaves out everything from `at` on, and kPastEnd bytes are no
+// run's.
 struct Mend {
   uint64_t at = 0;
   uint64_t length = 0;
@@ -58,19 +62,16 @@ struct ChainTrace {
     runs.clear();
     mends.clear();
   }
-  // The next `length` bytes of the message lie at `position`; a run that goes on
-  // where the last one ended joins it.
-  void AddRun(uint64_t position, uint64_t length) {
+  // `length` bytes of the message from `offset` on lie at `position`; a run that goes on
+  // where the last one ended, in the source and in the message, joins it.
+  void AddRun(uint64_t position, uint64_t offset, uint64_t length) {
     if (length == 0) return;
-    if (!runs.empty() && runs.back().position + runs.back().length == position) {
+    if (!runs.empty() && runs.back().position + runs.back().length == position &&
+        runs.back().message_offset + runs.back().length == offset) {
       runs.back().length += length;
       return;
     }
-    const uint64_t offset = runs.empty() ? 0 : runs.back().message_offset + runs.back().length;
     runs.push_back({position, offset, length});
-  }
-  uint64_t Length() const {
-    return runs.empty() ? 0 : runs.back().message_offset + runs.back().length;
   }
 };
 

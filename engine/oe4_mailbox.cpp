@@ -125,7 +125,7 @@ void Oe4Mailbox::List(uint32_t record, bool deleted) {
   ExtractedMessage message{"", deleted, record, text_, true};
   if (tracing_) {
     trace_.Clear();
-    trace_.AddRun(uint64_t{record} + kMbxRecordHeaderSize, text_.size());
+    trace_.AddRun(uint64_t{record} + kMbxRecordHeaderSize, 0, text_.size());
     message.trace = &trace_;
   }
   reporter_.AddRecoveredMessage(message);

@@ -14,7 +14,7 @@ constexpr const char* kStyle =
     "h1{font-size:1.4em}h2{font-size:1.1em;margin-top:1.5em}"
     "table{border-collapse:collapse;font-size:.9em}"
     "th,td{border:1px solid #ccc;padding:.25em .5em;text-align:left;vertical-align:top}"
-    "th{background:#eef}td.hash{font-family:monospace;font-size:.85em}"
+    "th{background:#eef}td.hash{font-family:monospace;font-size:.85em}td.date{white-space:nowrap}"
     "tr.deleted td{color:#7a3b00}tr.cut td{font-style:italic}";
 
 std::string Row(const std::string& name, const std::string& value) {
@@ -98,9 +98,9 @@ void WriteHtml(const ReportInput& input, const std::vector<ReportItem>& items,
     if (row.Cut()) classes += classes.empty() ? "cut" : " cut";
     out << "<tr" << (classes.empty() ? "" : " class=\"" + classes + "\"") << "><td>"
         << std::to_string(item.number) << "</td><td>" << MarkupText(item.status) << "</td><td>"
-        << MarkupText(row.CutReason()) << "</td><td>" << MarkupText(IsoTime(item.date))
-        << "</td><td>" << MarkupText(row.from) << "</td><td>" << MarkupText(row.subject)
-        << "</td><td>" << MarkupText(item.folder) << "</td><td>";
+        << MarkupText(row.CutReason()) << "</td><td class=\"date\">"
+        << MarkupText(IsoTime(item.date)) << "</td><td>" << MarkupText(row.from) << "</td><td>"
+        << MarkupText(row.subject) << "</td><td>" << MarkupText(item.folder) << "</td><td>";
     if (!item.saved_as.empty()) {
       out << "<a href=\"" << LinkTo(item.saved_as, folder) << "\">"
           << MarkupText(std::filesystem::path(item.saved_as).filename().string()) << "</a>";

@@ -1,9 +1,8 @@
 // Feeds arbitrary bytes to the engine as a folder file: a whole run with every message
 // loaded as the catalogue loads it, then an extraction from the last offset reported.
 // Files of odd length run with the repair of deleted blocks; every third size is traced,
-// and each message's runs must lie inside the file and give at least its bytes (the
-// repair only leaves bytes out at the end). The same bytes are read as
-// an Outlook Express 4 folder (.mbx with the same bytes as its .idx). Nothing may
+// and each message's runs must lie inside the file, one after another in the message. The same
+// bytes are read as an Outlook Express 4 folder (.mbx with the same bytes as its .idx). Nothing may
 // crash, hang or leak.
 #include <cstdint>
 #include <string>
@@ -25,10 +24,13 @@ class CountingReporter : public rescuva::engine::RecoveryReporter {
   void AddRecoveredMessage(const rescuva::engine::ExtractedMessage& message) override {
     last_offset = message.offset;
     if (message.trace) {
+      uint64_t offset = 0;
       for (const auto& run : message.trace->runs) {
-        if (run.position + run.length > source_length) __builtin_trap();
+        if (run.position + run.length > source_length || run.message_offset < offset) {
+          __builtin_trap();
+        }
+        offset = run.message_offset + run.length;
       }
-      if (message.held && message.trace->Length() < message.text.size()) __builtin_trap();
     }
     if (message.held) {
       rescuva::loader::LoadMessage(
