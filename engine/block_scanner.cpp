@@ -101,10 +101,7 @@ ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
     const uint64_t k = next++;
     if (k >= chunks || abort) return false;
     Chunk chunk = ScanChunk(source, k * kChunkSize, bytes);
-    if (digester && chunk.filled) {
-      chunk.bytes = std::move(bytes);
-      bytes = digester->TakeBuffer();
-    }
+    if (digester && chunk.filled) chunk.bytes = std::move(bytes);
     std::lock_guard lock(mutex);
     ready.emplace(k, std::move(chunk));
     scanned.notify_all();

@@ -11,66 +11,65 @@ constexpr size_t kZeroRun = 64 << 10;
 
 }  // namespace
 
-SourceDigester::SourceDigester() : thread_([this] { Work(); }) {}
+SourceDigester::SourceDigester() {
+  for (Lane& lane : lanes_) lane.thread = std::thread([this, &lane] { Work(lane); });
+}
 
 SourceDigester::~SourceDigester() {
+  Close();
+}
+
+void SourceDigester::Close() {
   {
     std::lock_guard lock(mutex_);
     closing_ = true;
   }
   changed_.notify_all();
-  if (thread_.joinable()) thread_.join();
+  for (Lane& lane : lanes_) {
+    if (lane.thread.joinable()) lane.thread.join();
+  }
 }
 
 void SourceDigester::Add(std::vector<uint8_t> bytes, size_t skip, uint64_t length) {
+  auto piece = std::make_shared<const Piece>(Piece{std::move(bytes), skip, length});
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return queue_.size() < kMostQueued; });
-  queue_.push_back({std::move(bytes), skip, length});
+  changed_.wait(lock, [this] {
+    return std::all_of(std::begin(lanes_), std::end(lanes_),
+                       [](const Lane& lane) { return lane.queue.size() < kMostQueued; });
+  });
+  for (Lane& lane : lanes_) lane.queue.push_back(piece);
   changed_.notify_all();
-}
-
-std::vector<uint8_t> SourceDigester::TakeBuffer() {
-  std::lock_guard lock(mutex_);
-  if (spare_.empty()) return {};
-  std::vector<uint8_t> bytes = std::move(spare_.back());
-  spare_.pop_back();
-  return bytes;
 }
 
 platform::DigestSet SourceDigester::Finish() {
-  {
-    std::lock_guard lock(mutex_);
-    closing_ = true;
-  }
-  changed_.notify_all();
-  if (thread_.joinable()) thread_.join();
-  return hasher_.Finish();
+  Close();
+  return {lanes_[0].digest, lanes_[1].digest, lanes_[2].digest};
 }
 
-void SourceDigester::Work() {
+void SourceDigester::Work(Lane& lane) {
   static const std::array<uint8_t, kZeroRun> kZeros{};
   for (;;) {
-    Piece piece;
+    std::shared_ptr<const Piece> piece;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [this] { return closing_ || !queue_.empty(); });
-      if (queue_.empty()) return;
-      piece = std::move(queue_.front());
-      queue_.pop_front();
+      changed_.wait(lock, [&] { return closing_ || !lane.queue.empty(); });
+      if (lane.queue.empty()) break;
+      piece = std::move(lane.queue.front());
+      lane.queue.pop_front();
     }
     changed_.notify_all();
-    if (piece.bytes.empty()) {
-      for (uint64_t left = piece.length; left > 0;) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(left, kZeroRun));
-        hasher_.Update(std::span(kZeros).first(n));
-        left -= n;
-      }
+    if (!piece->bytes.empty()) {
+      lane.hasher.Update(
+          std::span(piece->bytes).subspan(piece->skip, static_cast<size_t>(piece->length)));
       continue;
     }
-    hasher_.Update(std::span(piece.bytes).subspan(piece.skip, static_cast<size_t>(piece.length)));
-    std::lock_guard lock(mutex_);
-    if (spare_.size() < kMostQueued) spare_.push_back(std::move(piece.bytes));
+    for (uint64_t left = piece->length; left > 0;) {
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(left, kZeroRun));
+      lane.hasher.Update(std::span(kZeros).first(n));
+      left -= n;
+    }
   }
+  lane.digest = lane.hasher.HexDigest();
 }
 
 }  // namespace rescuva::engine

@@ -1,11 +1,12 @@
 // Digests a source in order as the block scan reads it: the chunks the scan has read
-// are hashed on a thread of their own, so that a large image needs no second pass and
-// the scan is not held up by the hashing.
+// are hashed by three threads beside it, one an algorithm, so that a large image needs
+// no second pass and the scan waits for no more than the slowest of the three.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -24,8 +25,6 @@ class SourceDigester {
   // The next `length` bytes of the source: `bytes` from `skip` on, or zeros when
   // `bytes` is empty (a hole the scan did not read). Waits while several are queued.
   void Add(std::vector<uint8_t> bytes, size_t skip, uint64_t length);
-  // A buffer for the next read: one already hashed, or a new one.
-  std::vector<uint8_t> TakeBuffer();
   // Waits for what is queued and ends the hashes.
   platform::DigestSet Finish();
 
@@ -35,15 +34,22 @@ class SourceDigester {
     size_t skip = 0;
     uint64_t length = 0;
   };
-  void Work();
+  // One algorithm's thread and what it has still to hash.
+  struct Lane {
+    explicit Lane(platform::HashKind kind) : hasher(kind) {}
+    platform::Hasher hasher;
+    std::deque<std::shared_ptr<const Piece>> queue;
+    std::string digest;
+    std::thread thread;
+  };
+  void Work(Lane& lane);
+  void Close();
 
-  platform::DigestSetHasher hasher_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<Piece> queue_;
-  std::vector<std::vector<uint8_t>> spare_;
   bool closing_ = false;
-  std::thread thread_;
+  Lane lanes_[3] = {Lane(platform::HashKind::kMd5), Lane(platform::HashKind::kSha1),
+                    Lane(platform::HashKind::kSha256)};
 };
 
 }  // namespace rescuva::engine

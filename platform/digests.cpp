@@ -40,6 +40,7 @@ std::string Hasher::HexDigest() {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   EVP_DigestFinal_ex(context_, digest, &length);
+  EVP_DigestInit_ex(context_, nullptr, nullptr);  // ready for the next stream
   static constexpr char kHex[] = "0123456789abcdef";
   std::string text;
   for (unsigned int i = 0; i < length; ++i) {
@@ -60,7 +61,8 @@ DigestSet DigestSetHasher::Finish() {
 }
 
 DigestSet DigestsOf(std::span<const uint8_t> bytes) {
-  DigestSetHasher hasher;
+  // each thread keeps its contexts: making them costs as much as hashing a short message
+  thread_local DigestSetHasher hasher;
   hasher.Update(bytes);
   return hasher.Finish();
 }

@@ -19,7 +19,7 @@ class Hasher {
   Hasher& operator=(const Hasher&) = delete;
   ~Hasher();
   void Update(std::span<const uint8_t> bytes);
-  std::string HexDigest();  // ends the hash
+  std::string HexDigest();  // ends the hash; the next Update starts another
 
  private:
   evp_md_ctx_st* context_;
@@ -37,7 +37,7 @@ struct DigestSet {
 class DigestSetHasher {
  public:
   void Update(std::span<const uint8_t> bytes);
-  DigestSet Finish();  // ends the hashes
+  DigestSet Finish();  // ends the hashes; the next Update starts others
 
  private:
   Hasher md5_{HashKind::kMd5};
