@@ -1,5 +1,6 @@
 #include "report/html_report.h"
 
+#include <cctype>
 #include <filesystem>
 
 #include "report/markup_text.h"
