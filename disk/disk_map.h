@@ -1,0 +1,59 @@
+// What a disk image holds for the recovery: its volumes (through The Sleuth Kit's
+// volume system, or the whole image as one volume when it has no partition table),
+// the file system of each that The Sleuth Kit reads, and every Outlook Express mail
+// file on them, allocated or deleted, with the places of its bytes in the image.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/byte_source.h"
+
+namespace rescuva::disk {
+
+// `length` bytes of a file from `file_offset` on lie at `image_offset` in the image;
+// a sparse part lies nowhere (`sparse`) and reads as zeros.
+struct Extent {
+  uint64_t file_offset = 0;
+  uint64_t image_offset = 0;
+  uint64_t length = 0;
+  bool sparse = false;
+  bool operator==(const Extent&) const = default;
+};
+
+struct DiskVolume {
+  uint64_t offset = 0;  // in the image, in bytes
+  uint64_t length = 0;
+  std::string description;  // the partition table's, or "whole image"
+  std::string file_system;  // "fat32", "ntfs", ...; empty when none was read
+};
+
+struct DiskFile {
+  size_t volume = 0;
+  std::string path;    // from the file system's root, "/" between names
+  uint64_t inode = 0;  // inode, MFT entry or The Sleuth Kit's number for a FAT entry
+  bool deleted = false;
+  // A deleted file some of whose blocks another file has taken since: what they hold
+  // now is not this file's.
+  bool reallocated = false;
+  uint64_t size = 0;
+  std::vector<Extent> extents;    // in file order
+  std::vector<uint8_t> resident;  // the bytes of a file kept inside its metadata record
+};
+
+struct DiskMap {
+  std::vector<DiskVolume> volumes;
+  std::vector<DiskFile> mail_files;
+  std::vector<std::string> notes;  // volumes not read, and why
+};
+
+// Whether a file name is one an Outlook Express store is made of: *.dbx, *.mbx, *.idx,
+// folders.nch (any case).
+bool IsStoreFileName(const std::string& name);
+
+// Maps the image; `stop` ends the walk early with what was found.
+DiskMap MapDisk(const platform::ByteSource& image, const std::atomic<bool>& stop);
+
+}  // namespace rescuva::disk

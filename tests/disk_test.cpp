@@ -1,0 +1,128 @@
+// Disk images made here without mounting anything (sfdisk, mkfs.fat and mtools on an
+// image file): every mail file on them is found with its path, whether it was
+// deleted, and where its bytes lie, so that a fragmented file reads whole again.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+
+#include "disk/disk_map.h"
+#include "disk/file_source.h"
+#include "platform/evidence.h"
+#include "tests/folder_builder.h"
+#include "tests/store_builder.h"
+#include "tests/temp_dir.h"
+
+namespace rescuva::disk {
+namespace {
+
+using testing::ReadFileBytes;
+
+constexpr const char* kIdentity =
+    "/Documents and Settings/alice/Local Settings/Application Data/Identities/"
+    "{3C1A5E00-1111-2222-3333-444455556666}/Microsoft/Outlook Express";
+
+class DiskTest : public ::testing::Test {
+ protected:
+  DiskTest() : image_(dir_.Path() + "/disk.img") {
+    setenv("MTOOLS_SKIP_CHECK", "1", 1);
+    const std::string store = dir_.Path() + "/store";
+    std::filesystem::create_directory(store);
+    testing::WriteFolderList(store + "/Folders.dbx", {{4, 1, "Inbox", "Inbox.dbx", 1}});
+    std::vector<bench::GeneratedMessage> mail;
+    for (int i = 0; i < 40; ++i)
+      mail.push_back(testing::StoreMail("letter " + std::to_string(i), ""));
+    testing::WriteMailFile(store + "/Inbox.dbx", mail);
+    folder_list_ = store + "/Folders.dbx";
+    inbox_ = store + "/Inbox.dbx";
+  }
+
+  void Shell(const std::string& command) {
+    ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command;
+  }
+  // mtools on the FAT file system of the image's one partition, 1 MiB in.
+  void Mtools(const std::string& tool, const std::string& args) {
+    Shell(tool + " -i '" + image_ + "@@1M' " + args);
+  }
+  void MakeFatImage() {
+    Shell("truncate -s 80M '" + image_ + "'");
+    Shell("printf 'label: dos\\nstart=2048, type=c\\n' | sfdisk -q '" + image_ + "'");
+    Shell("mkfs.fat -F 32 --offset 2048 '" + image_ + "'");
+  }
+  void MakeFolders(const std::string& path) {
+    std::string at;
+    for (const auto& part : std::filesystem::path(path)) {
+      if (part == "/") continue;
+      at += "/" + part.string();
+      // a folder made before is no failure
+      std::system(("mmd -i '" + image_ + "@@1M' '::" + at + "' >/dev/null 2>&1").c_str());
+    }
+  }
+
+  testing::TempDir dir_;
+  std::string image_;
+  std::string folder_list_;
+  std::string inbox_;
+  std::atomic<bool> stop_{false};
+};
+
+TEST_F(DiskTest, FatStoresLiveDeletedAndFragmentedAreFoundWhole) {
+  MakeFatImage();
+  MakeFolders(kIdentity);
+  Mtools("mcopy", "'" + folder_list_ + "' '::" + std::string(kIdentity) + "/Folders.dbx'");
+  // the inbox lands in the hole a deleted filler left, and goes on behind the next one
+  ASSERT_GT(std::filesystem::file_size(inbox_), 16000u);
+  std::ofstream(dir_.Path() + "/filler") << std::string(8000, 'f');
+  Mtools("mcopy", "'" + dir_.Path() + "/filler' ::/filler1");
+  Mtools("mcopy", "'" + dir_.Path() + "/filler' ::/filler2");
+  Mtools("mdel", "::/filler1");
+  // mtools allocates from the file system's next-free hint; cleared, it takes the first
+  // free cluster: the hole
+  Shell("printf '\\377\\377\\377\\377' | dd of='" + image_ +
+        "' bs=1 seek=" + std::to_string((1 << 20) + 512 + 0x1EC) + " conv=notrunc");
+  Mtools("mcopy", "'" + inbox_ + "' '::" + std::string(kIdentity) + "/Inbox.dbx'");
+  MakeFolders("/Documents and Settings/bob");
+  Mtools("mcopy", "'" + folder_list_ + "' '::/Documents and Settings/bob/Folders.dbx'");
+  Mtools("mdel", "'::/Documents and Settings/bob/Folders.dbx'");
+
+  platform::Evidence evidence = platform::OpenEvidence(image_);
+  ASSERT_TRUE(evidence.source);
+  const DiskMap map = MapDisk(*evidence.source, stop_);
+  ASSERT_EQ(map.volumes.size(), 1u);
+  EXPECT_EQ(map.volumes[0].offset, 1u << 20);
+  EXPECT_EQ(map.volumes[0].file_system, "fat32");
+  std::map<std::string, const DiskFile*> found;
+  for (const DiskFile& file : map.mail_files) found[file.path] = &file;
+  ASSERT_EQ(found.size(), 3u);
+  const DiskFile* inbox = found[std::string(kIdentity) + "/Inbox.dbx"];
+  ASSERT_NE(inbox, nullptr);
+  EXPECT_FALSE(inbox->deleted);
+  EXPECT_GE(inbox->extents.size(), 2u);  // fragmented
+  const auto bytes = ReadFileBytes(inbox_);
+  std::vector<uint8_t> read(bytes.size());
+  ASSERT_TRUE(FileSource(*evidence.source, *inbox).ReadAt(0, read));
+  EXPECT_EQ(read, bytes);
+  // bob's folder list was deleted; FAT keeps where it began, and nothing took it since
+  const auto gone = std::find_if(map.mail_files.begin(), map.mail_files.end(),
+                                 [](const DiskFile& f) { return f.deleted; });
+  ASSERT_NE(gone, map.mail_files.end());
+  EXPECT_NE(gone->path.find("/Documents and Settings/bob/"), std::string::npos) << gone->path;
+  EXPECT_FALSE(gone->reallocated);
+  const auto list = ReadFileBytes(folder_list_);
+  read.assign(list.size(), 0);
+  ASSERT_TRUE(FileSource(*evidence.source, *gone).ReadAt(0, read));
+  EXPECT_EQ(read, list);
+}
+
+TEST_F(DiskTest, AnImageWithoutFileSystemMapsNothing) {
+  Shell("head -c 3000000 /dev/urandom | dd of='" + image_ + "'");
+  platform::Evidence evidence = platform::OpenEvidence(image_);
+  ASSERT_TRUE(evidence.source);
+  const DiskMap map = MapDisk(*evidence.source, stop_);
+  EXPECT_TRUE(map.mail_files.empty());
+  for (const DiskVolume& volume : map.volumes) EXPECT_EQ(volume.file_system, "");
+}
+
+}  // namespace
+}  // namespace rescuva::disk
