@@ -81,6 +81,10 @@ void CataloguePipeline::List(Extracted& message, Parsed& parsed) {
     return;
   }
   CatalogueRow& row = *parsed.row;
+  if (filter_ && !filter_(row, message.bytes)) {
+    ++counts_.already_listed;
+    return;
+  }
   row.source = source_;
   row.folder = folder_;
   row.end = message.end;

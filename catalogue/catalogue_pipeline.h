@@ -29,6 +29,7 @@ struct CatalogueCounts {
   size_t without_headers = 0;  // not listed: neither sender, recipient nor subject
   size_t not_messages = 0;     // not listed: the loader could not read a message from it
   size_t unreadable = 0;       // not listed: the scratch file could not be read back
+  size_t already_listed = 0;   // not listed: the filter said another source listed it
   std::vector<engine::MessageProblem> problems;  // the first unreadable ones, named
 };
 
@@ -47,6 +48,11 @@ class CataloguePipeline {
   CataloguePipeline(const CataloguePipeline&) = delete;
   CataloguePipeline& operator=(const CataloguePipeline&) = delete;
   ~CataloguePipeline();
+
+  // Asked on the pipeline's thread before a row is listed; false leaves it out (counted
+  // as already listed). Set before the first Add.
+  using Filter = std::function<bool(const CatalogueRow& row, std::span<const char> bytes)>;
+  void SetFilter(Filter filter) { filter_ = std::move(filter); }
 
   // What AddRecoveredMessage does: takes the message's bytes.
   void Add(const engine::ExtractedMessage& message);
@@ -79,6 +85,7 @@ class CataloguePipeline {
   int folder_;
   uint64_t listed_before_;
   Listed listed_;
+  Filter filter_;
   const bool fragments_;
   const bool digests_;
   CatalogueCounts counts_;  // the pipeline thread's, until Finish

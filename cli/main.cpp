@@ -11,6 +11,7 @@
 #include "cli/cli_listing.h"
 #include "cli/cli_options.h"
 #include "cli/terminal_text.h"
+#include "disk/disk_image.h"
 #include "platform/scratch_folder.h"
 #include "report/report_text.h"
 #include "report/report_writer.h"
@@ -125,17 +126,24 @@ int main(int argc, char** argv) {
     }
   }
 
-  const bool whole_store = store::IsStoreFolder(options->folder_file);
+  cli::CliListing listing(*options, stdout, stderr, !options->quiet && ::isatty(STDERR_FILENO));
+  session::ImmediateCrossing crossing;
+  session::RecoverySession session(crossing, listing.Events());
+  // a folder is a store; a disk image with file systems is the stores on them (copied
+  // into the session's scratch folder) and a carved scan of the whole image
+  bool whole_store = store::IsStoreFolder(options->folder_file);
   store::MailStore mail_store;
-  if (whole_store) mail_store = store::ReadStore(options->folder_file);
+  if (whole_store) {
+    mail_store = store::ReadStore(options->folder_file);
+  } else if (auto image =
+                 disk::ReadDiskImage(options->folder_file, session.ScratchPath(), interrupted)) {
+    whole_store = true;
+    mail_store = std::move(image->stores.store);
+  }
   std::optional<saving::SaveRequest> request = options->save;
   if (request && !PrepareRequest(*request, whole_store, mail_store, options->folder_file)) {
     return kBadUsage;
   }
-
-  cli::CliListing listing(*options, stdout, stderr, !options->quiet && ::isatty(STDERR_FILENO));
-  session::ImmediateCrossing crossing;
-  session::RecoverySession session(crossing, listing.Events());
   std::optional<saving::MessageSaver> saver;
   if (request) {
     saver.emplace(

@@ -33,7 +33,10 @@ TSK_WALK_RET_ENUM OnBlock(TSK_FS_FILE*, TSK_OFF_T offset, TSK_DADDR_T address, c
     return TSK_WALK_CONT;
   }
   DiskFile& file = *walk->file;
-  if (file.deleted && (flags & TSK_FS_BLOCK_FLAG_ALLOC)) file.reallocated = true;
+  if (file.deleted && (flags & TSK_FS_BLOCK_FLAG_ALLOC) && !file.reallocated) {
+    file.reallocated = true;
+    file.reallocated_from = static_cast<uint64_t>(offset);
+  }
   const bool sparse = flags & TSK_FS_BLOCK_FLAG_SPARSE;
   const uint64_t at = sparse ? 0
                              : static_cast<uint64_t>(walk->fs->offset) +

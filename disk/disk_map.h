@@ -10,18 +10,11 @@
 #include <vector>
 
 #include "platform/byte_source.h"
+#include "store/mail_store.h"
 
 namespace rescuva::disk {
 
-// `length` bytes of a file from `file_offset` on lie at `image_offset` in the image;
-// a sparse part lies nowhere (`sparse`) and reads as zeros.
-struct Extent {
-  uint64_t file_offset = 0;
-  uint64_t image_offset = 0;
-  uint64_t length = 0;
-  bool sparse = false;
-  bool operator==(const Extent&) const = default;
-};
+using Extent = store::FileExtent;
 
 struct DiskVolume {
   uint64_t offset = 0;  // in the image, in bytes
@@ -36,8 +29,9 @@ struct DiskFile {
   uint64_t inode = 0;  // inode, MFT entry or The Sleuth Kit's number for a FAT entry
   bool deleted = false;
   // A deleted file some of whose blocks another file has taken since: what they hold
-  // now is not this file's.
+  // from `reallocated_from` on is not this file's.
   bool reallocated = false;
+  uint64_t reallocated_from = 0;
   uint64_t size = 0;
   std::vector<Extent> extents;    // in file order
   std::vector<uint8_t> resident;  // the bytes of a file kept inside its metadata record

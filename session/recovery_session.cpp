@@ -1,6 +1,10 @@
 #include "session/recovery_session.h"
 
+#include <algorithm>
 #include <filesystem>
+
+#include "platform/digests.h"
+#include "store/image_positions.h"
 
 #include "session/scan_outcome_text.h"
 
@@ -112,23 +116,48 @@ void RecoverySession::MakeSources() {
 
 std::unique_ptr<catalogue::CataloguePipeline> RecoverySession::MakePipeline(const std::string& path,
                                                                             int folder) {
-  return std::make_unique<catalogue::CataloguePipeline>(
+  auto pipeline = std::make_unique<catalogue::CataloguePipeline>(
       path,
       [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {
         Deliver(row, bytes);
       },
       options_.fragments, options_.digests, folder, listed_before_);
+  const bool carving = std::any_of(store_.folders.begin(), store_.folders.end(),
+                                   [](const store::StoreFolder& f) { return f.carved; });
+  if (carving && folder >= 0) {
+    // the carved scan of an image lists only what no file of it gave; the pipelines run
+    // one after another, the carved one last
+    const bool carved = store_.folders[static_cast<size_t>(folder)].carved;
+    pipeline->SetFilter(
+        [this, carved](const catalogue::CatalogueRow&, std::span<const char> bytes) {
+          platform::Hasher hash(platform::HashKind::kSha256);
+          hash.Update({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+          std::string digest = hash.HexDigest();
+          if (carved) return !listed_digests_.contains(digest);
+          listed_digests_.insert(std::move(digest));
+          return true;
+        });
+  }
+  return pipeline;
 }
 
 // Rows of a store learn and tell copies; a single file's go as they are.
 void RecoverySession::Deliver(const catalogue::CatalogueRow& row, std::span<const char> bytes) {
   const catalogue::CatalogueRow* delivered = &row;
   catalogue::CatalogueRow tagged;
+  // a mail file copied out of a disk image: its runs are told as places in the image
+  if (row.folder >= 0 && store_.folders[static_cast<size_t>(row.folder)].on_disk &&
+      !row.trace.runs.empty()) {
+    tagged = row;
+    tagged.trace.runs = store::ImagePositions(
+        row.trace.runs, store_.folders[static_cast<size_t>(row.folder)].on_disk->extents);
+    delivered = &tagged;
+  }
   if (row.folder >= 0 && !row.fragment) {
     if (!row.deleted) {
       copies_.LearnListed(row, bytes);
     } else if (auto copy = copies_.CopyOf(row, bytes)) {
-      tagged = row;
+      if (delivered != &tagged) tagged = row;
       tagged.copy_of = copy;
       delivered = &tagged;
       ++copies_found_;
@@ -178,6 +207,7 @@ void AddCounts(const catalogue::CatalogueCounts& from, catalogue::CatalogueCount
   to.without_headers += from.without_headers;
   to.not_messages += from.not_messages;
   to.unreadable += from.unreadable;
+  to.already_listed += from.already_listed;
 }
 
 // Where a stage's time is added up: the three stages of the search.

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "catalogue/catalogue_pipeline.h"
@@ -162,7 +163,9 @@ class RecoverySession : private engine::RecoveryReporter {
   double progress_base_ = 0, progress_span_ = 1;  // the share of the bar its file takes
   uint64_t bytes_before_ = 0, bytes_total_ = 0;   // a store's files scanned before, and all
   std::unique_ptr<catalogue::CataloguePipeline> catalogue_;
-  uint64_t listed_before_ = 0;                     // rows listed from the files scanned before
+  uint64_t listed_before_ = 0;  // rows listed from the files scanned before
+  // SHA-256 of every message a disk image\'s files gave, for its carved scan
+  std::unordered_set<std::string> listed_digests_;
   int reported_position_ = -1;                     // the worker's own
   engine::Stage stage_ = engine::Stage::kOpening;  // the worker's own, as the next three
   std::chrono::steady_clock::time_point stage_began_;

@@ -273,6 +273,15 @@ std::vector<size_t> MailStore::MailFolders() const {
   return mail;
 }
 
+void AppendStore(MailStore& into, const MailStore& other, int parent) {
+  const int base = static_cast<int>(into.folders.size());
+  for (StoreFolder folder : other.folders) {
+    folder.parent = folder.parent < 0 ? parent : folder.parent + base;
+    into.folders.push_back(std::move(folder));
+  }
+  into.notes.insert(into.notes.end(), other.notes.begin(), other.notes.end());
+}
+
 bool IsStoreFolder(const std::string& path) {
   std::error_code ec;
   return fs::is_directory(path, ec);

@@ -9,8 +9,11 @@
 
 #include "disk/disk_map.h"
 #include "disk/file_source.h"
+#include "platform/digests.h"
 #include "platform/evidence.h"
+#include "tests/cli_run.h"
 #include "tests/folder_builder.h"
+#include "tests/scanned_folder.h"
 #include "tests/store_builder.h"
 #include "tests/temp_dir.h"
 
@@ -113,6 +116,60 @@ TEST_F(DiskTest, FatStoresLiveDeletedAndFragmentedAreFoundWhole) {
   read.assign(list.size(), 0);
   ASSERT_TRUE(FileSource(*evidence.source, *gone).ReadAt(0, read));
   EXPECT_EQ(read, list);
+}
+
+// rescuva-cli on the whole image: each store under its volume and place, the deleted one
+// under "Deleted", a folder file written into free space under "Carved", nothing twice,
+// and every message's positions are places in the image that give its bytes.
+TEST_F(DiskTest, TheCliListsEveryStoreAndCarvesTheRest) {
+  MakeFatImage();
+  MakeFolders(kIdentity);
+  Mtools("mcopy", "'" + folder_list_ + "' '::" + std::string(kIdentity) + "/Folders.dbx'");
+  Mtools("mcopy", "'" + inbox_ + "' '::" + std::string(kIdentity) + "/Inbox.dbx'");
+  MakeFolders("/Documents and Settings/bob");
+  Mtools("mcopy", "'" + inbox_ + "' '::/Documents and Settings/bob/Old.dbx'");
+  Mtools("mdel", "'::/Documents and Settings/bob/Old.dbx'");
+  const auto sample = ReadFileBytes(testing::SamplePath());
+  {
+    std::fstream image(image_, std::ios::binary | std::ios::in | std::ios::out);
+    image.seekp(60 << 20);
+    image.write(reinterpret_cast<const char*>(sample.data()),
+                static_cast<std::streamsize>(sample.size()));
+  }
+  const auto r = testing::RunCli(dir_.Path(), "--quiet --json '" + image_ + "'");
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::map<std::string, int> folders;
+  const auto image = ReadFileBytes(image_);
+  for (size_t at = 0; at < r.out.size();) {
+    const size_t end = r.out.find('\n', at);
+    const std::string line = r.out.substr(at, end - at);
+    at = end + 1;
+    const size_t f = line.find("\"folder\": \"") + 11;
+    ++folders[line.substr(f, line.find('"', f) - f)];
+    if (line.find("\"mends\"") != std::string::npos) continue;
+    // the runs read from the image give the message's digest
+    platform::Hasher hash(platform::HashKind::kSha256);
+    for (size_t p = line.find("{\"at\": "); p != std::string::npos;
+         p = line.find("{\"at\": ", p + 1)) {
+      uint64_t position = 0, offset = 0, length = 0;
+      ASSERT_EQ(std::sscanf(line.c_str() + p, "{\"at\": %lu, \"offset\": %lu, \"length\": %lu",
+                            &position, &offset, &length),
+                3);
+      hash.Update(std::span(image).subspan(position, length));
+    }
+    EXPECT_NE(line.find("\"sha256\": \"" + hash.HexDigest() + "\""), std::string::npos) << line;
+  }
+  const std::string alice =
+      "Volume 1 (FAT32)/alice, identity {3C1A5E00-1111-2222-3333-444455556666}/Inbox";
+  EXPECT_EQ(folders[alice], 40) << r.out;
+  int deleted = 0;
+  for (const auto& [folder, count] : folders) {
+    if (folder.starts_with("Volume 1 (FAT32)/Deleted/\\\\Documents and Settings\\\\bob"))
+      deleted += count;
+  }
+  EXPECT_EQ(deleted, 40) << r.out;
+  EXPECT_EQ(folders["Carved"], 7) << r.out;  // the sample, and nothing a file gave
+  EXPECT_EQ(folders.size(), 3u) << r.out;
 }
 
 TEST_F(DiskTest, AnImageWithoutFileSystemMapsNothing) {
