@@ -8,7 +8,8 @@ namespace rescuva::report {
 void WriteCsv(const std::vector<ReportItem>& items, ReportFile& out) {
   out << "\xEF\xBB\xBF"
          "number,status,complete,cut,folder,mail_file,first_block,size,date,received,from,to,"
-         "subject,message_id,attachments,md5,sha1,sha256,byte_runs,mends,saved_as\r\n";
+         "subject,message_id,attachments,md5,sha1,sha256,byte_runs,mends,saved_as,file_state,"
+         "inode\r\n";
   for (const ReportItem& item : items) {
     const catalogue::CatalogueRow& row = *item.row;
     std::string attachments;
@@ -35,7 +36,9 @@ void WriteCsv(const std::vector<ReportItem>& items, ReportFile& out) {
                                  TextCell(row.digests.sha256),
                                  TextCell(RunsText(row.trace)),
                                  TextCell(MendsText(row.trace)),
-                                 TextCell(item.saved_as)};
+                                 TextCell(item.saved_as),
+                                 TextCell(FileState(item)),
+                                 item.on_disk ? NumberCell(item.on_disk->inode) : ""};
     bool first = true;
     for (const std::string& cell : cells) {
       if (!first) out << ",";

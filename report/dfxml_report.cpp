@@ -91,6 +91,10 @@ void WriteMessage(const ReportItem& item, ReportFile& out) {
   out << "      <r:first_block>" << std::to_string(row.offset) << "</r:first_block>\n";
   if (!item.folder.empty()) out << "      " << Element("r:folder", item.folder) << "\n";
   out << "      " << Element("r:mail_file", item.mail_file) << "\n";
+  if (item.on_disk) {
+    out << "      <r:file_state>" << FileState(item) << "</r:file_state>\n      <r:file_inode>"
+        << std::to_string(item.on_disk->inode) << "</r:file_inode>\n";
+  }
   if (!row.info.message_id.empty()) {
     out << "      " << Element("r:message_id", row.info.message_id) << "\n";
   }
@@ -101,30 +105,75 @@ void WriteMessage(const ReportItem& item, ReportFile& out) {
   out << "    </fileobject>\n";
 }
 
-// One disk image object a mail file: the file itself as one run with its digests,
-// then its messages.
-void WriteFile(const ScannedFile* file, const std::string& path,
-               const std::vector<const ReportItem*>& items, ReportFile& out) {
-  out << "  <diskimageobject>\n    " << Element("r:image_filename", path) << "\n";
-  if (file) {
-    if (!file->facts.stored.md5.empty()) {
-      out << "    <r:stored_hashdigest type=\"md5\">" << MarkupText(file->facts.stored.md5)
-          << "</r:stored_hashdigest>\n";
-    }
-    if (!file->facts.stored.sha1.empty()) {
-      out << "    <r:stored_hashdigest type=\"sha1\">" << MarkupText(file->facts.stored.sha1)
-          << "</r:stored_hashdigest>\n";
-    }
-    out << "    <byte_runs>\n      <byte_run img_offset=\"0\" len=\""
-        << std::to_string(file->facts.length) << "\">\n"
-        << Digests(file->facts.digests, "        ") << "      </byte_run>\n    </byte_runs>\n";
+// A source's own facts: the digests an image stores, its whole length as one run with
+// the digests taken as it was read.
+void WriteSourceRun(const ScannedFile& file, ReportFile& out) {
+  if (!file.facts.stored.md5.empty()) {
+    out << "    <r:stored_hashdigest type=\"md5\">" << MarkupText(file.facts.stored.md5)
+        << "</r:stored_hashdigest>\n";
   }
-  for (const ReportItem* item : items) WriteMessage(*item, out);
+  if (!file.facts.stored.sha1.empty()) {
+    out << "    <r:stored_hashdigest type=\"sha1\">" << MarkupText(file.facts.stored.sha1)
+        << "</r:stored_hashdigest>\n";
+  }
+  out << "    <byte_runs>\n      <byte_run img_offset=\"0\" len=\""
+      << std::to_string(file.facts.length) << "\">\n"
+      << Digests(file.facts.digests, "        ") << "      </byte_run>\n    </byte_runs>\n";
+}
+
+void WriteNotDigested(const ScannedFile* file, ReportFile& out) {
   if (!file) {
     out << "    <error>not digested: the scan did not name its files</error>\n";
   } else if (file->facts.digests.Empty()) {
     out << "    " << Element("error", WhyNotDigested(*file)) << "\n";
   }
+}
+
+// One disk image object a mail file: the file itself as one run with its digests,
+// then its messages.
+void WriteFile(const ScannedFile* file, const std::string& path,
+               const std::vector<const ReportItem*>& items, ReportFile& out) {
+  out << "  <diskimageobject>\n    " << Element("r:image_filename", path) << "\n";
+  if (file) WriteSourceRun(*file, out);
+  for (const ReportItem* item : items) WriteMessage(*item, out);
+  WriteNotDigested(file, out);
+  out << "  </diskimageobject>\n";
+}
+
+// A mail file copied out of a disk image, as the file it was there.
+void WriteDiskFile(const ScannedFile& file, const store::FileOnDisk& on_disk, ReportFile& out) {
+  out << "    <fileobject>\n      " << Element("filename", on_disk.path) << "\n      <filesize>"
+      << std::to_string(file.facts.length) << "</filesize>\n      <alloc>"
+      << (on_disk.deleted ? "0" : "1") << "</alloc>\n      <inode>" << std::to_string(on_disk.inode)
+      << "</inode>\n      <byte_runs>\n";
+  for (const store::FileExtent& extent : on_disk.extents) {
+    out << "        <byte_run file_offset=\"" << std::to_string(extent.file_offset) << "\"";
+    if (!extent.sparse) out << " img_offset=\"" << std::to_string(extent.image_offset) << "\"";
+    out << " len=\"" << std::to_string(extent.length) << "\""
+        << (extent.sparse ? " fill=\"0\"" : "") << "/>\n";
+  }
+  out << "      </byte_runs>\n"
+      << Digests(file.facts.digests, "      ") << "      " << Element("r:volume", on_disk.volume)
+      << "\n      <r:kind>mail file</r:kind>\n";
+  if (on_disk.reallocated) out << "      <r:reallocated>1</r:reallocated>\n";
+  out << "    </fileobject>\n";
+}
+
+// A disk image: one disk image object, the image, holding each mail file found on it
+// with its messages, then the messages carved from the rest.
+void WriteImage(const ReportInput& input, const ScannedFile& image,
+                std::map<int, std::vector<const ReportItem*>>& by_folder, ReportFile& out) {
+  out << "  <diskimageobject>\n    " << Element("r:image_filename", image.path) << "\n";
+  WriteSourceRun(image, out);
+  for (const ScannedFile& file : input.outcome->files) {
+    if (file.folder < 0) continue;
+    const auto& on_disk = input.store->folders[static_cast<size_t>(file.folder)].on_disk;
+    if (!on_disk) continue;
+    WriteDiskFile(file, *on_disk, out);
+    for (const ReportItem* item : by_folder[file.folder]) WriteMessage(*item, out);
+  }
+  for (const ReportItem* item : by_folder[image.folder]) WriteMessage(*item, out);
+  WriteNotDigested(&image, out);
   out << "  </diskimageobject>\n";
 }
 
@@ -161,20 +210,31 @@ void WriteDfxml(const ReportInput& input, const std::vector<ReportItem>& items, 
          "messages</dc:type>\n  </metadata>\n";
   WriteCreator(input.run, out);
   const auto& files = input.outcome->files;
+  // of a disk image, the image is the one source; its mail files' copies are no source
+  const ScannedFile* image = nullptr;
+  for (const ScannedFile& file : files) {
+    if (input.store && file.folder >= 0 &&
+        input.store->folders[static_cast<size_t>(file.folder)].carved) {
+      image = &file;
+    }
+  }
   out << "  <source>\n";
   if (files.empty()) out << "    " << Element("image_filename", input.run.source) << "\n";
   for (const ScannedFile& file : files) {
-    out << "    " << Element("image_filename", file.path) << "\n";
+    if (!image || &file == image) out << "    " << Element("image_filename", file.path) << "\n";
   }
   out << "  </source>\n";
   std::map<int, std::vector<const ReportItem*>> by_folder;
   for (const ReportItem& item : items) by_folder[item.row->folder].push_back(&item);
-  if (files.empty()) {
+  if (image) {
+    WriteImage(input, *image, by_folder, out);
+  } else if (files.empty()) {
     std::vector<const ReportItem*> all;
     for (const ReportItem& item : items) all.push_back(&item);
     WriteFile(nullptr, input.run.source, all, out);
+  } else {
+    for (const ScannedFile& file : files) WriteFile(&file, file.path, by_folder[file.folder], out);
   }
-  for (const ScannedFile& file : files) WriteFile(&file, file.path, by_folder[file.folder], out);
   WriteEnd(input, out);
   out << "</dfxml>\n";
 }

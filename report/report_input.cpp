@@ -29,8 +29,10 @@ std::vector<ReportItem> ReportItems(const ReportInput& input) {
     if (input.store && row.folder >= 0 &&
         static_cast<size_t>(row.folder) < input.store->folders.size()) {
       item.folder = input.store->PathText(static_cast<size_t>(row.folder));
+      const auto& on_disk = input.store->folders[static_cast<size_t>(row.folder)].on_disk;
+      if (on_disk) item.on_disk = &*on_disk;
     }
-    item.mail_file = row.source;
+    item.mail_file = item.on_disk ? item.on_disk->volume + ":" + item.on_disk->path : row.source;
     if (auto it = saved.find({row.folder, row.offset}); it != saved.end())
       item.saved_as = it->second;
     item.date = row.info.sent_time;
@@ -38,6 +40,11 @@ std::vector<ReportItem> ReportItems(const ReportInput& input) {
     items.push_back(std::move(item));
   }
   return items;
+}
+
+std::string FileState(const ReportItem& item) {
+  if (!item.on_disk) return {};
+  return item.on_disk->deleted ? "deleted" : "allocated";
 }
 
 std::string RunsText(const engine::ChainTrace& trace) {

@@ -33,15 +33,20 @@ struct ReportInput {
 struct ReportItem {
   size_t number = 0;  // 1, 2, ... in the order listed
   const catalogue::CatalogueRow* row = nullptr;
-  std::string status;               // "existing", "deleted", "fragment" or "leftover copy"
-  std::string folder;               // the store folder's path; empty for a single file
-  std::string mail_file;            // the file it was read from
+  std::string status;     // "existing", "deleted", "fragment" or "leftover copy"
+  std::string folder;     // the store folder's path; empty for a single file
+  std::string mail_file;  // the file it was read from; on a disk image, its path there
+  // Of a mail file copied out of a disk image: where it lay; null otherwise.
+  const store::FileOnDisk* on_disk = nullptr;
   std::string saved_as;             // where it was saved; empty when it was not
   std::optional<int64_t> date;      // its Date (else its record's sent time)
   std::optional<int64_t> received;  // its index record's received time
 };
 
 std::vector<ReportItem> ReportItems(const ReportInput& input);
+
+// "allocated" or "deleted" for a mail file of a disk image; empty otherwise.
+std::string FileState(const ReportItem& item);
 
 // Its byte runs as text: "position+length@offset; ..."; its mends: "at+length kind; ...".
 std::string RunsText(const engine::ChainTrace& trace);

@@ -53,6 +53,27 @@ class DiskTest : public ::testing::Test {
     Shell("printf 'label: dos\\nstart=2048, type=c\\n' | sfdisk -q '" + image_ + "'");
     Shell("mkfs.fat -F 32 --offset 2048 '" + image_ + "'");
   }
+  // The image: a partition table with one partition of `type`, 1 MiB in, holding the
+  // file system made in the file `part`.
+  void Partition(const std::string& part, const std::string& type) {
+    const uint64_t size = std::filesystem::file_size(part);
+    Shell("truncate -s " + std::to_string(size + (2 << 20)) + " '" + image_ + "'");
+    Shell("printf 'label: dos\\nstart=2048, size=" + std::to_string(size / 512) + ", type=" + type +
+          "\\n' | sfdisk -q '" + image_ + "'");
+    Shell("dd if='" + part + "' of='" + image_ + "' bs=1M seek=1 conv=notrunc");
+  }
+  // The folders of the JSON listing of `source`, with their message counts.
+  std::map<std::string, int> ListedFolders(const std::string& source) {
+    const auto r = testing::RunCli(dir_.Path(), "--quiet --json '" + source + "'");
+    EXPECT_EQ(r.code, 0) << r.err;
+    std::map<std::string, int> folders;
+    for (size_t at = r.out.find("\"folder\": \""); at != std::string::npos;
+         at = r.out.find("\"folder\": \"", at + 1)) {
+      const size_t from = at + 11;
+      ++folders[r.out.substr(from, r.out.find('"', from) - from)];
+    }
+    return folders;
+  }
   void MakeFolders(const std::string& path) {
     std::string at;
     for (const auto& part : std::filesystem::path(path)) {
@@ -170,6 +191,63 @@ TEST_F(DiskTest, TheCliListsEveryStoreAndCarvesTheRest) {
   EXPECT_EQ(deleted, 40) << r.out;
   EXPECT_EQ(folders["Carved"], 7) << r.out;  // the sample, and nothing a file gave
   EXPECT_EQ(folders.size(), 3u) << r.out;
+}
+
+// NTFS (ntfscp writes into the root) and ext4 (made from a folder tree): each store is
+// listed under its volume; the FAT image as EWF lists what the raw image lists.
+TEST_F(DiskTest, NtfsExt4AndEwfImagesListTheirStores) {
+  const std::string part = dir_.Path() + "/part.img";
+  Shell("truncate -s 39M '" + part + "'");
+  Shell("mkntfs -F -Q '" + part + "'");
+  Shell("ntfscp '" + part + "' '" + inbox_ + "' Inbox.dbx");
+  Partition(part, "7");
+  auto folders = ListedFolders(image_);
+  EXPECT_EQ(folders["Volume 1 (NTFS)/\\\\/Inbox"], 40) << ::testing::PrintToString(folders);
+
+  const std::string tree = dir_.Path() +
+                           "/tree/Documents and Settings/carol/Application Data/"
+                           "Identities/{77}/Microsoft/Outlook Express";
+  std::filesystem::create_directories(tree);
+  std::filesystem::copy_file(folder_list_, tree + "/Folders.dbx");
+  std::filesystem::copy_file(inbox_, tree + "/Inbox.dbx");
+  std::filesystem::remove(part);
+  Shell("mke2fs -q -t ext4 -d '" + dir_.Path() + "/tree' '" + part + "' 16M");
+  Partition(part, "83");
+  folders = ListedFolders(image_);
+  EXPECT_EQ(folders["Volume 1 (EXT4)/carol, identity {77}/Inbox"], 40)
+      << ::testing::PrintToString(folders);
+
+  MakeFatImage();
+  MakeFolders(kIdentity);
+  Mtools("mcopy", "'" + folder_list_ + "' '::" + std::string(kIdentity) + "/Folders.dbx'");
+  Mtools("mcopy", "'" + inbox_ + "' '::" + std::string(kIdentity) + "/Inbox.dbx'");
+  const auto raw = ListedFolders(image_);
+  EXPECT_EQ(raw.at("Volume 1 (FAT32)/alice, identity {3C1A5E00-1111-2222-3333-444455556666}/Inbox"),
+            40);
+  Shell("ewfacquire -u -q -c none -S 20MiB -t '" + dir_.Path() + "/disk' '" + image_ + "'");
+  EXPECT_EQ(ListedFolders(dir_.Path() + "/disk.E01"), raw);
+}
+
+// The report of an image names each mail file with its path, inode and places in the
+// image, and each message with its file's state; it validates.
+TEST_F(DiskTest, TheReportOfAnImageNamesFilesAndTheirPlaces) {
+  MakeFatImage();
+  MakeFolders("/Documents and Settings/bob");
+  Mtools("mcopy", "'" + inbox_ + "' '::/Documents and Settings/bob/Old.dbx'");
+  Mtools("mdel", "'::/Documents and Settings/bob/Old.dbx'");
+  const auto r = testing::RunCli(dir_.Path(),
+                                 "--quiet --report '" + dir_.Path() + "/report' '" + image_ + "'");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string schema =
+      std::string(std::getenv("RESCUVA_SOURCE")) + "/tests/schemas/dfxml/dfxml.xsd";
+  Shell("xmllint --noout --schema '" + schema + "' '" + dir_.Path() + "/report/report.dfxml'");
+  const std::string xml = testing::ReadFileText(dir_.Path() + "/report/report.dfxml");
+  EXPECT_NE(xml.find("<filename>/Documents and Settings/bob/"), std::string::npos);
+  EXPECT_NE(xml.find("<alloc>0</alloc>\n      <inode>"), std::string::npos);
+  EXPECT_NE(xml.find("<r:file_state>deleted</r:file_state>"), std::string::npos);
+  EXPECT_EQ(xml.find("/image-1/"), std::string::npos);  // no scratch copy is named
+  const std::string csv = testing::ReadFileText(dir_.Path() + "/report/messages.csv");
+  EXPECT_NE(csv.find(",\"deleted\","), std::string::npos);
 }
 
 TEST_F(DiskTest, AnImageWithoutFileSystemMapsNothing) {
