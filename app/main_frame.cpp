@@ -78,6 +78,8 @@ constexpr CommandText kCommands[] = {
      "Save an examiner's report of the last scan: where each email lay, its digests and the "
      "source's",
      ""},
+    {kOpenImage, "Open disk image...",
+     "Recover every Outlook Express store on a disk image or device, and carve the rest", ""},
     {kRepairStore, "Repair store folder...",
      "Recover every folder of an Outlook Express store folder", ""},
     {kScanNotes, "Scan notes...", "What the last scan could not read, and why", ""},
@@ -190,8 +192,8 @@ void CMainFrame::CreateBars() {
   // a report is of a scan that has ended
   connect(file, &QMenu::aboutToShow, this,
           [this] { actions_[kSaveReport]->setEnabled(scan_page_->ReportReady()); });
-  file->addActions({actions_[kRepair], actions_[kRepairStore], actions_[kSave],
-                    actions_[kSaveReport], actions_[kExit]});
+  file->addActions({actions_[kRepair], actions_[kRepairStore], actions_[kOpenImage],
+                    actions_[kSave], actions_[kSaveReport], actions_[kExit]});
   QMenu* tools = menuBar()->addMenu("&Tools");
   tools->addActions({actions_[kToggleToolbar], actions_[kToggleStatusBar]});
   tools->addSeparator();
@@ -496,6 +498,9 @@ void CMainFrame::Run(int command) {
       break;
     case kRepairStore:
       scan_page_->OnBrowseStore();
+      break;
+    case kOpenImage:
+      scan_page_->OnBrowseImage();
       break;
     case kScanNotes:
       scan_page_->ShowScanNotes();

@@ -47,6 +47,7 @@ enum Command : int {
   kRepairStore = 32853,  // a whole store
   kScanNotes = 32854,    // what the last scan could not do or read
   kSaveReport = 32855,   // an examiner's report of the last scan
+  kOpenImage = 32856,    // the stores on a disk image
 };
 
 // What the frame does outside itself; tests replace it.

@@ -12,6 +12,7 @@ ScanPageLayout LayoutScanPage(int cx, int cy) {
   layout.path = QRect(97, half + 20, cx - 252, 25);
   layout.browse = QRect(cx - 150, half + 20, 50, 25);
   layout.store = QRect(cx - 310, half + 55, 210, 25);
+  layout.image = QRect(cx - 530, half + 55, 210, 25);
   layout.scan = QRect(cx - 90, cy - 40, 80, 30);
   layout.back = QRect(cx - 190, cy - 40, 80, 30);
   layout.stop = layout.scan;

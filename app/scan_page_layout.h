@@ -14,6 +14,7 @@ struct ScanPageLayout {
   QRect path;
   QRect browse;
   QRect store;  // "Repair store folder...", under the browse button
+  QRect image;  // "Open disk image...", left of it
   QRect scan;
   QRect back;
   QRect stop;  // the scan button's place: the two never show together

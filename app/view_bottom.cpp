@@ -54,6 +54,7 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
       prompt_(TextLine(this, Qt::white)),
       browse_(new QPushButton("...", this)),
       store_(new QPushButton("Repair store folder...", this)),
+      image_(new QPushButton("Open disk image...", this)),
       scan_(PageButton("Scan", ButtonPicture::kForward, this)),
       back_(PageButton("Back", ButtonPicture::kBack, this)),
       stop_button_(PageButton("Stop", ButtonPicture::kStop, this)),
@@ -65,6 +66,7 @@ CViewBottom::CViewBottom(WizardFrame& frame, views::CDispImfoView& items, QWidge
   page_folder_ = FolderHolding(QDir::currentPath() + "/", "progress.html");
   connect(browse_, &QPushButton::clicked, this, [this] { OnBrowse(); });
   connect(store_, &QPushButton::clicked, this, [this] { OnBrowseStore(); });
+  connect(image_, &QPushButton::clicked, this, [this] { OnBrowseImage(); });
   connect(scan_, &QPushButton::clicked, this, [this] { OnScan(); });
   connect(back_, &QPushButton::clicked, this, [this] { OnBack(); });
   connect(stop_button_, &QPushButton::clicked, this, [this] { OnStop(); });
@@ -124,9 +126,9 @@ void CViewBottom::ShowFileChoice() {
                                 static_cast<QWidget*>(status_)}) {
     scan_control->hide();
   }
-  for (QWidget* choice :
-       {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_), static_cast<QWidget*>(store_),
-        static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
+  for (QWidget* choice : {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_),
+                          static_cast<QWidget*>(store_), static_cast<QWidget*>(image_),
+                          static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
     choice->show();
   }
   scan_->setText("Scan");
@@ -141,6 +143,7 @@ void CViewBottom::resizeEvent(QResizeEvent*) {
   path_->setGeometry(layout.path);
   browse_->setGeometry(layout.browse);
   store_->setGeometry(layout.store);
+  image_->setGeometry(layout.image);
   scan_->setGeometry(layout.scan);
   back_->setGeometry(layout.back);
   stop_button_->setGeometry(layout.stop);
@@ -176,7 +179,21 @@ void CViewBottom::OnBrowseStore() {
 void CViewBottom::ScanStore(const QString& folder) {
   if (frame_.State() != WizardState::ChooseFile) return;
   path_->setText(folder);
-  BeginScan(folder, true);
+  BeginScan(folder, ScanKind::kStore);
+}
+
+void CViewBottom::OnBrowseImage() {
+  if (frame_.State() != WizardState::ChooseFile) return;
+  const QString chosen = QFileDialog::getOpenFileName(
+      this, "Open disk image", QString(),
+      "Disk images (*.img *.dd *.raw *.001 *.E01 *.e01);;All Files(*.*) (*)");
+  if (!chosen.isEmpty()) ScanImage(chosen);
+}
+
+void CViewBottom::ScanImage(const QString& path) {
+  if (frame_.State() != WizardState::ChooseFile) return;
+  path_->setText(path);
+  BeginScan(path, ScanKind::kImage);
 }
 
 void CViewBottom::OnScan() {
@@ -195,17 +212,17 @@ void CViewBottom::OnScan() {
     return;
   }
   // a folder typed here is opened as a file, as always; a store is chosen as a store
-  BeginScan(path, false);
+  BeginScan(path, ScanKind::kFile);
 }
 
-void CViewBottom::BeginScan(const QString& path, bool whole_store) {
+void CViewBottom::BeginScan(const QString& path, ScanKind kind) {
   frame_.ClearCaption();
   frame_.SetState(WizardState::Results);
   frame_.SetPageRow(0, std::max(0, frame_.ClientHeight() - kScanPageHeight));
   frame_.LayoutPages();
-  for (QWidget* choice :
-       {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_), static_cast<QWidget*>(store_),
-        static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
+  for (QWidget* choice : {static_cast<QWidget*>(path_), static_cast<QWidget*>(browse_),
+                          static_cast<QWidget*>(store_), static_cast<QWidget*>(image_),
+                          static_cast<QWidget*>(scan_), static_cast<QWidget*>(prompt_)}) {
     choice->hide();
   }
   stop_button_->show();
@@ -249,11 +266,17 @@ void CViewBottom::BeginScan(const QString& path, bool whole_store) {
   session::ScanOptions options = frame_.ScanChoices();
   options.fragments = true;
   options.digests = options.trace = options.source_digests = true;
-  if (!whole_store) {
-    session_->Start(path.toStdString(), options);
-    return;
+  switch (kind) {
+    case ScanKind::kFile:
+      session_->Start(path.toStdString(), options);
+      break;
+    case ScanKind::kStore:
+      session_->StartStore(path.toStdString(), options);
+      break;
+    case ScanKind::kImage:
+      session_->StartImage(path.toStdString(), options);
+      break;
   }
-  session_->StartStore(path.toStdString(), options);
 }
 
 void CViewBottom::ScanEnded(const session::ScanOutcome& outcome) {

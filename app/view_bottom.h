@@ -32,6 +32,10 @@ class CViewBottom : public QWidget {
   void OnScan();
   // Scans the store in `folder` (wizard state 1 only).
   void ScanStore(const QString& folder);
+  // "Open disk image...": picks an image file and scans the stores on it.
+  void OnBrowseImage();
+  // Scans the disk image or device at `path` (wizard state 1 only).
+  void ScanImage(const QString& path);
   void OnStop();
   void OnBack();
   // Sets the stop flag without asking (the exit sequence).
@@ -63,6 +67,7 @@ class CViewBottom : public QWidget {
   QString CounterText() const { return counter_->text(); }
   QPushButton& ScanButton() { return *scan_; }
   QPushButton& StoreButton() { return *store_; }
+  QPushButton& ImageButton() { return *image_; }
   QPushButton& BackButton() { return *back_; }
   QPushButton& StopButton() { return *stop_button_; }
   QProgressBar& Progress() { return *progress_; }
@@ -73,8 +78,10 @@ class CViewBottom : public QWidget {
 
  private:
   void ShowFileChoice();
+  // What a scan reads: one file as chosen, a store folder, or a disk image's stores.
+  enum class ScanKind { kFile, kStore, kImage };
   // Leaves the file choice for the scan's controls and starts the session.
-  void BeginScan(const QString& path, bool whole_store);
+  void BeginScan(const QString& path, ScanKind kind);
   void ShowRows(std::vector<catalogue::CatalogueRow>& rows);
   void ShowCounter();
   // The end of a scan: what the worker's last steps did, and the completion step.
@@ -88,6 +95,7 @@ class CViewBottom : public QWidget {
   QLabel* prompt_;
   QPushButton* browse_;
   QPushButton* store_;
+  QPushButton* image_;
   QPushButton* scan_;
   QPushButton* back_;
   QPushButton* stop_button_;

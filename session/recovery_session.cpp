@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "disk/disk_image.h"
 #include "platform/digests.h"
 #include "store/image_positions.h"
 
@@ -55,21 +56,43 @@ void RecoverySession::Start(const std::string& path, const ScanOptions& options)
   if (running_ || worker_.joinable()) return;
   running_ = true;
   options_ = options;
-  engine_.SetRepair(options.repair);
-  engine_.SetTracing(options.trace);
-  engine_.SetSourceDigests(options.source_digests);
+  PrepareSingle(path);
+  worker_ = std::thread([this, path] { Scan(path); });
+}
+
+void RecoverySession::PrepareSingle(const std::string& path) {
+  engine_.SetRepair(options_.repair);
+  engine_.SetTracing(options_.trace);
+  engine_.SetSourceDigests(options_.source_digests);
   // the catalogue takes the engine's bytes: a scratch copy only of what it cannot hold
   engine_.SetScratchCopies(false);
   {
     platform::SourceFile file;
     if (file.Open(path) && engine::Oe4Mailbox::IsMailbox(file)) {
       mailbox_ = std::make_unique<engine::Oe4Mailbox>(Reporter());
-      mailbox_->SetTracing(options.trace);
-      mailbox_->SetSourceDigests(options.source_digests);
+      mailbox_->SetTracing(options_.trace);
+      mailbox_->SetSourceDigests(options_.source_digests);
     }
   }
   catalogue_ = MakePipeline(path, -1);
-  worker_ = std::thread([this, path] { Scan(path); });
+}
+
+void RecoverySession::StartImage(const std::string& path, const ScanOptions& options) {
+  if (running_ || worker_.joinable()) return;
+  running_ = true;
+  options_ = options;
+  worker_ = std::thread([this, path] {
+    EnterStage(engine::Stage::kOpening);
+    if (auto image = disk::ReadDiskImage(path, scratch_.Path(), stop_)) {
+      store_ = std::move(image->stores.store);
+      MakeSources();
+      store_read_.Set(true);
+      ScanStore();
+      return;
+    }
+    PrepareSingle(path);
+    Scan(path);
+  });
 }
 
 void RecoverySession::StartStore(store::MailStore store, const ScanOptions& options) {

@@ -105,6 +105,10 @@ class RecoverySession : private engine::RecoveryReporter {
   // The same for the store in `folder`, read on the worker thread: the store event
   // brings it before its first rows.
   void StartStore(const std::string& folder, const ScanOptions& options = {});
+  // The same for a disk image or device, read on the worker thread: the stores on its
+  // file systems (the store event brings their tree), then the whole image carved for
+  // what no file gave. An image without a file system is scanned whole, as Start does.
+  void StartImage(const std::string& path, const ScanOptions& options = {});
   // From any thread; a stop is never taken back.
   void RequestStop() { stop_ = true; }
   bool StopRequested() override { return stop_; }
@@ -131,6 +135,8 @@ class RecoverySession : private engine::RecoveryReporter {
   void ScanPosition(uint64_t done, uint64_t total) override;
   void AddRecoveredMessage(const engine::ExtractedMessage& message) override;
   void Scan(std::string path);
+  // The single source's engine and pipeline, as the options say.
+  void PrepareSingle(const std::string& path);
   void MakeSources();
   void ScanStore();
   void AddFileOutcome(const engine::RunOutcome& run, ScanOutcome& outcome);

@@ -12,6 +12,7 @@
 #include "platform/digests.h"
 #include "platform/evidence.h"
 #include "tests/cli_run.h"
+#include "tests/fat_image.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
 #include "tests/store_builder.h"
@@ -29,7 +30,6 @@ constexpr const char* kIdentity =
 class DiskTest : public ::testing::Test {
  protected:
   DiskTest() : image_(dir_.Path() + "/disk.img") {
-    setenv("MTOOLS_SKIP_CHECK", "1", 1);
     const std::string store = dir_.Path() + "/store";
     std::filesystem::create_directory(store);
     testing::WriteFolderList(store + "/Folders.dbx", {{4, 1, "Inbox", "Inbox.dbx", 1}});
@@ -41,26 +41,14 @@ class DiskTest : public ::testing::Test {
     inbox_ = store + "/Inbox.dbx";
   }
 
-  void Shell(const std::string& command) {
-    ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command;
-  }
-  // mtools on the FAT file system of the image's one partition, 1 MiB in.
-  void Mtools(const std::string& tool, const std::string& args) {
-    Shell(tool + " -i '" + image_ + "@@1M' " + args);
-  }
-  void MakeFatImage() {
-    Shell("truncate -s 80M '" + image_ + "'");
-    Shell("printf 'label: dos\\nstart=2048, type=c\\n' | sfdisk -q '" + image_ + "'");
-    Shell("mkfs.fat -F 32 --offset 2048 '" + image_ + "'");
-  }
   // The image: a partition table with one partition of `type`, 1 MiB in, holding the
   // file system made in the file `part`.
   void Partition(const std::string& part, const std::string& type) {
     const uint64_t size = std::filesystem::file_size(part);
-    Shell("truncate -s " + std::to_string(size + (2 << 20)) + " '" + image_ + "'");
-    Shell("printf 'label: dos\\nstart=2048, size=" + std::to_string(size / 512) + ", type=" + type +
-          "\\n' | sfdisk -q '" + image_ + "'");
-    Shell("dd if='" + part + "' of='" + image_ + "' bs=1M seek=1 conv=notrunc");
+    testing::Shell("truncate -s " + std::to_string(size + (2 << 20)) + " '" + image_ + "'");
+    testing::Shell("printf 'label: dos\\nstart=2048, size=" + std::to_string(size / 512) +
+                   ", type=" + type + "\\n' | sfdisk -q '" + image_ + "'");
+    testing::Shell("dd if='" + part + "' of='" + image_ + "' bs=1M seek=1 conv=notrunc");
   }
   // The folders of the JSON listing of `source`, with their message counts.
   std::map<std::string, int> ListedFolders(const std::string& source) {
@@ -74,16 +62,6 @@ class DiskTest : public ::testing::Test {
     }
     return folders;
   }
-  void MakeFolders(const std::string& path) {
-    std::string at;
-    for (const auto& part : std::filesystem::path(path)) {
-      if (part == "/") continue;
-      at += "/" + part.string();
-      // a folder made before is no failure
-      std::system(("mmd -i '" + image_ + "@@1M' '::" + at + "' >/dev/null 2>&1").c_str());
-    }
-  }
-
   testing::TempDir dir_;
   std::string image_;
   std::string folder_list_;
@@ -92,23 +70,20 @@ class DiskTest : public ::testing::Test {
 };
 
 TEST_F(DiskTest, FatStoresLiveDeletedAndFragmentedAreFoundWhole) {
-  MakeFatImage();
-  MakeFolders(kIdentity);
-  Mtools("mcopy", "'" + folder_list_ + "' '::" + std::string(kIdentity) + "/Folders.dbx'");
+  const testing::FatImage fat(image_);
+  fat.MakeFolders(kIdentity);
+  fat.Copy(folder_list_, std::string(kIdentity) + "/Folders.dbx");
   // the inbox lands in the hole a deleted filler left, and goes on behind the next one
   ASSERT_GT(std::filesystem::file_size(inbox_), 16000u);
   std::ofstream(dir_.Path() + "/filler") << std::string(8000, 'f');
-  Mtools("mcopy", "'" + dir_.Path() + "/filler' ::/filler1");
-  Mtools("mcopy", "'" + dir_.Path() + "/filler' ::/filler2");
-  Mtools("mdel", "::/filler1");
-  // mtools allocates from the file system's next-free hint; cleared, it takes the first
-  // free cluster: the hole
-  Shell("printf '\\377\\377\\377\\377' | dd of='" + image_ +
-        "' bs=1 seek=" + std::to_string((1 << 20) + 512 + 0x1EC) + " conv=notrunc");
-  Mtools("mcopy", "'" + inbox_ + "' '::" + std::string(kIdentity) + "/Inbox.dbx'");
-  MakeFolders("/Documents and Settings/bob");
-  Mtools("mcopy", "'" + folder_list_ + "' '::/Documents and Settings/bob/Folders.dbx'");
-  Mtools("mdel", "'::/Documents and Settings/bob/Folders.dbx'");
+  fat.Copy(dir_.Path() + "/filler", "/filler1");
+  fat.Copy(dir_.Path() + "/filler", "/filler2");
+  fat.Delete("/filler1");
+  fat.ForgetNextFreeHint();
+  fat.Copy(inbox_, std::string(kIdentity) + "/Inbox.dbx");
+  fat.MakeFolders("/Documents and Settings/bob");
+  fat.Copy(folder_list_, "/Documents and Settings/bob/Folders.dbx");
+  fat.Delete("/Documents and Settings/bob/Folders.dbx");
 
   platform::Evidence evidence = platform::OpenEvidence(image_);
   ASSERT_TRUE(evidence.source);
@@ -143,13 +118,13 @@ TEST_F(DiskTest, FatStoresLiveDeletedAndFragmentedAreFoundWhole) {
 // under "Deleted", a folder file written into free space under "Carved", nothing twice,
 // and every message's positions are places in the image that give its bytes.
 TEST_F(DiskTest, TheCliListsEveryStoreAndCarvesTheRest) {
-  MakeFatImage();
-  MakeFolders(kIdentity);
-  Mtools("mcopy", "'" + folder_list_ + "' '::" + std::string(kIdentity) + "/Folders.dbx'");
-  Mtools("mcopy", "'" + inbox_ + "' '::" + std::string(kIdentity) + "/Inbox.dbx'");
-  MakeFolders("/Documents and Settings/bob");
-  Mtools("mcopy", "'" + inbox_ + "' '::/Documents and Settings/bob/Old.dbx'");
-  Mtools("mdel", "'::/Documents and Settings/bob/Old.dbx'");
+  const testing::FatImage fat(image_);
+  fat.MakeFolders(kIdentity);
+  fat.Copy(folder_list_, std::string(kIdentity) + "/Folders.dbx");
+  fat.Copy(inbox_, std::string(kIdentity) + "/Inbox.dbx");
+  fat.MakeFolders("/Documents and Settings/bob");
+  fat.Copy(inbox_, "/Documents and Settings/bob/Old.dbx");
+  fat.Delete("/Documents and Settings/bob/Old.dbx");
   const auto sample = ReadFileBytes(testing::SamplePath());
   {
     std::fstream image(image_, std::ios::binary | std::ios::in | std::ios::out);
@@ -197,9 +172,9 @@ TEST_F(DiskTest, TheCliListsEveryStoreAndCarvesTheRest) {
 // listed under its volume; the FAT image as EWF lists what the raw image lists.
 TEST_F(DiskTest, NtfsExt4AndEwfImagesListTheirStores) {
   const std::string part = dir_.Path() + "/part.img";
-  Shell("truncate -s 39M '" + part + "'");
-  Shell("mkntfs -F -Q '" + part + "'");
-  Shell("ntfscp '" + part + "' '" + inbox_ + "' Inbox.dbx");
+  testing::Shell("truncate -s 39M '" + part + "'");
+  testing::Shell("mkntfs -F -Q '" + part + "'");
+  testing::Shell("ntfscp '" + part + "' '" + inbox_ + "' Inbox.dbx");
   Partition(part, "7");
   auto folders = ListedFolders(image_);
   EXPECT_EQ(folders["Volume 1 (NTFS)/\\\\/Inbox"], 40) << ::testing::PrintToString(folders);
@@ -211,36 +186,38 @@ TEST_F(DiskTest, NtfsExt4AndEwfImagesListTheirStores) {
   std::filesystem::copy_file(folder_list_, tree + "/Folders.dbx");
   std::filesystem::copy_file(inbox_, tree + "/Inbox.dbx");
   std::filesystem::remove(part);
-  Shell("mke2fs -q -t ext4 -d '" + dir_.Path() + "/tree' '" + part + "' 16M");
+  testing::Shell("mke2fs -q -t ext4 -d '" + dir_.Path() + "/tree' '" + part + "' 16M");
   Partition(part, "83");
   folders = ListedFolders(image_);
   EXPECT_EQ(folders["Volume 1 (EXT4)/carol, identity {77}/Inbox"], 40)
       << ::testing::PrintToString(folders);
 
-  MakeFatImage();
-  MakeFolders(kIdentity);
-  Mtools("mcopy", "'" + folder_list_ + "' '::" + std::string(kIdentity) + "/Folders.dbx'");
-  Mtools("mcopy", "'" + inbox_ + "' '::" + std::string(kIdentity) + "/Inbox.dbx'");
+  const testing::FatImage fat(image_);
+  fat.MakeFolders(kIdentity);
+  fat.Copy(folder_list_, std::string(kIdentity) + "/Folders.dbx");
+  fat.Copy(inbox_, std::string(kIdentity) + "/Inbox.dbx");
   const auto raw = ListedFolders(image_);
   EXPECT_EQ(raw.at("Volume 1 (FAT32)/alice, identity {3C1A5E00-1111-2222-3333-444455556666}/Inbox"),
             40);
-  Shell("ewfacquire -u -q -c none -S 20MiB -t '" + dir_.Path() + "/disk' '" + image_ + "'");
+  testing::Shell("ewfacquire -u -q -c none -S 20MiB -t '" + dir_.Path() + "/disk' '" + image_ +
+                 "'");
   EXPECT_EQ(ListedFolders(dir_.Path() + "/disk.E01"), raw);
 }
 
 // The report of an image names each mail file with its path, inode and places in the
 // image, and each message with its file's state; it validates.
 TEST_F(DiskTest, TheReportOfAnImageNamesFilesAndTheirPlaces) {
-  MakeFatImage();
-  MakeFolders("/Documents and Settings/bob");
-  Mtools("mcopy", "'" + inbox_ + "' '::/Documents and Settings/bob/Old.dbx'");
-  Mtools("mdel", "'::/Documents and Settings/bob/Old.dbx'");
+  const testing::FatImage fat(image_);
+  fat.MakeFolders("/Documents and Settings/bob");
+  fat.Copy(inbox_, "/Documents and Settings/bob/Old.dbx");
+  fat.Delete("/Documents and Settings/bob/Old.dbx");
   const auto r = testing::RunCli(dir_.Path(),
                                  "--quiet --report '" + dir_.Path() + "/report' '" + image_ + "'");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::string schema =
       std::string(std::getenv("RESCUVA_SOURCE")) + "/tests/schemas/dfxml/dfxml.xsd";
-  Shell("xmllint --noout --schema '" + schema + "' '" + dir_.Path() + "/report/report.dfxml'");
+  testing::Shell("xmllint --noout --schema '" + schema + "' '" + dir_.Path() +
+                 "/report/report.dfxml'");
   const std::string xml = testing::ReadFileText(dir_.Path() + "/report/report.dfxml");
   EXPECT_NE(xml.find("<filename>/Documents and Settings/bob/"), std::string::npos);
   EXPECT_NE(xml.find("<alloc>0</alloc>\n      <inode>"), std::string::npos);
@@ -251,7 +228,7 @@ TEST_F(DiskTest, TheReportOfAnImageNamesFilesAndTheirPlaces) {
 }
 
 TEST_F(DiskTest, AnImageWithoutFileSystemMapsNothing) {
-  Shell("head -c 3000000 /dev/urandom | dd of='" + image_ + "'");
+  testing::Shell("head -c 3000000 /dev/urandom | dd of='" + image_ + "'");
   platform::Evidence evidence = platform::OpenEvidence(image_);
   ASSERT_TRUE(evidence.source);
   const DiskMap map = MapDisk(*evidence.source, stop_);

@@ -26,6 +26,7 @@
 #include "app/desktop_handler.h"
 #include "app/main_frame.h"
 #include "msgbox/message_call.h"
+#include "tests/fat_image.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
 #include "tests/store_builder.h"
@@ -199,6 +200,50 @@ TEST_F(MainFrameTest, AReportOfTheEndedScanNamesWhereItsMessagesWent) {
             std::string::npos);
   frame->Run(kSaveReport);  // never over a report
   EXPECT_NE(messages_.back().find("exists already"), std::string::npos) << messages_.back();
+}
+
+// "Open disk image...": the stores on the image's file system under its volume, the
+// deleted one under the volume's Deleted branch, the carved rest last.
+TEST_F(MainFrameTest, ADiskImageShowsItsVolumesPlacesAndDeletedStores) {
+  const std::string store = dir_.Path() + "/store";
+  std::filesystem::create_directory(store);
+  testing::WriteFolderList(store + "/Folders.dbx", {{4, 1, "Inbox", "Inbox.dbx", 1}});
+  testing::WriteMailFile(store + "/Inbox.dbx", {testing::StoreMail("kept", "k@x"),
+                                                testing::StoreMail("gone", "g@x", true)});
+  const std::string identity =
+      "/Documents and Settings/alice/Local Settings/Application Data/Identities/{42}/"
+      "Microsoft/Outlook Express";
+  const testing::FatImage fat(dir_.Path() + "/disk.img");
+  fat.MakeFolders(identity);
+  fat.Copy(store + "/Folders.dbx", identity + "/Folders.dbx");
+  fat.Copy(store + "/Inbox.dbx", identity + "/Inbox.dbx");
+  fat.MakeFolders("/Documents and Settings/bob");
+  fat.Copy(testing::SamplePath(), "/Documents and Settings/bob/Inbox.dbx");
+  fat.Delete("/Documents and Settings/bob/Inbox.dbx");
+
+  auto frame = Frame();
+  EXPECT_TRUE(frame->ScanPage().ImageButton().isVisible());
+  frame->ScanPage().ScanImage(QString::fromStdString(fat.Path()));
+  WaitForScan(*frame);
+  QTreeWidget& tree = frame->FolderTreePane().Tree();
+  EXPECT_EQ(frame->ItemList().List().Model().rowCount(), 9) << ::testing::PrintToString(messages_);
+  ASSERT_EQ(tree.topLevelItemCount(), 1);
+  QTreeWidgetItem* root = tree.topLevelItem(0);
+  ASSERT_EQ(root->childCount(), 2);
+  QTreeWidgetItem* volume = root->child(0);
+  // a folder counts its own messages; these hold folders only
+  EXPECT_EQ(volume->text(0), "Volume 1 (FAT32) (0)");
+  ASSERT_EQ(volume->childCount(), 2);
+  EXPECT_EQ(volume->child(0)->text(0), "alice, identity {42} (0)");
+  EXPECT_EQ(volume->child(0)->child(0)->text(0), "Inbox (2)");
+  EXPECT_EQ(volume->child(1)->text(0), "Deleted (0)");
+  QTreeWidgetItem* bob = volume->child(1)->child(0);
+  EXPECT_EQ(bob->text(0), "\\Documents and Settings\\bob (0)");
+  ASSERT_EQ(bob->childCount(), 1);
+  EXPECT_TRUE(bob->child(0)->text(0).endsWith(" (7)")) << bob->child(0)->text(0).toStdString();
+  EXPECT_EQ(root->child(1)->text(0), "Carved (0)");  // nothing the files did not give
+  tree.setCurrentItem(volume->child(0)->child(0));
+  Snapshot(*frame, "disk-image-tree.png");
 }
 
 TEST_F(MainFrameTest, EmptyScopeSaysSo) {

@@ -185,15 +185,15 @@ TEST_F(SavingTest, FailuresAreCountedAndNamed) {
   const std::string tree = dir_.Path() + "/tree";
   std::filesystem::create_directory(tree);
   std::ofstream(tree + "/Inbox") << "a file where the folder goes";
-  MessageSaver saver(OneSource(folder_.engine), {SaveFormat::SaveAsEml, SaveScope::SaveAll, tree,
-                                                  {}, {{"Inbox", -1}, {"Sub", 0}}});
+  MessageSaver saver(
+      OneSource(folder_.engine),
+      {SaveFormat::SaveAsEml, SaveScope::SaveAll, tree, {}, {{"Inbox", -1}, {"Sub", 0}}});
   ASSERT_TRUE(saver.Open());
   SaveItem item = items[0];
   item.folder = 1;
   saver.Save(item);
   ASSERT_EQ(saver.Report().failures.size(), 1u);
-  EXPECT_EQ(saver.Report().failures[0].reason,
-            "cannot open " + tree + "/Inbox: Not a directory");
+  EXPECT_EQ(saver.Report().failures[0].reason, "cannot open " + tree + "/Inbox: Not a directory");
 }
 
 TEST_F(SavingTest, StopLeavesAWholeFolderFile) {
