@@ -12,6 +12,8 @@ const char* const kUsage =
     "Lists the messages recovered from an Outlook Express folder file (.dbx, or .mbx\n"
     "of version 4), from every mail file of a store folder, or from a disk image (raw,\n"
     "in numbered segments .001, or EWF .E01) or block device, and optionally saves them.\n"
+    "On an image with file systems, every store on them (deleted ones too) is listed\n"
+    "under its volume and place, and the rest of the image is carved.\n"
     "A message whose chain breaks off is listed with what survives and marked cut.\n"
     "  --json         one JSON object per message instead of the table\n"
     "  --save-eml DIR one .eml file per message in the existing folder DIR, dated as\n"

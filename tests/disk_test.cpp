@@ -9,11 +9,14 @@
 
 #include "disk/disk_map.h"
 #include "disk/file_source.h"
+#include "disk/image_stores.h"
+#include "engine/dbx_recovery_engine.h"
 #include "platform/digests.h"
 #include "platform/evidence.h"
 #include "tests/cli_run.h"
 #include "tests/fat_image.h"
 #include "tests/folder_builder.h"
+#include "tests/recording_reporter.h"
 #include "tests/scanned_folder.h"
 #include "tests/store_builder.h"
 #include "tests/temp_dir.h"
@@ -225,6 +228,41 @@ TEST_F(DiskTest, TheReportOfAnImageNamesFilesAndTheirPlaces) {
   EXPECT_EQ(xml.find("/image-1/"), std::string::npos);  // no scratch copy is named
   const std::string csv = testing::ReadFileText(dir_.Path() + "/report/messages.csv");
   EXPECT_NE(csv.find(",\"deleted\","), std::string::npos);
+}
+
+// A deleted file some of whose blocks another file took is copied up to them: the
+// messages that lay in what is left come back, those reaching into the lost part cut.
+TEST_F(DiskTest, ADeletedFilePartlyTakenIsReadAsFarAsItGoes) {
+  const std::string sample = testing::SamplePath();
+  const uint64_t size = std::filesystem::file_size(sample);
+  platform::Evidence evidence = platform::OpenEvidence(sample);  // the sample as the image
+  ASSERT_TRUE(evidence.source);
+  DiskMap map;
+  map.volumes.push_back({0, size, "whole image", "fat32"});
+  DiskFile file;
+  file.path = "/Documents and Settings/bob/Inbox.dbx";
+  file.deleted = file.reallocated = true;
+  file.reallocated_from = 16384;
+  file.size = size;
+  file.extents = {{0, 0, size}};
+  map.mail_files.push_back(file);
+  std::filesystem::create_directory(dir_.Path() + "/scratch");
+  const ImageStores stores = ReadImageStores(*evidence.source, map, dir_.Path() + "/scratch/", stop_);
+  ASSERT_EQ(stores.files.size(), 1u);
+  EXPECT_EQ(std::filesystem::file_size(stores.files[0].copy), 16384u);
+  testing::RecordingReporter reporter;
+  engine::DbxRecoveryEngine engine(reporter, dir_.Path() + "/scratch/");
+  engine.Run(stores.files[0].copy);
+  size_t whole = 0, cut = 0;
+  for (const auto& message : reporter.messages) ++(message.end == engine::ChainEnd::kWhole ? whole : cut);
+  EXPECT_GT(whole, 0u);
+  EXPECT_GT(cut, 0u);
+  // the store's folder says where the file lay and that it was deleted
+  const auto folder = std::find_if(stores.store.folders.begin(), stores.store.folders.end(),
+                                   [](const store::StoreFolder& f) { return f.on_disk.has_value(); });
+  ASSERT_NE(folder, stores.store.folders.end());
+  EXPECT_TRUE(folder->on_disk->deleted && folder->on_disk->reallocated);
+  EXPECT_EQ(stores.store.PathText(0), "Volume 1 (FAT32)");
 }
 
 TEST_F(DiskTest, AnImageWithoutFileSystemMapsNothing) {
