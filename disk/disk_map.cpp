@@ -125,7 +125,7 @@ void DropDeletedNamesOfLiveFiles(std::vector<DiskFile>& files) {
 bool IsStoreFileName(const std::string& name) {
   const std::string lower = Lower(name);
   return lower == "folders.nch" || lower.ends_with(".dbx") || lower.ends_with(".mbx") ||
-         lower.ends_with(".idx");
+         lower.ends_with(".idx") || lower.ends_with(".bak");
 }
 
 DiskMap MapDisk(const platform::ByteSource& source, const std::atomic<bool>& stop) {

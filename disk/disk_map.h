@@ -44,7 +44,7 @@ struct DiskMap {
 };
 
 // Whether a file name is one an Outlook Express store is made of: *.dbx, *.mbx, *.idx,
-// folders.nch (any case).
+// folders.nch, and the *.bak copies it leaves (any case).
 bool IsStoreFileName(const std::string& name);
 
 // Maps the image; `stop` ends the walk early with what was found.

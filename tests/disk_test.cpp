@@ -190,6 +190,8 @@ TEST_F(DiskTest, NtfsExt4AndEwfImagesListTheirStores) {
   std::filesystem::copy_file(inbox_, tree + "/Inbox.dbx");
   std::filesystem::remove(part);
   testing::Shell("mke2fs -q -t ext4 -d '" + dir_.Path() + "/tree' '" + part + "' 16M");
+  // a bare file system is the whole image's one volume
+  EXPECT_EQ(ListedFolders(part)["Volume 1 (EXT4)/carol, identity {77}/Inbox"], 40);
   Partition(part, "83");
   folders = ListedFolders(image_);
   EXPECT_EQ(folders["Volume 1 (EXT4)/carol, identity {77}/Inbox"], 40)
@@ -230,6 +232,42 @@ TEST_F(DiskTest, TheReportOfAnImageNamesFilesAndTheirPlaces) {
   EXPECT_NE(csv.find(",\"deleted\","), std::string::npos);
 }
 
+// An Outlook Express 4 store where version 4 kept it, and a second partition whose
+// bytes are no file system The Sleuth Kit reads: the store is listed, the partition noted.
+TEST_F(DiskTest, AnOe4StoreIsListedAndAnUnknownVolumeNoted) {
+  const std::string oe4 = dir_.Path() + "/oe4";
+  std::filesystem::create_directory(oe4);
+  testing::WriteOe4Folder(oe4, "Inbox",
+                          {{testing::StoreMail("kept", "k@x").text},
+                           {testing::StoreMail("deleted", "d@x").text, true, true}});
+  testing::WriteOe4FolderList(oe4 + "/folders.nch", {{"Inbox", "Inbox.mbx"}});
+  const testing::FatImage fat(image_);
+  const std::string mail = "/Program Files/Outlook Express/Mail";
+  fat.MakeFolders(mail);
+  for (const char* name : {"Inbox.mbx", "Inbox.idx", "folders.nch"}) {
+    fat.Copy(oe4 + "/" + name, mail + "/" + name);
+  }
+  // a second partition of random bytes behind the first
+  testing::Shell("truncate -s 100M '" + image_ + "'");
+  testing::Shell(
+      "printf 'label: dos\\nstart=2048, size=161792, type=c\\nstart=165888, type=83\\n' | "
+      "sfdisk -q '" +
+      image_ + "'");
+  testing::Shell("head -c 8000000 /dev/urandom | dd of='" + image_ +
+                 "' bs=1M seek=81 conv=notrunc");
+  const auto r = testing::RunCli(dir_.Path(), "--quiet --json '" + image_ + "'");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string folder =
+      "\"folder\": \"Volume 1 (FAT32)/\\\\Program Files\\\\Outlook Express\\\\Mail/Inbox\"";
+  EXPECT_NE(r.out.find("\"subject\": \"kept\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"status\": \"Deleted\""), std::string::npos) << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;
+  EXPECT_NE(r.out.find(folder), r.out.rfind(folder)) << r.out;  // both in the store's Inbox
+  EXPECT_NE(r.err.find("volume 2 (Linux (0x83)): no file system The Sleuth Kit reads"),
+            std::string::npos)
+      << r.err;
+}
+
 // A deleted file some of whose blocks another file took is copied up to them: the
 // messages that lay in what is left come back, those reaching into the lost part cut.
 TEST_F(DiskTest, ADeletedFilePartlyTakenIsReadAsFarAsItGoes) {
@@ -247,19 +285,22 @@ TEST_F(DiskTest, ADeletedFilePartlyTakenIsReadAsFarAsItGoes) {
   file.extents = {{0, 0, size}};
   map.mail_files.push_back(file);
   std::filesystem::create_directory(dir_.Path() + "/scratch");
-  const ImageStores stores = ReadImageStores(*evidence.source, map, dir_.Path() + "/scratch/", stop_);
+  const ImageStores stores =
+      ReadImageStores(*evidence.source, map, dir_.Path() + "/scratch/", stop_);
   ASSERT_EQ(stores.files.size(), 1u);
   EXPECT_EQ(std::filesystem::file_size(stores.files[0].copy), 16384u);
   testing::RecordingReporter reporter;
   engine::DbxRecoveryEngine engine(reporter, dir_.Path() + "/scratch/");
   engine.Run(stores.files[0].copy);
   size_t whole = 0, cut = 0;
-  for (const auto& message : reporter.messages) ++(message.end == engine::ChainEnd::kWhole ? whole : cut);
+  for (const auto& message : reporter.messages)
+    ++(message.end == engine::ChainEnd::kWhole ? whole : cut);
   EXPECT_GT(whole, 0u);
   EXPECT_GT(cut, 0u);
   // the store's folder says where the file lay and that it was deleted
-  const auto folder = std::find_if(stores.store.folders.begin(), stores.store.folders.end(),
-                                   [](const store::StoreFolder& f) { return f.on_disk.has_value(); });
+  const auto folder =
+      std::find_if(stores.store.folders.begin(), stores.store.folders.end(),
+                   [](const store::StoreFolder& f) { return f.on_disk.has_value(); });
   ASSERT_NE(folder, stores.store.folders.end());
   EXPECT_TRUE(folder->on_disk->deleted && folder->on_disk->reallocated);
   EXPECT_EQ(stores.store.PathText(0), "Volume 1 (FAT32)");
