@@ -12,6 +12,8 @@
 namespace rescuva::disk {
 namespace {
 
+constexpr uint64_t kMostResident = 64 << 10;
+
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -79,8 +81,10 @@ TSK_WALK_RET_ENUM OnFile(TSK_FS_FILE* entry, const char* path, void* data) {
   FileWalk blocks{walk->fs, &file};
   tsk_fs_file_walk(entry, TSK_FS_FILE_WALK_FLAG_AONLY, OnBlock, &blocks);
   if (blocks.resident) {
-    // a file small enough to live inside its record: its bytes are kept as they are
+    // a file small enough to live inside its record: its bytes are kept as they are (a
+    // record holds a few hundred bytes; a size claiming more is not believed)
     file.extents.clear();
+    file.size = std::min<uint64_t>(file.size, kMostResident);
     file.resident.resize(static_cast<size_t>(file.size));
     const ssize_t read = tsk_fs_file_read(entry, 0, reinterpret_cast<char*>(file.resident.data()),
                                           file.resident.size(), TSK_FS_FILE_READ_FLAG_NONE);

@@ -21,9 +21,21 @@ std::string VolumeName(const DiskMap& map, size_t volume) {
 
 // Copies what the file holds up to the first block another file has taken since; a
 // copy that cannot be written whole is no copy.
+// What of a file is copied: up to the end of its last placed bytes (a size its record
+// claims beyond them holds nothing), and up to the first block taken since.
+uint64_t CopiedLength(const DiskFile& file) {
+  uint64_t placed = file.resident.size();
+  for (const Extent& extent : file.extents) {
+    if (!extent.sparse) placed = std::max(placed, extent.file_offset + extent.length);
+  }
+  uint64_t length = std::min(file.size, placed);
+  if (file.reallocated) length = std::min(length, file.reallocated_from);
+  return length;
+}
+
 bool CopyOut(const platform::ByteSource& image, const DiskFile& file, const std::string& path) {
   const FileSource source(image, file);
-  const uint64_t length = file.reallocated ? std::min(file.size, file.reallocated_from) : file.size;
+  const uint64_t length = CopiedLength(file);
   platform::OutputFile out;
   if (!out.Create(path, true)) return false;
   std::vector<uint8_t> bytes(1 << 20);
@@ -73,6 +85,7 @@ ImageStores ReadImageStores(const platform::ByteSource& image, const DiskMap& ma
     return static_cast<int>(result.store.folders.size() - 1);
   };
   size_t number = 0;
+  uint64_t copied = 0;
   for (const auto& [key, files] : groups) {
     if (stop) break;
     const auto& [volume, deleted, folder] = key;
@@ -81,6 +94,15 @@ ImageStores ReadImageStores(const platform::ByteSource& image, const DiskMap& ma
     fs::create_directories(copy_folder, ec);
     std::map<std::string, int> taken;
     for (const DiskFile* file : files) {
+      // crafted file systems may name the same blocks for many files: the copies
+      // together never take more room than the image
+      if (copied + CopiedLength(*file) > image.Length()) {
+        result.store.notes.push_back(VolumeName(map, volume) + " " + file->path +
+                                     ": not copied; the files found would take more room "
+                                     "than the image holds");
+        continue;
+      }
+      copied += CopiedLength(*file);
       std::string name = fs::path(file->path).filename().string();
       if (taken[engine::AsciiLower(name)]++ > 0) {
         name = fs::path(name).stem().string() + " (" +

@@ -304,6 +304,18 @@ TEST_F(DiskTest, ADeletedFilePartlyTakenIsReadAsFarAsItGoes) {
   ASSERT_NE(folder, stores.store.folders.end());
   EXPECT_TRUE(folder->on_disk->deleted && folder->on_disk->reallocated);
   EXPECT_EQ(stores.store.PathText(0), "Volume 1 (FAT32)");
+
+  // files that name the same blocks again and again, or claim more than their blocks,
+  // are copied no further than the image reaches
+  file.deleted = file.reallocated = false;
+  file.size = uint64_t{1} << 40;
+  map.mail_files.assign(3, file);
+  for (size_t i = 0; i < 3; ++i) map.mail_files[i].path = "/f" + std::to_string(i) + "/Inbox.dbx";
+  std::filesystem::create_directory(dir_.Path() + "/again");
+  const ImageStores again = ReadImageStores(*evidence.source, map, dir_.Path() + "/again/", stop_);
+  ASSERT_EQ(again.files.size(), 1u);
+  EXPECT_EQ(std::filesystem::file_size(again.files[0].copy), size);
+  EXPECT_EQ(again.store.notes.size(), 2u);
 }
 
 TEST_F(DiskTest, AnImageWithoutFileSystemMapsNothing) {
