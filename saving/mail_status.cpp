@@ -39,8 +39,19 @@ std::string MozillaStatusLines(uint32_t flags, std::string_view line_end) {
   std::snprintf(hex, sizeof hex, "%04X", status);
   std::string lines = "X-Mozilla-Status: " + std::string(hex);
   lines += line_end;
-  lines += flags & engine::kRecordRead ? "Status: RO" : "Status: O";
+  return lines + MboxStatusLines(flags & engine::kRecordRead, line_end);
+}
+
+std::string MboxStatusLines(uint32_t flags, std::string_view line_end) {
+  std::string lines = flags & engine::kRecordRead ? "Status: RO" : "Status: O";
   lines += line_end;
+  std::string status;
+  if (flags & engine::kRecordAnswered) status += 'A';
+  if (flags & engine::kRecordFlagged) status += 'F';
+  if (!status.empty()) {
+    lines += "X-Status: " + status;
+    lines += line_end;
+  }
   return lines;
 }
 

@@ -1,5 +1,5 @@
 // What a saved message's file says of it beyond its bytes: the date it is stamped
-// with, and the status headers Thunderbird keeps in its mbox folders.
+// with, and the status headers mail programs keep in mbox files.
 #pragma once
 
 #include <cstdint>
@@ -20,5 +20,9 @@ std::string_view LineEnd(std::string_view text);
 // "X-Mozilla-Status: XXXX" and "Status: RO" or "O" from Outlook Express record flags
 // (read, answered, forwarded, flagged), each line ending in `line_end`.
 std::string MozillaStatusLines(uint32_t flags, std::string_view line_end);
+
+// The status headers mail programs keep in mbox files: "Status: RO" (read) or "O", and
+// "X-Status:" with A for answered and F for flagged when either is set.
+std::string MboxStatusLines(uint32_t flags, std::string_view line_end);
 
 }  // namespace rescuva::saving

@@ -122,7 +122,12 @@ class MboxSink : public MessageSink {
     separator += " " + AsciiTime(MessageDate(info).value_or(0)) + "\n";
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::string out = separator;
-    if (mozilla_status_) out += MozillaStatusLines(info.flags.value_or(0), LineEnd(text));
+    // a message with an index record keeps its state; Thunderbird's folders say more
+    if (mozilla_status_) {
+      out += MozillaStatusLines(info.flags.value_or(0), LineEnd(text));
+    } else if (info.flags) {
+      out += MboxStatusLines(*info.flags, LineEnd(text));
+    }
     out.reserve(text.size() + separator.size() + 64);
     size_t start = 0;
     while (start < text.size()) {

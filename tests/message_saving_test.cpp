@@ -11,6 +11,7 @@
 #include "saving/save_job.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
+#include "tests/store_builder.h"
 #include "tests/temp_dir.h"
 
 namespace rescuva::saving {
@@ -166,6 +167,34 @@ TEST_F(SavingTest, MboxQuotesFromLines) {
   const std::string text = testing::ReadFileText(mbox);
   EXPECT_EQ(text.substr(0, 44), "From alice@example.org Tue Feb 10 19:26:59 2");
   EXPECT_NE(text.find("\r\n\r\n>From here\r\n>>From there\r\nFrom\r\n\n"), std::string::npos);
+}
+
+// An mbox file keeps what the index records say of each message (read, answered,
+// flagged) as mail programs write it; a message without a record gets no status.
+TEST_F(SavingTest, MboxKeepsTheRecordsState) {
+  const std::string path = dir_.Path() + "/state.dbx";
+  testing::WriteMailFile(path, {testing::StoreMail("answered", "a@x", false, 0x81 | 1u << 19),
+                                testing::StoreMail("flagged unread", "f@x", false, 0x01 | 1u << 5),
+                                testing::StoreMail("gone", "g@x", true)});
+  testing::ScannedFolder folder(path);
+  auto items = folder.Items();
+  ASSERT_EQ(items.size(), 3u);
+  for (size_t i = 0; i < items.size(); ++i) items[i].info = folder.rows[i].info;  // as listed
+  const std::string mbox = dir_.Path() + "/state.mbox";
+  std::atomic<bool> stop{false};
+  SaveJob job(OneSource(folder.engine), {SaveFormat::SaveAsMbox, SaveScope::SaveAll, mbox}, items,
+              nullptr, stop);
+  job.Start();
+  job.Wait();
+  ASSERT_EQ(job.Report().saved, 3u);
+  const std::string text = testing::ReadFileText(mbox);
+  const std::string end(LineEnd(text.substr(text.find('\n') + 1)));
+  const size_t answered = text.find("Status: RO" + end + "X-Status: A" + end);
+  const size_t flagged = text.find("Status: O" + end + "X-Status: F" + end);
+  EXPECT_NE(answered, std::string::npos) << text.substr(0, 300);
+  EXPECT_NE(flagged, std::string::npos);
+  EXPECT_EQ(text.find("Status:", std::max(answered, flagged) + 30), std::string::npos);
+  EXPECT_EQ(MboxStatusLines(0, "\n"), "Status: O\n");
 }
 
 TEST_F(SavingTest, FailuresAreCountedAndNamed) {

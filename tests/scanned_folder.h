@@ -23,6 +23,7 @@ class ScannedFolder : public RecordingReporter {
 
   void AddRecoveredMessage(const engine::ExtractedMessage& message) override {
     if (auto row = catalogue::MakeCatalogueRow(message.path, message.deleted, message.offset)) {
+      if (message.facts) catalogue::ApplyRecordFacts(*message.facts, *row);
       rows.push_back(*row);
     }
   }
