@@ -117,6 +117,10 @@ bool FolderFileWriter::EndMessage(const MessageInfo& info) {
       info, static_cast<uint32_t>(records_.size() + 1), first_block_, message_size_, at);
   pending_.insert(pending_.end(), record.begin(), record.end());
   end_ += record.size();
+  // every object begins on a 4-byte boundary, as Outlook Express places them
+  const size_t padding = (4 - end_ % 4) % 4;
+  pending_.insert(pending_.end(), padding, 0);
+  end_ += padding;
   const bool put = Put(first_block_, pending_);
   pending_.clear();
   if (!put) {
@@ -160,6 +164,8 @@ bool FolderFileWriter::Checkpoint() {
     if (!written) return false;
     next_places_ ^= 1;
   }
+  header.next_id = static_cast<uint32_t>(records_.size() + 1);
+  header.used_size = static_cast<uint32_t>(end_);
   if (!Put(0, header.Encode())) return false;
   indexed_ = records_.size();
   return !failed_;

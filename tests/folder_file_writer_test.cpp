@@ -58,8 +58,17 @@ TEST(FolderFileWriter, ReadsBackAsTheSameExistingMessages) {
     for (size_t i = 0; i < texts.size(); ++i) {
       EXPECT_EQ(reporter.messages[i].text, texts[i]) << i;
       EXPECT_FALSE(reporter.messages[i].deleted);
+      EXPECT_EQ(reporter.messages[i].offset % 4, 0u) << i;  // objects on 4-byte boundaries
     }
     EXPECT_EQ(reporter.statuses.back(), "Repairing  done..");
+    // the header names the size in use and the next id, as Outlook Express fills them;
+    // `file` then knows the file for what it is
+    const auto bytes = testing::ReadFileBytes(path);
+    EXPECT_EQ(LoadLe32(&bytes[0x7C]), bytes.size());
+    EXPECT_EQ(LoadLe32(&bytes[0x5C]), texts.size() + 1);
+    EXPECT_EQ(
+        std::system(("file -b '" + path + "' | grep -q '^MS Outlook Express DBX file'").c_str()),
+        0);
   }
 }
 
