@@ -11,7 +11,7 @@ constexpr size_t kMessageCountAt = 0xC4;
 constexpr size_t kIndexRootAt = 0xE4;
 constexpr size_t kFileInfoLengthAt = 0x1C;
 constexpr size_t kFileInfoEndAt = 0x24;
-constexpr size_t kNextIdAt = 0x5C;
+constexpr size_t kLastIdAt = 0x5C;
 constexpr size_t kUsedSizeAt = 0x7C;
 constexpr uint8_t kMessageFolderSignature[] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xFD, 0x74,
                                                0x6F, 0x66, 0xE3, 0xD1, 0x11, 0x9A, 0x4E,
@@ -36,7 +36,7 @@ std::array<uint8_t, kFolderFileHeaderSize> FolderFileHeader::Encode() const {
   std::copy(std::begin(kMessageFolderSignature), std::end(kMessageFolderSignature), bytes.begin());
   StoreLe32(&bytes[kMessageCountAt], message_count);
   StoreLe32(&bytes[kIndexRootAt], index_root);
-  StoreLe32(&bytes[kNextIdAt], next_id);
+  StoreLe32(&bytes[kLastIdAt], last_id);
   StoreLe32(&bytes[kUsedSizeAt], used_size);
   if (file_info_length != 0) {
     StoreLe32(&bytes[kFileInfoLengthAt], file_info_length);

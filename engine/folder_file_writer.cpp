@@ -164,7 +164,7 @@ bool FolderFileWriter::Checkpoint() {
     if (!written) return false;
     next_places_ ^= 1;
   }
-  header.next_id = static_cast<uint32_t>(records_.size() + 1);
+  header.last_id = static_cast<uint32_t>(records_.size());  // ids run from 1
   header.used_size = static_cast<uint32_t>(end_);
   if (!Put(0, header.Encode())) return false;
   indexed_ = records_.size();
