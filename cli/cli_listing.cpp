@@ -119,6 +119,10 @@ void CliListing::ClearProgress() {
 }
 
 void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> bytes) {
+  if (options_.filter.Active()) {
+    if (!options_.filter.Matches(row, bytes)) return;
+    ++matched_;
+  }
   {
     std::lock_guard lock(output_);
     ClearProgress();
@@ -222,6 +226,9 @@ void CliListing::PrintSummary() {
   } else {
     std::fprintf(to, "%zu messages (%zu existing, %zu deleted)\n", counts.listed, counts.existing,
                  counts.deleted);
+  }
+  if (options_.filter.Active()) {
+    std::fprintf(to, "%zu of them are dated and match as asked; only those are listed\n", matched_);
   }
   if (counts.cut > 0) {
     std::fprintf(to, "%zu of them are cut: their chains break off, and they hold what survives\n",

@@ -80,6 +80,7 @@ class CliListing {
   std::string rate_;                // bytes read, rate and time left of a long scan
   session::ScanOutcome outcome_;
   std::vector<catalogue::CatalogueRow> rows_;  // the catalogue thread's until it ends
+  size_t matched_ = 0;                         // rows the filter let through; the same
   std::mutex output_;                          // the status and what is printed
 };
 

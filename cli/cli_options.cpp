@@ -5,8 +5,8 @@ namespace rescuva::cli {
 const char* const kUsage =
     "usage: rescuva-cli [--json] [--save-eml DIR | --save-dbx FILE | --save-mbox FILE\n"
     "                   | --save-tree DIR] [--scope all|existing|deleted] [--keep-copies]\n"
-    "                   [--fragments] [--repair] [--report DIR] [--timings] [--quiet]\n"
-    "                   FILE|STORE\n"
+    "                   [--fragments] [--repair] [--report DIR] [--since DAY]\n"
+    "                   [--until DAY] [--match TEXT] [--timings] [--quiet] FILE|STORE\n"
     "       rescuva-cli --help | --version\n"
     "\n"
     "Lists the messages recovered from an Outlook Express folder file (.dbx, or .mbx\n"
@@ -33,6 +33,10 @@ const char* const kUsage =
     "  --report DIR   an examiner's report in DIR (made when missing): report.dfxml,\n"
     "                 messages.csv, timeline.body and index.html, with the source's\n"
     "                 digests and where each message's bytes lie\n"
+    "  --since DAY, --until DAY  only messages dated from / up to that day (2004-02-10,\n"
+    "                 or 2004-02-10T19:26:59Z; the Date header, else the received time)\n"
+    "  --match TEXT   only messages holding TEXT in From, To, Subject or their text\n"
+    "                 (any case)\n"
     "  --timings      the time of each stage on stderr\n"
     "  --quiet        no progress bar\n"
     "  --help         this text\n"
@@ -85,6 +89,19 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
         return std::nullopt;
       }
       options.report = *value;
+    } else if (arg == "--since" || arg == "--until") {
+      auto value = value_of(i);
+      if (!value) return std::nullopt;
+      const auto day = catalogue::ParseDay(*value, arg == "--until");
+      if (!day) {
+        error = arg + " needs a day as 2004-02-10 or 2004-02-10T19:26:59Z, not " + *value;
+        return std::nullopt;
+      }
+      (arg == "--since" ? options.filter.since : options.filter.until) = day;
+    } else if (arg == "--match") {
+      auto value = value_of(i);
+      if (!value) return std::nullopt;
+      options.filter.match = *value;
     } else if (arg == "--scope") {
       auto value = value_of(i);
       if (!value) return std::nullopt;

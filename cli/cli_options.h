@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/message_filter.h"
 #include "saving/save_request.h"
 
 namespace rescuva::cli {
@@ -21,6 +22,8 @@ struct CliOptions {
   bool version = false;      // --version: the version, nothing else
   std::optional<saving::SaveRequest> save;  // scope all when --scope is not given
   std::string report;                       // --report DIR: the examiner's report goes into DIR
+  // --since, --until, --match: only these messages are listed, saved and reported
+  catalogue::MessageFilter filter;
 };
 
 extern const char* const kUsage;

@@ -404,6 +404,33 @@ TEST_F(CliTest, TimingsOfAStoreAddUpEachStage) {
   EXPECT_GE(total, stage[0] + stage[1] + stage[2]);
 }
 
+// --since and --until pick by the Date header (else the received time), whole days;
+// --match finds a text in From, To, Subject or the message, any case; only those are
+// listed and saved.
+TEST_F(CliTest, SinceUntilAndMatchChooseWhatIsListedAndSaved) {
+  auto r = Run("--quiet --json --since 2004-02-12 --until 2004-02-16 " + sample_);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), 3u);  // the 12th, the 13th and the 16th, up to its last second
+  r = Run("--quiet --json --since 2004-02-18T21:00:00Z " + sample_);
+  EXPECT_EQ(Lines(r.out), 1u);
+  testing::FolderBuilder built(0x8000);
+  built.Chain({0x3000}, testing::MailText("plain", "The GREENHOUSE needs glass.\r\n"));
+  built.Chain({0x3210}, testing::MailText("other", "Nothing here.\r\n"));
+  const std::string folder = built.Write(dir_.Path(), "bodies.dbx");
+  r = Run("--quiet --json --match greenhouse " + folder);
+  EXPECT_EQ(Lines(r.out), 1u);
+  EXPECT_NE(r.out.find("\"subject\": \"plain\""), std::string::npos);
+  r = Run("--match greenhouse " + folder);
+  EXPECT_NE(r.out.find("1 of them are dated and match as asked; only those are listed"),
+            std::string::npos)
+      << r.out;
+  std::filesystem::create_directory(dir_.Path() + "/eml");
+  r = Run("--quiet --match ALICE --since 2004-02-10 --save-eml " + dir_.Path() + "/eml " + folder);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path() + "/eml"), {}), 2);
+  EXPECT_EQ(Run("--since 10.2.2004 " + sample_).code, 2);
+}
+
 // A store of three folders: Inbox holds a message answered and read, a deleted copy of
 // a message that now lies in Projects/Garden and a deleted message of its own.
 class CliStoreTest : public CliTest {
