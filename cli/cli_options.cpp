@@ -4,7 +4,8 @@ namespace rescuva::cli {
 
 const char* const kUsage =
     "usage: rescuva-cli [--json] [--save-eml DIR | --save-dbx FILE | --save-mbox FILE\n"
-    "                   | --save-tree DIR] [--scope all|existing|deleted] [--keep-copies]\n"
+    "                   | --save-tree DIR | --save-attachments DIR]\n"
+    "                   [--scope all|existing|deleted] [--keep-copies]\n"
     "                   [--fragments] [--repair] [--report DIR] [--since DAY]\n"
     "                   [--until DAY] [--match TEXT] [--timings] [--quiet] FILE|STORE\n"
     "       rescuva-cli --help | --version\n"
@@ -23,6 +24,8 @@ const char* const kUsage =
     "  --save-mbox FILE one mbox file, mboxrd quoting (FILE must not exist)\n"
     "  --save-tree DIR  of a store: Thunderbird's local-folders layout in the existing\n"
     "                 folder DIR (an mbox file per folder, sub-folders in NAME.sbd)\n"
+    "  --save-attachments DIR  every attachment of the messages in the existing\n"
+    "                 folder DIR, by its own name made safe, dated as its message\n"
     "  --scope        which messages to save: all (default), existing or deleted\n"
     "  --keep-copies  with --scope deleted, also the deleted copies of messages that\n"
     "                 exist elsewhere in the store\n"
@@ -81,6 +84,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
       format = saving::SaveFormat::SaveAsDbx;
     } else if (arg == "--save-mbox") {
       format = saving::SaveFormat::SaveAsMbox;
+    } else if (arg == "--save-attachments") {
+      format = saving::SaveFormat::SaveAsAttachments;
     } else if (arg == "--report") {
       auto value = value_of(i);
       if (!value) return std::nullopt;

@@ -131,14 +131,20 @@ void KeepRelated(GMimeObject* part, LoadedMessage& message) {
 // the bodies; every other leaf is an attachment, except the resources an HTML body
 // refers to inside multipart/related. With the bodies, the leaves an HTML body can
 // refer to are kept too.
-void Collect(GMimeObject* part, bool related_resource, bool bodies, LoadedMessage& message) {
+// What a walk of the MIME tree keeps beside the headers.
+struct Wanted {
+  bool bodies = false;
+  bool attachments = false;
+};
+
+void Collect(GMimeObject* part, bool related_resource, Wanted wanted, LoadedMessage& message) {
   if (GMIME_IS_MULTIPART(part)) {
     GMimeMultipart* multipart = GMIME_MULTIPART(part);
     const bool related =
         g_mime_content_type_is_type(g_mime_object_get_content_type(part), "multipart", "related");
     const int count = g_mime_multipart_get_count(multipart);
     for (int i = 0; i < count; ++i) {
-      Collect(g_mime_multipart_get_part(multipart, i), related && i > 0, bodies, message);
+      Collect(g_mime_multipart_get_part(multipart, i), related && i > 0, wanted, message);
     }
     return;
   }
@@ -149,6 +155,7 @@ void Collect(GMimeObject* part, bool related_resource, bool bodies, LoadedMessag
     std::string* body = g_mime_content_type_is_type(type, "text", "html")    ? &message.html_body
                         : g_mime_content_type_is_type(type, "text", "plain") ? &message.text_body
                                                                              : nullptr;
+    const bool bodies = wanted.bodies;
     if (body && body->empty()) {
       *body = bodies
                   ? ValidUtf8(Text(GText(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).get()))
@@ -160,9 +167,10 @@ void Collect(GMimeObject* part, bool related_resource, bool bodies, LoadedMessag
       return;
     }
   }
-  if (bodies) KeepRelated(part, message);
+  if (wanted.bodies) KeepRelated(part, message);
   if (related_resource && !attachment_disposition) return;
   message.attachment_names.push_back(name);
+  if (wanted.attachments) message.attachments.push_back({name, Content(part).value_or("")});
 }
 
 }  // namespace
@@ -207,7 +215,9 @@ std::optional<LoadedMessage> LoadMessageFile(const std::string& path, bool bodie
   return LoadMessage(*bytes, bodies);
 }
 
-std::optional<LoadedMessage> LoadMessage(std::span<const char> bytes, bool bodies) {
+namespace {
+
+std::optional<LoadedMessage> Load(std::span<const char> bytes, Wanted wanted) {
   if (bytes.empty()) return std::nullopt;
   GMimeParserOptions* options = ParserOptions();
   GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size()));
@@ -229,12 +239,23 @@ std::optional<LoadedMessage> LoadMessage(std::span<const char> bytes, bool bodie
   message.sent_time = Seconds(g_mime_message_get_date(m));
   message.received_time = NewestReceivedDate(GMIME_OBJECT(m));
   if (!message.received_time) message.received_time = message.sent_time;
-  if (GMimeObject* body = g_mime_message_get_mime_part(m)) Collect(body, false, bodies, message);
-  if (!bodies) {
+  if (GMimeObject* body = g_mime_message_get_mime_part(m)) Collect(body, false, wanted, message);
+  if (!wanted.bodies) {
     message.html_body.clear();
     message.text_body.clear();
   }
   return message;
+}
+
+}  // namespace
+
+std::optional<LoadedMessage> LoadMessage(std::span<const char> bytes, bool bodies) {
+  return Load(bytes, {bodies, false});
+}
+
+std::vector<Attachment> LoadAttachments(std::span<const char> bytes) {
+  auto message = Load(bytes, {false, true});
+  return message ? std::move(message->attachments) : std::vector<Attachment>{};
 }
 
 }  // namespace rescuva::loader

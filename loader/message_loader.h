@@ -18,6 +18,13 @@ struct RelatedPart {
   std::string content;  // decoded
 };
 
+// An attachment as a mail program saves it: its own name (empty when it has none) and
+// its content with the transfer encoding undone.
+struct Attachment {
+  std::string name;
+  std::string content;
+};
+
 struct LoadedMessage {
   std::string from;  // display text of From, encoded words decoded; UTF-8
   std::string to;    // display text of To
@@ -41,6 +48,9 @@ struct LoadedMessage {
   std::string receiver_name;
   std::string receiver_address;
 
+  // With the attachments: each one's content, in the order of attachment_names.
+  std::vector<Attachment> attachments;
+
   bool HasNamedAttachment() const;
 };
 
@@ -52,6 +62,8 @@ std::optional<LoadedMessage> LoadMessageFile(const std::string& path, bool bodie
 // gives nothing for a missing, unreadable or empty file.
 std::optional<std::vector<char>> ReadMessageBytes(const std::string& path);
 std::optional<LoadedMessage> LoadMessage(std::span<const char> bytes, bool bodies = true);
+// The message's attachments alone, in message order; none for bytes that hold no message.
+std::vector<Attachment> LoadAttachments(std::span<const char> bytes);
 
 // The message's HTML body as a MIME HTML archive a browser shows: a multipart/related
 // whose root is the HTML body in its own charset, declared (UTF-8 when valid, else

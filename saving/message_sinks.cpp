@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "engine/folder_file_writer.h"
+#include "loader/message_loader.h"
 #include "saving/mail_status.h"
 #include "saving/output_names.h"
 #include "saving/output_tree.h"
@@ -66,6 +68,53 @@ class EmlFolderSink : public MessageSink {
   std::string saved_as_;
   size_t undated_ = 0;  // saved files the message's date could not be set on
   std::string undated_reason_;
+};
+
+// Every attachment of each message into one folder, named by its own name made safe
+// ("attachment" when it has none), never over another file, dated as its message.
+class AttachmentSink : public MessageSink {
+ public:
+  explicit AttachmentSink(platform::OutputFolder folder) : folder_(std::move(folder)) {}
+
+  bool Add(const SaveItem&, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
+           std::string& error) override {
+    const auto date = MessageDate(info);
+    for (const loader::Attachment& attachment :
+         loader::LoadAttachments({reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
+      const std::filesystem::path name(attachment.name.empty() ? "attachment" : attachment.name);
+      const std::string extension = SafeExtension(name.extension().string());
+      platform::OutputFile out;
+      const std::string saved =
+          CreateUniqueFile(folder_, SafeFileStem(name.stem().string()), extension, out);
+      if (saved.empty()) {
+        error = "cannot create a file in " + folder_.Path() + ": " + out.Error();
+        return false;
+      }
+      bool written = out.Write(
+          {reinterpret_cast<const uint8_t*>(attachment.content.data()), attachment.content.size()});
+      if (written && date) out.SetModificationTime(*date);
+      written = out.Close() && written;
+      if (!written) {
+        error = "cannot write " + folder_.Path() + "/" + saved + ": " + out.Error();
+        ::unlinkat(folder_.Fd(), saved.c_str(), 0);
+        return false;
+      }
+    }
+    return true;
+  }
+  bool Finish() override { return true; }
+
+ private:
+  // An extension kept only when it is a short run of letters and digits.
+  static std::string SafeExtension(const std::string& extension) {
+    if (extension.size() < 2 || extension.size() > 10) return "";
+    for (char c : extension.substr(1)) {
+      if (!std::isalnum(static_cast<unsigned char>(c))) return "";
+    }
+    return extension;
+  }
+
+  platform::OutputFolder folder_;
 };
 
 class FolderFileSink : public MessageSink {
@@ -237,7 +286,8 @@ class TreeSink : public MessageSink {
     const std::string& folder_name = request_.folders[static_cast<size_t>(folder)].name;
     output_path_ += output.name;
     switch (request_.format) {
-      case SaveFormat::SaveAsEml: {
+      case SaveFormat::SaveAsEml:
+      case SaveFormat::SaveAsAttachments: {  // attachments are never saved as a tree
         platform::OutputFolder own;
         if (!here->Enter(output.name, own)) {
           error = here->Error();
@@ -285,18 +335,24 @@ class TreeSink : public MessageSink {
 }  // namespace
 
 std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& error) {
-  if (!request.folders.empty() && request.format != SaveFormat::SaveAsMbox) {
+  if (!request.folders.empty() && request.format != SaveFormat::SaveAsMbox &&
+      request.format != SaveFormat::SaveAsAttachments) {
     auto tree = std::make_unique<TreeSink>();
     if (tree->Open(request, error)) return tree;
     return nullptr;
   }
   switch (request.format) {
-    case SaveFormat::SaveAsEml: {
+    case SaveFormat::SaveAsEml:
+    case SaveFormat::SaveAsAttachments: {
       platform::OutputFolder folder;
-      if (folder.Open(request.destination))
-        return std::make_unique<EmlFolderSink>(std::move(folder));
-      error = folder.Error();
-      return nullptr;
+      if (!folder.Open(request.destination)) {
+        error = folder.Error();
+        return nullptr;
+      }
+      if (request.format == SaveFormat::SaveAsAttachments) {
+        return std::make_unique<AttachmentSink>(std::move(folder));
+      }
+      return std::make_unique<EmlFolderSink>(std::move(folder));
     }
     case SaveFormat::SaveAsDbx: {
       auto sink = std::make_unique<FolderFileSink>();

@@ -24,6 +24,7 @@ Names NamesFor(const std::string& base, SaveFormat format) {
     case SaveFormat::SaveAsMboxTree:
       return {base, base + ".sbd"};
     case SaveFormat::SaveAsEml:
+    case SaveFormat::SaveAsAttachments:
       break;
   }
   return {base, base};

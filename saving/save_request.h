@@ -12,7 +12,8 @@
 namespace rescuva::saving {
 
 // SaveAsMboxTree: the local-folders layout of Thunderbird, one mbox file a folder.
-enum class SaveFormat { SaveAsDbx, SaveAsEml, SaveAsMbox, SaveAsMboxTree };
+// SaveAsAttachments: every attachment of the messages, all in one folder.
+enum class SaveFormat { SaveAsDbx, SaveAsEml, SaveAsMbox, SaveAsMboxTree, SaveAsAttachments };
 enum class SaveScope { SaveSelected, SaveAll, SaveAllButDeleted, SaveAllButExisting };
 
 // A store folder as a save names it: its name and its parent's index (-1 at the top).

@@ -156,7 +156,9 @@ void ExpectRunsGive(const Bytes& raw, const ReportedMessage& message, const Byte
   }
   ASSERT_EQ(bytes.size(), end) << message.subject;
   for (size_t i = 0; i < end; ++i) {
-    if (!mended[i]) ASSERT_EQ(raw[i], bytes[i]) << message.subject << " at " << i;
+    if (!mended[i]) {
+      ASSERT_EQ(raw[i], bytes[i]) << message.subject << " at " << i;
+    }
   }
   EXPECT_EQ(platform::DigestsOf(bytes), message.digests) << message.subject;
 }
@@ -260,8 +262,9 @@ TEST_F(ReportTest, AStoreReportsEveryMailFileWithItsOwnDigests) {
     EXPECT_EQ(file.digests, platform::DigestsOf(bytes)) << file.path;
     for (const ReportedMessage& message : file.messages) {
       subjects[message.subject] = std::filesystem::path(file.path).filename().string();
-      if (message.mends.empty())
+      if (message.mends.empty()) {
         EXPECT_EQ(platform::DigestsOf(ReadRuns(bytes, message)), message.digests);
+      }
     }
   }
   EXPECT_EQ(subjects["kept"], "Inbox.dbx");
