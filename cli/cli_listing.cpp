@@ -8,6 +8,7 @@
 
 #include "cli/json_text.h"
 #include "cli/terminal_text.h"
+#include "report/chosen_columns.h"
 #include "report/report_text.h"
 
 namespace rescuva::cli {
@@ -130,6 +131,10 @@ void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> 
     DrawProgress();
   }
   if (!options_.report.empty()) rows_.push_back(row);
+  if (csv_ && csv_written_) {
+    const std::string line = report::CsvLine(options_.columns, row, FolderText(row.folder));
+    csv_written_ = csv_->Write({reinterpret_cast<const uint8_t*>(line.data()), line.size()});
+  }
   if (saver_) {
     saving::SaveItem item{row.offset,   row.deleted, false,      row.subject,
                           row.fragment, row.info,    row.folder, row.copy_of.has_value()};

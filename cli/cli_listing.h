@@ -16,6 +16,7 @@
 #include "catalogue/bounded_queue.h"
 #include "catalogue/message_catalogue.h"
 #include "cli/cli_options.h"
+#include "platform/scratch_files.h"
 #include "saving/message_saver.h"
 #include "session/recovery_session.h"
 #include "store/mail_store.h"
@@ -33,6 +34,10 @@ class CliListing {
   session::SessionEvents Events();
   // Saving starts with the first listed message in scope.
   void SetSaver(saving::MessageSaver* saver);
+  // Each listed row also goes as a line into `csv` (its header written already).
+  void SetCsv(platform::OutputFile* csv) { csv_ = csv; }
+  // False when a line could not be written.
+  bool CsvWritten() const { return csv_written_; }
   // The store being listed: rows then name their folder.
   void SetStore(const store::MailStore* store) { store_ = store; }
   // After the session has ended: saves what is still waiting; then the saver may
@@ -80,8 +85,10 @@ class CliListing {
   std::string rate_;                // bytes read, rate and time left of a long scan
   session::ScanOutcome outcome_;
   std::vector<catalogue::CatalogueRow> rows_;  // the catalogue thread's until it ends
-  size_t matched_ = 0;                         // rows the filter let through; the same
-  std::mutex output_;                          // the status and what is printed
+  platform::OutputFile* csv_ = nullptr;
+  bool csv_written_ = true;  // the catalogue thread's until it ends
+  size_t matched_ = 0;       // rows the filter let through; the same
+  std::mutex output_;        // the status and what is printed
 };
 
 // The flags of an index record that a mail program shows, as a JSON array of names.

@@ -7,7 +7,8 @@ const char* const kUsage =
     "                   | --save-tree DIR | --save-attachments DIR]\n"
     "                   [--scope all|existing|deleted] [--keep-copies]\n"
     "                   [--fragments] [--repair] [--report DIR] [--since DAY]\n"
-    "                   [--until DAY] [--match TEXT] [--timings] [--quiet] FILE|STORE\n"
+    "                   [--until DAY] [--match TEXT] [--csv FILE [--columns LIST]]\n"
+    "                   [--timings] [--quiet] FILE|STORE\n"
     "       rescuva-cli --help | --version\n"
     "\n"
     "Lists the messages recovered from an Outlook Express folder file (.dbx, or .mbx\n"
@@ -40,6 +41,10 @@ const char* const kUsage =
     "                 or 2004-02-10T19:26:59Z; the Date header, else the received time)\n"
     "  --match TEXT   only messages holding TEXT in From, To, Subject or their text\n"
     "                 (any case)\n"
+    "  --csv FILE     a spreadsheet of the listed messages (FILE must not exist): UTF-8,\n"
+    "                 quoted as RFC 4180 says, no cell a formula\n"
+    "  --columns LIST its columns, of date,from,to,subject,size,attachments,status,\n"
+    "                 folder,offset,message-id,sha256 (default: all, in this order)\n"
     "  --timings      the time of each stage on stderr\n"
     "  --quiet        no progress bar\n"
     "  --help         this text\n"
@@ -51,6 +56,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
                                            std::string& error) {
   CliOptions options;
   std::optional<saving::SaveScope> scope;
+  bool columns_given = false;
   auto value_of = [&](size_t& i) -> std::optional<std::string> {
     if (i + 1 >= args.size()) {
       error = args[i] + " needs a value";
@@ -103,6 +109,17 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
         return std::nullopt;
       }
       (arg == "--since" ? options.filter.since : options.filter.until) = day;
+    } else if (arg == "--csv") {
+      auto value = value_of(i);
+      if (!value) return std::nullopt;
+      options.csv = *value;
+    } else if (arg == "--columns") {
+      auto value = value_of(i);
+      if (!value) return std::nullopt;
+      auto columns = report::ParseColumns(*value, error);
+      if (!columns) return std::nullopt;
+      options.columns = std::move(*columns);
+      columns_given = true;
     } else if (arg == "--match") {
       auto value = value_of(i);
       if (!value) return std::nullopt;
@@ -141,6 +158,10 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   }
   if (options.folder_file.empty()) {
     error = "no folder file or store given";
+    return std::nullopt;
+  }
+  if (columns_given && options.csv.empty()) {
+    error = "--columns needs --csv";
     return std::nullopt;
   }
   if (scope && !options.save) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalogue/message_filter.h"
+#include "report/chosen_columns.h"
 #include "saving/save_request.h"
 
 namespace rescuva::cli {
@@ -24,6 +25,8 @@ struct CliOptions {
   std::string report;                       // --report DIR: the examiner's report goes into DIR
   // --since, --until, --match: only these messages are listed, saved and reported
   catalogue::MessageFilter filter;
+  std::string csv;  // --csv FILE: a spreadsheet of the listed messages
+  std::vector<report::Column> columns = report::AllColumns();  // --columns
 };
 
 extern const char* const kUsage;

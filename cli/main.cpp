@@ -12,7 +12,9 @@
 #include "cli/cli_options.h"
 #include "cli/terminal_text.h"
 #include "disk/disk_image.h"
+#include "platform/scratch_files.h"
 #include "platform/scratch_folder.h"
+#include "report/chosen_columns.h"
 #include "report/report_text.h"
 #include "report/report_writer.h"
 #include "rescuva/version.h"
@@ -126,7 +128,19 @@ int main(int argc, char** argv) {
     }
   }
 
+  // the spreadsheet, like every output, is made before the scan and never over a file
+  platform::OutputFile csv;
+  if (!options->csv.empty()) {
+    const std::string header = report::CsvHeader(options->columns);
+    if (!csv.Create(options->csv, true) ||
+        !csv.Write({reinterpret_cast<const uint8_t*>(header.data()), header.size()})) {
+      std::fprintf(stderr, "rescuva-cli: cannot create %s: %s\n", options->csv.c_str(),
+                   csv.Error().c_str());
+      return kCannotWrite;
+    }
+  }
   cli::CliListing listing(*options, stdout, stderr, !options->quiet && ::isatty(STDERR_FILENO));
+  if (csv.IsOpen()) listing.SetCsv(&csv);
   session::ImmediateCrossing crossing;
   session::RecoverySession session(crossing, listing.Events());
   // a folder is a store; a disk image with file systems is the stores on them (copied
@@ -160,7 +174,7 @@ int main(int argc, char** argv) {
   session::ScanOptions scan;
   scan.fragments = options->fragments;
   const bool report = !options->report.empty();
-  scan.digests = options->json || report;
+  scan.digests = options->json || report || !options->csv.empty();
   scan.trace = options->json || report;
   scan.source_digests = report;
   if (options->repair) scan.repair = engine::Repair::kDeletedBlocks;
@@ -195,6 +209,11 @@ int main(int argc, char** argv) {
     const bool finished = saver->Finish();
     ReportSaving(saver->Report());
     if (!finished || !saver->Report().failures.empty()) code = kCannotWrite;
+  }
+  if (csv.IsOpen() && (!csv.Close() || !listing.CsvWritten())) {
+    std::fprintf(stderr, "rescuva-cli: cannot write %s: %s\n", options->csv.c_str(),
+                 csv.Error().c_str());
+    code = kCannotWrite;
   }
   if (report) {
     run.end_time = Now();

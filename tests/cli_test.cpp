@@ -469,6 +469,34 @@ print('same' if sorted(expected) == sorted(saved) else 'expected %s, saved %s' %
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(attachments), {}), 6);
 }
 
+// --csv with the columns asked for, read back by Python's csv module: a subject a
+// spreadsheet would run as a formula stays text, quotes and line breaks survive.
+TEST_F(CliTest, TheCsvHoldsTheColumnsAskedForAndNoFormula) {
+  testing::FolderBuilder built(0x8000);
+  built.Chain({0x3000}, testing::MailText("=HYPERLINK(\"http://x\",\"a, b\")"));
+  built.Chain({0x3210}, testing::MailText("plain"));
+  const std::string folder = built.Write(dir_.Path(), "csv.dbx");
+  const std::string csv = dir_.Path() + "/list.csv";
+  auto r = Run("--quiet --csv " + csv + " --columns subject,status,offset,sha256 " + folder);
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string script = dir_.Path() + "/read.py";
+  std::ofstream(script) << R"(import csv, sys
+rows = list(csv.reader(open(sys.argv[1], encoding='utf-8-sig', newline='')))
+print(rows[0])
+for row in rows[1:]:
+    print(row[0], row[1], row[2], len(row[3]))
+)";
+  r = Run("python3 '" + script + "' '" + csv + "'", true);
+  EXPECT_EQ(r.out,
+            "['subject', 'status', 'offset', 'sha256']\n"
+            "'=HYPERLINK(\"http://x\",\"a, b\") Existing 12288 64\n"
+            "plain Existing 12816 64\n")
+      << r.err;
+  EXPECT_EQ(Run("--csv " + csv + " " + folder).code, 3);  // never over a file
+  EXPECT_EQ(Run("--columns subject " + folder).code, 2);
+  EXPECT_EQ(Run("--csv x.csv --columns subject,colour " + folder).code, 2);
+}
+
 // A store of three folders: Inbox holds a message answered and read, a deleted copy of
 // a message that now lies in Projects/Garden and a deleted message of its own.
 class CliStoreTest : public CliTest {
