@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
   } else if (auto image =
                  disk::ReadDiskImage(options->folder_file, session.ScratchPath(), interrupted)) {
     whole_store = true;
-    mail_store = std::move(image->stores.store);
+    mail_store = std::move(image->store);
   }
   std::optional<saving::SaveRequest> request = options->save;
   if (request && !PrepareRequest(*request, whole_store, mail_store, options->folder_file)) {

@@ -6,19 +6,19 @@
 
 namespace rescuva::disk {
 
-std::optional<DiskImage> ReadDiskImage(const std::string& path, const std::string& scratch,
-                                       const std::atomic<bool>& stop) {
+std::optional<ImageStores> ReadDiskImage(const std::string& path, const std::string& scratch,
+                                         const std::atomic<bool>& stop) {
   const platform::Evidence evidence = platform::OpenEvidence(path);
   if (!evidence.source) return std::nullopt;
-  DiskMap map = MapDisk(*evidence.source, stop);
+  const DiskMap map = MapDisk(*evidence.source, stop);
   if (std::none_of(map.volumes.begin(), map.volumes.end(),
                    [](const DiskVolume& volume) { return !volume.file_system.empty(); })) {
     return std::nullopt;
   }
-  DiskImage image{ReadImageStores(*evidence.source, map, scratch, stop), std::move(map)};
-  store::MailStore& store = image.stores.store;
+  ImageStores image = ReadImageStores(*evidence.source, map, scratch, stop);
+  store::MailStore& store = image.store;
   store.root = path;
-  store.notes.insert(store.notes.end(), image.map.notes.begin(), image.map.notes.end());
+  store.notes.insert(store.notes.end(), map.notes.begin(), map.notes.end());
   store.folders.push_back({kCarvedName, -1, path, store::MailFormat::kFolderFile, 0});
   store.folders.back().carved = true;
   return image;

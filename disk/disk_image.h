@@ -14,15 +14,11 @@ namespace rescuva::disk {
 // Its name in the tree.
 inline constexpr const char* kCarvedName = "Carved";
 
-struct DiskImage {
-  ImageStores stores;  // with the carved branch
-  DiskMap map;
-};
-
 // Nothing when `path` holds no file system The Sleuth Kit reads (a folder file, an
 // image of a bare partition it does not know, random bytes): it is then read as one
-// source, as before. Mail files are copied into `scratch` (ending in '/').
-std::optional<DiskImage> ReadDiskImage(const std::string& path, const std::string& scratch,
-                                       const std::atomic<bool>& stop);
+// source, as before. Mail files are copied into `scratch` (ending in '/'); the stores
+// come with the carved branch and the notes of what could not be read.
+std::optional<ImageStores> ReadDiskImage(const std::string& path, const std::string& scratch,
+                                         const std::atomic<bool>& stop);
 
 }  // namespace rescuva::disk

@@ -14,7 +14,6 @@ class FileSource : public platform::ByteSource {
       : image_(image), file_(std::move(file)) {}
   uint64_t Length() const override { return file_.size; }
   bool ReadAt(uint64_t position, std::span<uint8_t> out) const override;
-  const DiskFile& File() const { return file_; }
 
  private:
   const platform::ByteSource& image_;

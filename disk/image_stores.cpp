@@ -48,8 +48,9 @@ bool CopyOut(const platform::ByteSource& image, const DiskFile& file, const std:
   return out.Close() && written;
 }
 
-}  // namespace
-
+// The name of the branch of the store that lay in `folder` (a path from the volume's
+// root): "alice, identity {3C1A...}" for an identity's store, else the path as Windows
+// writes it.
 std::string PlaceName(const std::string& folder) {
   std::vector<std::string> parts;
   for (const auto& part : fs::path(folder)) {
@@ -68,6 +69,8 @@ std::string PlaceName(const std::string& folder) {
   for (const std::string& part : parts) place += "\\" + part;
   return place.empty() ? "\\" : place;
 }
+
+}  // namespace
 
 ImageStores ReadImageStores(const platform::ByteSource& image, const DiskMap& map,
                             const std::string& scratch, const std::atomic<bool>& stop) {

@@ -26,11 +26,6 @@ struct ImageStores {
   std::vector<ImageFile> files;
 };
 
-// The name of the branch of the store that lay in `folder` (a path from the volume's
-// root): "alice, identity {3C1A...}" for an identity's store, else the path as Windows
-// writes it.
-std::string PlaceName(const std::string& folder);
-
 ImageStores ReadImageStores(const platform::ByteSource& image, const DiskMap& map,
                             const std::string& scratch, const std::atomic<bool>& stop);
 

@@ -84,7 +84,7 @@ void RecoverySession::StartImage(const std::string& path, const ScanOptions& opt
   worker_ = std::thread([this, path] {
     EnterStage(engine::Stage::kOpening);
     if (auto image = disk::ReadDiskImage(path, scratch_.Path(), stop_)) {
-      store_ = std::move(image->stores.store);
+      store_ = std::move(image->store);
       MakeSources();
       store_read_.Set(true);
       ScanStore();
