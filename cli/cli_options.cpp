@@ -8,7 +8,7 @@ const char* const kUsage =
     "                   [--scope all|existing|deleted] [--keep-copies]\n"
     "                   [--fragments] [--repair] [--report DIR] [--since DAY]\n"
     "                   [--until DAY] [--match TEXT] [--csv FILE [--columns LIST]]\n"
-    "                   [--timings] [--quiet] FILE|STORE\n"
+    "                   [--name TEMPLATE] [--timings] [--quiet] FILE|STORE\n"
     "       rescuva-cli --help | --version\n"
     "\n"
     "Lists the messages recovered from an Outlook Express folder file (.dbx, or .mbx\n"
@@ -27,6 +27,9 @@ const char* const kUsage =
     "                 folder DIR (an mbox file per folder, sub-folders in NAME.sbd)\n"
     "  --save-attachments DIR  every attachment of the messages in the existing\n"
     "                 folder DIR, by its own name made safe, dated as its message\n"
+    "  --name TEMPLATE  the EML files' names, as '{date:%Y-%m-%d}_{from}_{subject}';\n"
+    "                 fields date, from, to, subject, offset, folder, status,\n"
+    "                 message-id; made safe on every file system, at most 200 bytes\n"
     "  --scope        which messages to save: all (default), existing or deleted\n"
     "  --keep-copies  with --scope deleted, also the deleted copies of messages that\n"
     "                 exist elsewhere in the store\n"
@@ -57,6 +60,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   CliOptions options;
   std::optional<saving::SaveScope> scope;
   bool columns_given = false;
+  std::optional<saving::NameTemplate> name;
   auto value_of = [&](size_t& i) -> std::optional<std::string> {
     if (i + 1 >= args.size()) {
       error = args[i] + " needs a value";
@@ -109,6 +113,11 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
         return std::nullopt;
       }
       (arg == "--since" ? options.filter.since : options.filter.until) = day;
+    } else if (arg == "--name") {
+      auto value = value_of(i);
+      if (!value) return std::nullopt;
+      name = saving::NameTemplate::Parse(*value, error);
+      if (!name) return std::nullopt;
     } else if (arg == "--csv") {
       auto value = value_of(i);
       if (!value) return std::nullopt;
@@ -160,6 +169,11 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     error = "no folder file or store given";
     return std::nullopt;
   }
+  if (name && (!options.save || options.save->format != saving::SaveFormat::SaveAsEml)) {
+    error = "--name needs --save-eml";
+    return std::nullopt;
+  }
+  if (name) options.save->name = std::move(name);
   if (columns_given && options.csv.empty()) {
     error = "--columns needs --csv";
     return std::nullopt;

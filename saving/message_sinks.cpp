@@ -30,14 +30,48 @@ std::string FromLineSender(const std::string& address) {
   return token ? address : "MAILER-DAEMON";
 }
 
+// The name a template gives a message, made safe; at most this many bytes.
+constexpr size_t kMostTemplateName = 200;
+
+std::string FolderPath(const SaveRequest& request, int folder) {
+  std::string path;
+  for (int at = folder; at >= 0 && static_cast<size_t>(at) < request.folders.size();
+       at = request.folders[static_cast<size_t>(at)].parent) {
+    path = request.folders[static_cast<size_t>(at)].name + (path.empty() ? "" : "/" + path);
+  }
+  return path;
+}
+
+std::string TemplateStem(const SaveRequest& request, const SaveItem& item,
+                         const engine::MessageInfo& info) {
+  auto person = [](const std::string& name, const std::string& address) {
+    return name.empty() ? address : name;
+  };
+  const NameFields fields{MessageDate(info),
+                          person(info.sender_name, info.sender_address),
+                          person(info.receiver_name, info.receiver_address),
+                          item.subject,
+                          item.offset,
+                          FolderPath(request, item.folder),
+                          item.fragment  ? "Fragment"
+                          : item.deleted ? "Deleted"
+                                         : "Existing",
+                          info.message_id};
+  return SafeFileStem(request.name->Expand(fields), kMostTemplateName);
+}
+
 class EmlFolderSink : public MessageSink {
  public:
-  explicit EmlFolderSink(platform::OutputFolder folder) : folder_(std::move(folder)) {}
+  // `request` outlives the sink.
+  EmlFolderSink(platform::OutputFolder folder, const SaveRequest& request)
+      : folder_(std::move(folder)), request_(request) {}
 
   bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
     platform::OutputFile out;
-    const std::string stem = SafeFileStem(item.subject) + "_" + std::to_string(item.offset);
+    const std::string stem = request_.name
+                                 ? TemplateStem(request_, item, info)
+                                 : SafeFileStem(item.subject) + "_" + std::to_string(item.offset);
     const std::string name = CreateUniqueFile(folder_, stem, ".eml", out);
     if (name.empty()) {
       error = "cannot create a file in " + folder_.Path() + ": " + out.Error();
@@ -65,6 +99,7 @@ class EmlFolderSink : public MessageSink {
 
  private:
   platform::OutputFolder folder_;
+  const SaveRequest& request_;
   std::string saved_as_;
   size_t undated_ = 0;  // saved files the message's date could not be set on
   std::string undated_reason_;
@@ -293,7 +328,7 @@ class TreeSink : public MessageSink {
           error = here->Error();
           return false;
         }
-        sink_ = std::make_unique<EmlFolderSink>(std::move(own));
+        sink_ = std::make_unique<EmlFolderSink>(std::move(own), request_);
         break;
       }
       case SaveFormat::SaveAsDbx: {
@@ -352,7 +387,7 @@ std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& e
       if (request.format == SaveFormat::SaveAsAttachments) {
         return std::make_unique<AttachmentSink>(std::move(folder));
       }
-      return std::make_unique<EmlFolderSink>(std::move(folder));
+      return std::make_unique<EmlFolderSink>(std::move(folder), request);
     }
     case SaveFormat::SaveAsDbx: {
       auto sink = std::make_unique<FolderFileSink>();

@@ -34,9 +34,9 @@ class MessageSink {
   virtual std::vector<SaveFailure> Unkept() const { return {}; }
 };
 
-// Creates the destination (the EML folder must exist; a folder file or mbox file must
-// not). A request naming a store's folders makes a tree of outputs in the folder
-// `destination`, each folder's when its first message comes (messages come folder by
+// Creates the destination for `request`, which outlives the sink (the EML folder must exist; a
+// folder file or mbox file must not). A request naming a store's folders makes a tree of outputs in
+// the folder `destination`, each folder's when its first message comes (messages come folder by
 // folder); an mbox tree's files carry Thunderbird's status headers. Nothing, with
 // `error` set, when it cannot be created.
 std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& error);

@@ -12,7 +12,6 @@
 namespace rescuva::saving {
 namespace {
 
-constexpr size_t kMaxStemBytes = 80;
 constexpr int kMaxNameAttempts = 10000;
 
 bool IsReservedDeviceName(std::string stem) {
@@ -27,7 +26,7 @@ bool IsReservedDeviceName(std::string stem) {
 
 }  // namespace
 
-std::string SafeFileStem(const std::string& subject) {
+std::string SafeFileStem(const std::string& subject, size_t most) {
   std::string stem;
   for (unsigned char c : subject) {
     const bool reserved =
@@ -35,8 +34,8 @@ std::string SafeFileStem(const std::string& subject) {
         std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos;
     stem += reserved ? '_' : static_cast<char>(c);
   }
-  if (stem.size() > kMaxStemBytes) {
-    size_t cut = kMaxStemBytes;
+  if (stem.size() > most) {
+    size_t cut = most;
     while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80) --cut;
     stem.resize(cut);
   }

@@ -11,9 +11,10 @@
 namespace rescuva::saving {
 
 // The subject made safe as a file name: no path separators, reserved characters,
-// control characters, trailing dots or blanks, or reserved device names; at most 80
-// bytes, cut on a character boundary; "message" when nothing is left.
-std::string SafeFileStem(const std::string& subject);
+// control characters, trailing dots or blanks, or reserved device names; at most
+// `most` bytes (80 unless said), cut on a character boundary; "message" when nothing
+// is left.
+std::string SafeFileStem(const std::string& subject, size_t most = 80);
 
 // The name a folder file gives its folder: the one its file-info block holds, else its
 // file name without the extension.

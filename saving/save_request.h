@@ -8,6 +8,7 @@
 
 #include "engine/chain_reading.h"
 #include "engine/folder_file_writer.h"
+#include "saving/name_template.h"
 
 namespace rescuva::saving {
 
@@ -35,6 +36,8 @@ struct SaveRequest {
   std::string folder_name;  // the name a single folder file's file-info block gives
   // Deleted copies of existing messages are saved with the deleted ones.
   bool keep_copies = true;
+  // The EML files' names; "Subject_offset" without one.
+  std::optional<NameTemplate> name;
 };
 
 // One listed message as the saving needs it: its row's offset and kind, whether the

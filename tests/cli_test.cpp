@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "bench/folder_generator.h"
@@ -495,6 +496,37 @@ for row in rows[1:]:
   EXPECT_EQ(Run("--csv " + csv + " " + folder).code, 3);  // never over a file
   EXPECT_EQ(Run("--columns subject " + folder).code, 2);
   EXPECT_EQ(Run("--csv x.csv --columns subject,colour " + folder).code, 2);
+}
+
+// --name: EML files named from a template; hostile subjects stay inside the folder,
+// names are safe and at most 200 bytes, and the same name twice gets a number.
+TEST_F(CliTest, NameTemplatesMakeSafeNamesInsideTheFolder) {
+  testing::FolderBuilder built(0x9000);
+  built.Chain({0x3000}, testing::MailText("../../outside"));
+  built.Chain({0x3210}, testing::MailText("CON"));
+  built.Chain({0x3420}, testing::MailText(std::string(300, 'x') + ":\\/|?"));
+  built.Chain({0x3630}, testing::MailText("../../outside"));
+  const std::string folder = built.Write(dir_.Path(), "names.dbx");
+  const std::string out = dir_.Path() + "/named";
+  std::filesystem::create_directory(out);
+  auto r = Run("--quiet --save-eml " + out + " --name '{subject}' " + folder);
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(out)) {
+    names.insert(entry.path().filename().string());
+    EXPECT_LE(entry.path().stem().string().size(), 200u);
+  }
+  EXPECT_EQ(names.size(), 4u);
+  EXPECT_TRUE(names.contains(".._.._outside.eml") || names.contains("_.._.._outside.eml"))
+      << ::testing::PrintToString(names);
+  EXPECT_TRUE(names.contains("_CON.eml")) << ::testing::PrintToString(names);
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path() + "/outside.eml"));
+  r = Run("--quiet --save-eml " + out + " --name '{date:%Y}-{offset}-{status}' " + folder);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(out + "/2004-12288-Existing.eml"));
+  EXPECT_EQ(Run("--save-eml " + out + " --name '{colour}' " + folder).code, 2);
+  EXPECT_EQ(Run("--save-eml " + out + " --name '{subject' " + folder).code, 2);
+  EXPECT_EQ(Run("--save-mbox x.mbox --name '{subject}' " + folder).code, 2);
 }
 
 // A store of three folders: Inbox holds a message answered and read, a deleted copy of
