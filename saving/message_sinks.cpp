@@ -60,6 +60,28 @@ std::string TemplateStem(const SaveRequest& request, const SaveItem& item,
   return SafeFileStem(request.name->Expand(fields), kMostTemplateName);
 }
 
+// Writes `bytes` as a new file "stem.ext" in `folder` (numbered when the name is
+// taken), dated `date`, and returns its name; empty, with `error` set, when it could
+// not be written whole: no piece of it stays. `undated` receives why the date could not
+// be set, when it could not.
+std::string WriteDatedFile(const platform::OutputFolder& folder, const std::string& stem,
+                           const std::string& extension, std::span<const uint8_t> bytes,
+                           std::optional<int64_t> date, std::string& error, std::string* undated) {
+  platform::OutputFile out;
+  const std::string name = CreateUniqueFile(folder, stem, extension, out);
+  if (name.empty()) {
+    error = "cannot create a file in " + folder.Path() + ": " + out.Error();
+    return name;
+  }
+  bool written = out.Write(bytes);
+  if (written && date && !out.SetModificationTime(*date) && undated) *undated = out.Error();
+  written = out.Close() && written;
+  if (written) return name;
+  error = "cannot write " + folder.Path() + "/" + name + ": " + out.Error();
+  ::unlinkat(folder.Fd(), name.c_str(), 0);
+  return {};
+}
+
 class EmlFolderSink : public MessageSink {
  public:
   // `request` outlives the sink.
@@ -68,26 +90,13 @@ class EmlFolderSink : public MessageSink {
 
   bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
-    platform::OutputFile out;
     const std::string stem = request_.name
                                  ? TemplateStem(request_, item, info)
                                  : SafeFileStem(item.subject) + "_" + std::to_string(item.offset);
-    const std::string name = CreateUniqueFile(folder_, stem, ".eml", out);
-    if (name.empty()) {
-      error = "cannot create a file in " + folder_.Path() + ": " + out.Error();
-      return false;
-    }
-    bool written = out.Write(bytes);
-    const auto date = MessageDate(info);
-    if (written && date && !out.SetModificationTime(*date) && undated_++ == 0) {
-      undated_reason_ = out.Error();
-    }
-    written = out.Close() && written;
-    saved_as_ = name;
-    if (written) return true;
-    error = "cannot write " + folder_.Path() + "/" + name + ": " + out.Error();
-    ::unlinkat(folder_.Fd(), name.c_str(), 0);  // no piece of a message stays
-    return false;
+    std::string undated;
+    saved_as_ = WriteDatedFile(folder_, stem, ".eml", bytes, MessageDate(info), error, &undated);
+    if (!undated.empty() && undated_++ == 0) undated_reason_ = undated;
+    return !saved_as_.empty();
   }
   bool Finish() override { return true; }
   std::string SavedAs() const override { return saved_as_; }
@@ -118,20 +127,11 @@ class AttachmentSink : public MessageSink {
          loader::LoadAttachments({reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
       const std::filesystem::path name(attachment.name.empty() ? "attachment" : attachment.name);
       const std::string extension = SafeExtension(name.extension().string());
-      platform::OutputFile out;
-      const std::string saved =
-          CreateUniqueFile(folder_, SafeFileStem(name.stem().string()), extension, out);
-      if (saved.empty()) {
-        error = "cannot create a file in " + folder_.Path() + ": " + out.Error();
-        return false;
-      }
-      bool written = out.Write(
-          {reinterpret_cast<const uint8_t*>(attachment.content.data()), attachment.content.size()});
-      if (written && date) out.SetModificationTime(*date);
-      written = out.Close() && written;
-      if (!written) {
-        error = "cannot write " + folder_.Path() + "/" + saved + ": " + out.Error();
-        ::unlinkat(folder_.Fd(), saved.c_str(), 0);
+      const std::span content(reinterpret_cast<const uint8_t*>(attachment.content.data()),
+                              attachment.content.size());
+      if (WriteDatedFile(folder_, SafeFileStem(name.stem().string()), extension, content, date,
+                         error, nullptr)
+              .empty()) {
         return false;
       }
     }
