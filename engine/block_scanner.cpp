@@ -134,6 +134,7 @@ ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
       }
     }
     room.notify_all();
+    bool stopped = false;
     for (Chunk& chunk : joined) {
       const uint64_t start = k++ * kChunkSize;
       findings.read = chunk.read;
@@ -153,8 +154,11 @@ ScanFindings BlockScanner::Scan(const platform::ByteSource& source,
           findings.headers.push_back(header);
         }
       }
+      // asked after each chunk, so a stop ends the scan where it was asked
+      stopped = !go_on(std::min(k * kChunkSize, length));
+      if (stopped) break;
     }
-    if (!go_on(std::min(k * kChunkSize, length))) break;
+    if (stopped || (joined.empty() && !go_on(std::min(k * kChunkSize, length)))) break;
   }
   {
     std::lock_guard lock(mutex);
