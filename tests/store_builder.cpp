@@ -8,6 +8,7 @@
 #include "engine/file_info_block.h"
 #include "engine/folder_file_header.h"
 #include "engine/folder_file_writer.h"
+#include "engine/folder_list_writer.h"
 #include "engine/message_info_record.h"
 #include "tests/folder_builder.h"
 
@@ -35,52 +36,7 @@ void PutLe32(std::vector<uint8_t>& bytes, uint64_t at, uint32_t value) {
 }  // namespace
 
 void WriteFolderList(const std::string& path, std::vector<FolderSpec> folders) {
-  std::vector<uint8_t> bytes(engine::kFolderFileHeaderSize + 0x108);
-  std::vector<uint32_t> records;
-  auto add = [&](const engine::MessageInfoRecordBuilder& record) {
-    const auto at = static_cast<uint32_t>(bytes.size());
-    Put(bytes, at, record.Build(at));
-    records.push_back(at);
-  };
-  {
-    engine::MessageInfoRecordBuilder root;
-    root.AddNumber(0x01, 0xFFFFFFFF);
-    root.AddString(0x02, "Outlook Express");
-    root.AddDirect(0x06, 0x10);
-    root.AddDirect(0x0A, 4);
-    add(root);
-    engine::MessageInfoRecordBuilder local;
-    local.AddDirect(0x00, 1);
-    local.AddString(0x02, "Local Folders");
-    local.AddString(0x05, "LocalStore");
-    local.AddDirect(0x06, 0x19);
-    local.AddDirect(0x0A, 3);
-    add(local);
-  }
-  std::sort(folders.begin(), folders.end(),
-            [](const FolderSpec& a, const FolderSpec& b) { return a.id < b.id; });
-  for (const FolderSpec& folder : folders) {
-    engine::MessageInfoRecordBuilder record;
-    record.AddDirect(0x00, folder.id);
-    record.AddDirect(0x01, folder.parent);
-    record.AddString(0x02, folder.name);
-    if (!folder.file.empty()) record.AddString(0x03, folder.file);
-    record.AddDirect(0x06, 1);
-    if (folder.special) record.AddDirect(0x09, static_cast<uint32_t>(folder.special));
-    record.AddDirect(0x0A, 3);
-    add(record);
-  }
-  uint64_t end = bytes.size();
-  const uint32_t root =
-      engine::WriteIndexTree(records, end, [&](uint64_t at, std::span<const uint8_t> data) {
-        Put(bytes, at, data);
-        return true;
-      });
-  engine::FolderFileHeader header{static_cast<uint32_t>(records.size()), root, 0x108};
-  auto encoded = header.Encode();
-  encoded[4] = 0xC6;  // the folder list's type
-  Put(bytes, 0, encoded);
-  WriteBytes(path, bytes);
+  WriteBytes(path, engine::FolderListBytes(std::move(folders)));
 }
 
 bench::GeneratedMessage StoreMail(const std::string& subject, const std::string& message_id,

@@ -7,18 +7,13 @@
 #include <vector>
 
 #include "bench/folder_generator.h"
+#include "engine/folder_list_writer.h"
 
 namespace rescuva::testing {
 
 // One folder record below "Local Folders" (id 1); `name` and `file` are stored as given
 // (in the ANSI code page).
-struct FolderSpec {
-  uint32_t id = 0;
-  uint32_t parent = 1;
-  std::string name;
-  std::string file;  // empty: the folder has no file yet
-  int special = 0;
-};
+using FolderSpec = engine::FolderListEntry;
 
 // Folders.dbx with the tree's root, "Local Folders" and `folders`, in id order.
 void WriteFolderList(const std::string& path, std::vector<FolderSpec> folders);
