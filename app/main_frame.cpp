@@ -355,7 +355,9 @@ bool CMainFrame::PrepareRequest(const session::RecoverySession& session,
     request.folder_name = saving::FolderNameOf(scan_page_->PathBox().text().toStdString());
     return true;
   }
-  for (const auto& folder : store.folders) request.folders.push_back({folder.name, folder.parent});
+  for (const auto& folder : store.folders) {
+    request.folders.push_back({folder.name, folder.parent, folder.special});
+  }
   if (request.format == saving::SaveFormat::SaveAsDbx) {
     const std::filesystem::path file(request.destination);
     request.destination =

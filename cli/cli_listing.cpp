@@ -138,8 +138,16 @@ void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> 
   if (saver_) {
     saving::SaveItem item{row.offset,   row.deleted, false,      row.subject,
                           row.fragment, row.info,    row.folder, row.copy_of.has_value()};
-    if (saving::InScope(item, saver_->Request().scope, saver_->Request().keep_copies)) {
-      to_save_.Push({std::move(item), std::vector<uint8_t>(bytes.begin(), bytes.end())});
+    const saving::SaveRequest& request = saver_->Request();
+    if (saving::InScope(item, request.scope, request.keep_copies)) {
+      // deleted mail is read again when the save mends it otherwise than the listing
+      const engine::Repair listed =
+          options_.repair ? engine::Repair::kDeletedBlocks : engine::Repair::kNulOnly;
+      const bool again = item.deleted && request.repair != listed;
+      to_save_.Push(
+          {std::move(item),
+           again ? std::vector<uint8_t>() : std::vector<uint8_t>(bytes.begin(), bytes.end()),
+           again});
     }
   }
 }
@@ -155,8 +163,13 @@ void CliListing::SetSaver(saving::MessageSaver* saver) {
 
 void CliListing::SaveQueued() {
   for (auto batch = to_save_.PopAll(); !batch.empty(); batch = to_save_.PopAll()) {
-    for (const Pending& pending : batch)
-      saver_->Save(pending.item, pending.bytes, *pending.item.info);
+    for (const Pending& pending : batch) {
+      if (pending.extract_again) {
+        saver_->SaveMended(pending.item);
+      } else {
+        saver_->Save(pending.item, pending.bytes, *pending.item.info);
+      }
+    }
   }
 }
 

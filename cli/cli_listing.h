@@ -64,7 +64,8 @@ class CliListing {
 
   struct Pending {
     saving::SaveItem item;
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> bytes;  // as listed, unless the save extracts it again mended
+    bool extract_again = false;
   };
 
   const CliOptions& options_;

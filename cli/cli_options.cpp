@@ -8,7 +8,8 @@ const char* const kUsage =
     "                   [--scope all|existing|deleted] [--keep-copies]\n"
     "                   [--fragments] [--repair] [--report DIR] [--since DAY]\n"
     "                   [--until DAY] [--match TEXT] [--csv FILE [--columns LIST]]\n"
-    "                   [--name TEMPLATE] [--timings] [--quiet] FILE|STORE\n"
+    "                   [--name TEMPLATE] [--tree-name NAME] [--as-extracted]\n"
+    "                   [--timings] [--quiet] FILE|STORE\n"
     "       rescuva-cli --help | --version\n"
     "\n"
     "Lists the messages recovered from an Outlook Express folder file (.dbx, or .mbx\n"
@@ -23,8 +24,12 @@ const char* const kUsage =
     "  --save-dbx FILE  one new folder file (FILE must not exist); of a store, FILE is\n"
     "                 an existing folder that gets a folder file per store folder\n"
     "  --save-mbox FILE one mbox file, mboxrd quoting (FILE must not exist)\n"
-    "  --save-tree DIR  of a store: Thunderbird's local-folders layout in the existing\n"
-    "                 folder DIR (an mbox file per folder, sub-folders in NAME.sbd)\n"
+    "  --save-tree DIR  Thunderbird's local-folders layout in the existing folder DIR:\n"
+    "                 one top-level folder holding the store's folders (an mbox file\n"
+    "                 per folder, sub-folders in NAME.sbd); deleted mail mended and\n"
+    "                 tagged \"Recovered\"\n"
+    "  --tree-name NAME  the top-level folder of --save-tree (default Outlook Express)\n"
+    "  --as-extracted with --save-tree, deleted mail as extracted, not mended\n"
     "  --save-attachments DIR  every attachment of the messages in the existing\n"
     "                 folder DIR, by its own name made safe, dated as its message\n"
     "  --name TEMPLATE  the EML files' names, as '{date:%Y-%m-%d}_{from}_{subject}';\n"
@@ -61,6 +66,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   std::optional<saving::SaveScope> scope;
   bool columns_given = false;
   std::optional<saving::NameTemplate> name;
+  std::optional<std::string> tree_name;
+  bool as_extracted = false;
   auto value_of = [&](size_t& i) -> std::optional<std::string> {
     if (i + 1 >= args.size()) {
       error = args[i] + " needs a value";
@@ -86,6 +93,15 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
       options.repair = true;
     } else if (arg == "--keep-copies") {
       options.keep_copies = true;
+    } else if (arg == "--as-extracted") {
+      as_extracted = true;
+    } else if (arg == "--tree-name") {
+      tree_name = value_of(i);
+      if (!tree_name) return std::nullopt;
+      if (tree_name->empty()) {
+        error = "--tree-name needs a name";
+        return std::nullopt;
+      }
     } else if (arg == "--save-tree") {
       format = saving::SaveFormat::SaveAsMboxTree;
     } else if (arg == "--save-eml") {
@@ -181,6 +197,20 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   if (scope && !options.save) {
     error = "--scope needs a --save option";
     return std::nullopt;
+  }
+  const bool tree = options.save && options.save->format == saving::SaveFormat::SaveAsMboxTree;
+  if ((tree_name || as_extracted) && !tree) {
+    error = std::string(tree_name ? "--tree-name" : "--as-extracted") + " needs --save-tree";
+    return std::nullopt;
+  }
+  if (as_extracted && options.repair) {
+    error = "--as-extracted and --repair cannot be given together";
+    return std::nullopt;
+  }
+  if (tree) {
+    options.save->tree_top = tree_name.value_or("Outlook Express");
+    // deleted mail goes into the tree mended unless asked otherwise
+    if (!as_extracted) options.save->repair = engine::Repair::kDeletedBlocks;
   }
   if (options.save && scope) options.save->scope = *scope;
   if (options.save && options.repair) options.save->repair = engine::Repair::kDeletedBlocks;

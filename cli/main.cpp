@@ -74,21 +74,20 @@ void ReportSaving(const rescuva::saving::SaveReport& report) {
 }
 
 // A store's save makes a tree of its folders, except one mbox file for everything; a
-// single folder file is named in a saved folder file as its own block names it.
-bool PrepareRequest(rescuva::saving::SaveRequest& request, bool whole_store,
+// single folder file is named in a saved folder file as its own block names it, and is
+// the one folder of a Thunderbird tree.
+void PrepareRequest(rescuva::saving::SaveRequest& request, bool whole_store,
                     const rescuva::store::MailStore& store, const std::string& path) {
   using rescuva::saving::SaveFormat;
   if (!whole_store) {
-    if (request.format == SaveFormat::SaveAsMboxTree) {
-      std::fprintf(stderr, "rescuva-cli: --save-tree needs a store folder\n");
-      return false;
-    }
     request.folder_name = rescuva::saving::FolderNameOf(path);
-    return true;
+    if (request.format == SaveFormat::SaveAsMboxTree) request.folders = {{request.folder_name}};
+    return;
   }
-  if (request.format == SaveFormat::SaveAsMbox) return true;
-  for (const auto& folder : store.folders) request.folders.push_back({folder.name, folder.parent});
-  return true;
+  if (request.format == SaveFormat::SaveAsMbox) return;
+  for (const auto& folder : store.folders) {
+    request.folders.push_back({folder.name, folder.parent, folder.special});
+  }
 }
 
 int64_t Now() {
@@ -155,9 +154,7 @@ int main(int argc, char** argv) {
     mail_store = std::move(image->store);
   }
   std::optional<saving::SaveRequest> request = options->save;
-  if (request && !PrepareRequest(*request, whole_store, mail_store, options->folder_file)) {
-    return kBadUsage;
-  }
+  if (request) PrepareRequest(*request, whole_store, mail_store, options->folder_file);
   std::optional<saving::MessageSaver> saver;
   if (request) {
     saver.emplace(

@@ -30,7 +30,7 @@ std::string_view LineEnd(std::string_view text) {
   return end != std::string_view::npos && end > 0 && text[end - 1] == '\r' ? "\r\n" : "\n";
 }
 
-std::string MozillaStatusLines(uint32_t flags, std::string_view line_end) {
+std::string MozillaStatusLines(uint32_t flags, bool recovered, std::string_view line_end) {
   uint32_t status = 0;
   for (const FlagPair& pair : kFlagPairs) {
     if (flags & pair.outlook) status |= pair.mozilla;
@@ -39,6 +39,10 @@ std::string MozillaStatusLines(uint32_t flags, std::string_view line_end) {
   std::snprintf(hex, sizeof hex, "%04X", status);
   std::string lines = "X-Mozilla-Status: " + std::string(hex);
   lines += line_end;
+  if (recovered) {
+    lines += "X-Mozilla-Keys: recovered";
+    lines += line_end;
+  }
   return lines + MboxStatusLines(flags & engine::kRecordRead, line_end);
 }
 

@@ -18,8 +18,10 @@ std::optional<int64_t> MessageDate(const engine::MessageInfo& info);
 std::string_view LineEnd(std::string_view text);
 
 // "X-Mozilla-Status: XXXX" and "Status: RO" or "O" from Outlook Express record flags
-// (read, answered, forwarded, flagged), each line ending in `line_end`.
-std::string MozillaStatusLines(uint32_t flags, std::string_view line_end);
+// (read, answered, forwarded, flagged), each line ending in `line_end`; mail that
+// came back from deletion gets "X-Mozilla-Keys: recovered", the key Thunderbird gives
+// a tag named "Recovered".
+std::string MozillaStatusLines(uint32_t flags, bool recovered, std::string_view line_end);
 
 // The status headers mail programs keep in mbox files: "Status: RO" (read) or "O", and
 // "X-Status:" with A for answered and F for flagged when either is set.

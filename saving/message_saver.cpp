@@ -17,15 +17,33 @@ bool MessageSaver::Open() {
   return sink_ != nullptr;
 }
 
-void MessageSaver::Save(const SaveItem& item) {
+bool MessageSaver::Extract(const SaveItem& item) {
   std::string why;
-  if (!sources_(item.folder).ExtractToBytes(item.offset, request_.repair, text_, &why)) {
-    return Fail(item, "the message could not be extracted again from the folder file: " + why);
-  }
-  if (item.info) return Save(item, text_, *item.info);
+  if (sources_(item.folder).ExtractToBytes(item.offset, request_.repair, text_, &why)) return true;
+  Fail(item, "the message could not be extracted again from the folder file: " + why);
+  return false;
+}
+
+engine::MessageInfo MessageSaver::ReadInfo() const {
   const auto message =
       loader::LoadMessage({reinterpret_cast<const char*>(text_.data()), text_.size()}, false);
-  Save(item, text_, message ? catalogue::MessageInfoOf(*message) : engine::MessageInfo{});
+  return message ? catalogue::MessageInfoOf(*message) : engine::MessageInfo{};
+}
+
+void MessageSaver::Save(const SaveItem& item) {
+  if (!Extract(item)) return;
+  Save(item, text_, item.info ? *item.info : ReadInfo());
+}
+
+void MessageSaver::SaveMended(const SaveItem& item) {
+  if (!Extract(item)) return;
+  engine::MessageInfo info = ReadInfo();
+  if (item.info) {
+    info.flags = item.info->flags;
+    if (item.info->received_time) info.received_time = item.info->received_time;
+    if (!info.sent_time) info.sent_time = item.info->sent_time;
+  }
+  Save(item, text_, info);
 }
 
 void MessageSaver::Save(const SaveItem& item, std::span<const uint8_t> bytes,

@@ -43,6 +43,10 @@ class MessageSaver {
   // Extracts the message again (with the request's repair) and loads what its record
   // needs.
   void Save(const SaveItem& item);
+  // The same, but what the record needs is read anew from the text extracted (mended
+  // otherwise than when it was listed), keeping what the index record gave: flags and
+  // times.
+  void SaveMended(const SaveItem& item);
   // Saves the bytes the catalogue listed, with what it read of them.
   void Save(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info);
   // Completes the output: a folder file gets its index, so what was saved until now
@@ -52,6 +56,9 @@ class MessageSaver {
   const SaveRequest& Request() const { return request_; }
 
  private:
+  // Into `text_`; false, and the message failed, when it cannot be.
+  bool Extract(const SaveItem& item);
+  engine::MessageInfo ReadInfo() const;
   void Fail(const SaveItem& item, std::string reason);
 
   SourceOf sources_;

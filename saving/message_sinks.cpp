@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "engine/folder_file_writer.h"
+#include "engine/folder_list_writer.h"
+#include "engine/windows_1252.h"
 #include "loader/message_loader.h"
 #include "saving/mail_status.h"
 #include "saving/output_names.h"
@@ -192,7 +194,8 @@ class FolderFileSink : public MessageSink {
 
 // mboxrd: every line that starts with "From " after any number of '>' gets one more.
 // With `mozilla_status`, each message starts with the X-Mozilla-Status and Status
-// headers its flags give, as Thunderbird's own folders hold them.
+// headers its flags give, as Thunderbird's own folders hold them, and mail that came
+// back from deletion is tagged so.
 class MboxSink : public MessageSink {
  public:
   explicit MboxSink(bool mozilla_status) : mozilla_status_(mozilla_status) {}
@@ -200,7 +203,7 @@ class MboxSink : public MessageSink {
     return file_.CreateIn(folder_fd, name, true);
   }
 
-  bool Add(const SaveItem&, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
+  bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
     std::string separator = "From " + FromLineSender(info.sender_address);
     separator += " " + AsciiTime(MessageDate(info).value_or(0)) + "\n";
@@ -208,7 +211,8 @@ class MboxSink : public MessageSink {
     std::string out = separator;
     // a message with an index record keeps its state; Thunderbird's folders say more
     if (mozilla_status_) {
-      out += MozillaStatusLines(info.flags.value_or(0), LineEnd(text));
+      out +=
+          MozillaStatusLines(info.flags.value_or(0), item.deleted || item.fragment, LineEnd(text));
     } else if (info.flags) {
       out += MboxStatusLines(*info.flags, LineEnd(text));
     }
@@ -247,33 +251,49 @@ class MboxSink : public MessageSink {
 
 // The folders of a store as a tree below the destination: each folder's output is
 // made when its first message comes and completed when another folder's comes, so one
-// output is open at a time and a folder without messages leaves nothing behind.
+// output is open at a time and a folder without messages leaves nothing behind, but
+// for an mbox file whose subfolders need it and a folder file's place in the folder
+// list the tree's folder files get at the end.
 class TreeSink : public MessageSink {
  public:
   bool Open(const SaveRequest& request, std::string& error) {
     request_ = request;
+    if (!request.tree_top.empty()) {
+      // one folder above all: every index moves one on
+      request_.folders.insert(request_.folders.begin(), {request.tree_top, -1});
+      for (size_t f = 1; f < request_.folders.size(); ++f) ++request_.folders[f].parent;
+      shift_ = 1;
+    }
     if (!root_.Open(request.destination)) {
       error = root_.Error();
       return false;
     }
-    plan_ = PlanOutputTree(request.folders, request.format);
+    plan_ = PlanOutputTree(request_.folders, request_.format);
+    opened_.assign(request_.folders.size(), false);
     return true;
   }
 
   bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
-    if (item.folder < 0 || static_cast<size_t>(item.folder) >= plan_.outputs.size()) {
+    // a single file's messages name no folder: they go into the tree's one folder
+    const int folder = std::max(item.folder, 0) + shift_;
+    if (static_cast<size_t>(folder) >= plan_.outputs.size()) {
       error = "the message names no folder of the store";
       return false;
     }
-    if (item.folder != current_ && !Switch(item.folder, error)) return false;
+    if (folder != current_ && !Switch(folder, error)) return false;
     return sink_->Add(item, bytes, info, error);
   }
   std::string SavedAs() const override {
     const std::string inner = sink_ ? sink_->SavedAs() : std::string();
     return inner.empty() ? output_path_ : output_path_ + "/" + inner;
   }
-  bool Finish() override { return Complete(); }
+  bool Finish() override {
+    Complete();
+    if (request_.format == SaveFormat::SaveAsMboxTree) CompleteParents();
+    if (request_.format == SaveFormat::SaveAsDbx) WriteFolderList();
+    return finished_;
+  }
   std::vector<SaveFailure> Unkept() const override { return unkept_; }
   std::string Error() const override { return error_; }
   std::vector<std::string> Notes() const override {
@@ -297,27 +317,86 @@ class TreeSink : public MessageSink {
     sink_.reset();
     return finished_;
   }
-
-  // Opens the output of `folder`, entering the folders above it one by one from the
-  // destination. The messages come folder by folder (a save job orders them so): a
-  // folder file or mbox met again would be refused, as it exists.
-  bool Switch(int folder, std::string& error) {
-    Complete();
-    current_ = -1;
-    const OutputTree::Output& output = plan_.outputs[static_cast<size_t>(folder)];
-    platform::OutputFolder at;
-    platform::OutputFolder* here = &root_;
-    output_path_.clear();
-    for (const std::string& name : plan_.PathOf(output.container)) {
-      output_path_ += name + "/";
+  // Enters the folders from the destination down to `container` one by one; `here` is
+  // then the innermost, held in `held` unless it is the destination.
+  bool EnterContainer(int container, platform::OutputFolder& held, platform::OutputFolder*& here,
+                      std::string& error) {
+    here = &root_;
+    for (const std::string& name : plan_.PathOf(container)) {
       platform::OutputFolder inner;
       if (!here->Enter(name, inner)) {
         error = here->Error();
         return false;
       }
-      at = std::move(inner);
-      here = &at;
+      held = std::move(inner);
+      here = &held;
     }
+    return true;
+  }
+
+  // An mbox file without messages for each folder that has subfolders in the tree, so
+  // that mail programs show it above them.
+  void CompleteParents() {
+    for (const OutputTree::Container& container : plan_.containers) {
+      if (container.folder < 0 || opened_[static_cast<size_t>(container.folder)]) continue;
+      std::string error;
+      if (Switch(container.folder, error)) {
+        Complete();
+      } else {
+        finished_ = false;
+        error_ = error;
+      }
+    }
+  }
+
+  // The folder list naming each saved folder file and the folders above it, so that
+  // the destination reads back as the store it was saved from.
+  void WriteFolderList() {
+    std::vector<bool> listed(request_.folders.size(), false);
+    for (size_t f = 0; f < request_.folders.size(); ++f) {
+      for (int at = opened_[f] ? static_cast<int>(f) : -1;
+           at >= 0 && !listed[static_cast<size_t>(at)];
+           at = request_.folders[static_cast<size_t>(at)].parent) {
+        listed[static_cast<size_t>(at)] = true;
+      }
+    }
+    constexpr uint32_t kFirstId = 0x10;  // ids below name Outlook Express's own records
+    std::vector<engine::FolderListEntry> entries;
+    std::vector<bool> special_taken(8, false);
+    for (size_t f = 0; f < request_.folders.size(); ++f) {
+      if (!listed[f]) continue;
+      const SaveFolder& folder = request_.folders[f];
+      engine::FolderListEntry entry{
+          kFirstId + static_cast<uint32_t>(f),
+          folder.parent < 0 ? 1u : kFirstId + static_cast<uint32_t>(folder.parent),
+          engine::ToWindows1252(folder.name),
+          opened_[f] ? engine::ToWindows1252(plan_.outputs[f].name) : ""};
+      // one Inbox, one Outbox, ... at the top, as a store has them
+      if (folder.parent < 0 && folder.special > 0 && folder.special < 8 &&
+          !special_taken[static_cast<size_t>(folder.special)]) {
+        entry.special = folder.special;
+        special_taken[static_cast<size_t>(folder.special)] = true;
+      }
+      entries.push_back(std::move(entry));
+    }
+    const std::vector<uint8_t> bytes = engine::FolderListBytes(std::move(entries));
+    platform::OutputFile list;
+    if (list.CreateIn(root_.Fd(), "Folders.dbx", true) && list.Write(bytes) && list.Close()) return;
+    finished_ = false;
+    error_ = "cannot write " + root_.Path() + "/Folders.dbx: " + list.Error();
+  }
+
+  // Opens the output of `folder`. The messages come folder by folder (a save job
+  // orders them so): a folder file or mbox met again would be refused, as it exists.
+  bool Switch(int folder, std::string& error) {
+    Complete();
+    current_ = -1;
+    const OutputTree::Output& output = plan_.outputs[static_cast<size_t>(folder)];
+    platform::OutputFolder held;
+    platform::OutputFolder* here = nullptr;
+    if (!EnterContainer(output.container, held, here, error)) return false;
+    output_path_.clear();
+    for (const std::string& name : plan_.PathOf(output.container)) output_path_ += name + "/";
     const std::string& folder_name = request_.folders[static_cast<size_t>(folder)].name;
     output_path_ += output.name;
     switch (request_.format) {
@@ -351,16 +430,19 @@ class TreeSink : public MessageSink {
         break;
       }
     }
+    opened_[static_cast<size_t>(folder)] = true;
     current_ = folder;
     return true;
   }
 
-  SaveRequest request_;
+  SaveRequest request_;  // with the tree's top folder, when it has one
+  int shift_ = 0;        // where a request's folder lies in `request_`
   platform::OutputFolder root_;
   OutputTree plan_;
   std::unique_ptr<MessageSink> sink_;  // the folder's being written
   std::string output_path_;            // its path below the destination
   int current_ = -1;
+  std::vector<bool> opened_;  // by folder: its output was made
   bool finished_ = true;
   std::vector<std::string> notes_;  // of the outputs completed
   std::vector<SaveFailure> unkept_;

@@ -16,6 +16,9 @@ struct Names {
   std::string inner;
 };
 
+// Names a store folder keeps for files that hold no mail of a folder.
+constexpr const char* kStoreFileNames[] = {"Folders.dbx", "Offline.dbx", "Pop3uidl.dbx"};
+
 Names NamesFor(const std::string& base, SaveFormat format) {
   switch (format) {
     case SaveFormat::SaveAsDbx:
@@ -63,10 +66,14 @@ OutputTree PlanOutputTree(const std::vector<SaveFolder>& folders, SaveFormat for
   };
   size_t flattened = 0;
   int flat_in = -1;
+  const bool flat = format == SaveFormat::SaveAsDbx;
+  if (flat) {
+    for (const char* name : kStoreFileNames) taken.insert(key(-1, name));
+  }
   for (size_t f = 0; f < folders.size(); ++f) {
     const int parent = folders[f].parent;
     int container = -1;
-    if (parent >= 0 && static_cast<size_t>(parent) < f) {
+    if (!flat && parent >= 0 && static_cast<size_t>(parent) < f) {
       const auto p = static_cast<size_t>(parent);
       const int beside = tree.outputs[p].container;
       const Place at = place_of(beside);
@@ -74,7 +81,7 @@ OutputTree PlanOutputTree(const std::vector<SaveFolder>& folders, SaveFormat for
       if (at.depth < kMaxTreeDepth && length <= kMaxTreePath) {
         if (inner[p] < 0) {
           inner[p] = static_cast<int>(tree.containers.size());
-          tree.containers.push_back({beside, inner_names[p]});
+          tree.containers.push_back({beside, inner_names[p], parent});
           places.push_back({at.depth + 1, length});
         }
         container = inner[p];
@@ -84,7 +91,10 @@ OutputTree PlanOutputTree(const std::vector<SaveFolder>& folders, SaveFormat for
         flat_in = beside;
       }
     }
-    const std::string base = SafeFileStem(folders[f].name);
+    // a folder list names a folder file in the ANSI code page; what it cannot hold is
+    // made safe here, so the name read back is the file's
+    const std::string base = SafeFileStem(
+        flat ? engine::FromWindows1252(engine::ToWindows1252(folders[f].name)) : folders[f].name);
     Names names = NamesFor(base, format);
     // numbers go on where the last folder of that name in that place stopped
     int& n = next_number[key(container, base)];

@@ -17,6 +17,7 @@ struct OutputTree {
   struct Container {
     int parent = -1;  // the container it lies in; -1 for the destination
     std::string name;
+    int folder = -1;  // the store folder whose subfolders it holds
   };
   struct Output {
     int container = -1;  // where the output lies; -1 for the destination
@@ -36,8 +37,10 @@ inline constexpr int kMaxTreeDepth = 48;
 inline constexpr size_t kMaxTreePath = 2800;
 
 // The tree for the store's folders (parents before children) in `format`: an EML
-// folder holds its subfolders, a .dbx file has them in a folder of its name, an mbox
-// file in a folder of its name with ".sbd".
+// folder holds its subfolders, an mbox file has them in a folder of its name with
+// ".sbd". Folder files lie side by side in the destination, as in a store folder, whose
+// folder list keeps their nesting; they never take the names of a store's own files
+// (Folders.dbx, Offline.dbx, Pop3uidl.dbx) and only names the ANSI code page holds.
 OutputTree PlanOutputTree(const std::vector<SaveFolder>& folders, SaveFormat format);
 
 }  // namespace rescuva::saving

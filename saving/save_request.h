@@ -21,6 +21,7 @@ enum class SaveScope { SaveSelected, SaveAll, SaveAllButDeleted, SaveAllButExist
 struct SaveFolder {
   std::string name;
   int parent = -1;
+  int special = 0;  // 1 Inbox, 2 Outbox, 3 Sent Items, 4 Deleted Items, 5 Drafts
 };
 
 struct SaveRequest {
@@ -38,6 +39,10 @@ struct SaveRequest {
   bool keep_copies = true;
   // The EML files' names; "Subject_offset" without one.
   std::optional<NameTemplate> name;
+  // The mbox tree's one top-level folder, which every folder goes under, so that the
+  // tree copied into a mail program's local folders adds one folder and replaces none;
+  // empty: the folders at the top of the store are at the top of the tree.
+  std::string tree_top;
 };
 
 // One listed message as the saving needs it: its row's offset and kind, whether the

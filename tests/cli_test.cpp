@@ -590,33 +590,96 @@ TEST_F(CliStoreTest, ListsEveryFolderWithFlagsReceivedTimesAndCopies) {
   EXPECT_EQ(count(dir_.Path() + "/copies"), 2u);
 }
 
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// Every file below `folder`, by its path there, with its size.
+std::map<std::string, uintmax_t> FilesIn(const std::string& folder) {
+  std::map<std::string, uintmax_t> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[std::filesystem::relative(entry.path(), folder).string()] = entry.file_size();
+    }
+  }
+  return files;
+}
+
 TEST_F(CliStoreTest, WritesAThunderbirdTreeThatMailboxReadersOpen) {
   const std::string tree = Folder("tree");
   auto saved = Run("--quiet --save-tree " + tree + " " + store_);
   ASSERT_EQ(saved.code, 0) << saved.err;
   const std::string script = dir_.Path() + "/read.py";
   std::ofstream(script) << R"(import mailbox, sys
-for name in ["Inbox", "Projects.sbd/Garden"]:
+for name in sys.argv[2:]:
     box = mailbox.mbox(sys.argv[1] + "/" + name, create=False)
     print(name, len(box))
     for m in box:
-        print(" ", m["Subject"], "|", m.get_from(), "|", m["X-Mozilla-Status"], m["Status"])
+        print(" ", m["Subject"], "|", m.get_from(), "|", m["X-Mozilla-Status"], m["Status"],
+              m["X-Mozilla-Keys"], "|", m.get_payload().strip())
 )";
-  auto r = Run("python3 " + script + " " + tree, true);
+  auto r = Run("python3 " + script + " " + tree +
+                   " 'Outlook Express.sbd/Inbox' 'Outlook Express.sbd/Projects.sbd/Garden'",
+               true);
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
-            "Inbox 3\n"
-            "  answered | ada@example.org Tue Feb 10 19:26:59 2004 | 0003 RO\n"
-            // the deleted ones lost the first bytes of their From line
-            "  moved | MAILER-DAEMON Tue Feb 10 19:26:59 2004 | 0000 O\n"
-            "  gone | MAILER-DAEMON Tue Feb 10 19:26:59 2004 | 0000 O\n"
-            "Projects.sbd/Garden 2\n"
-            "  moved | ada@example.org Tue Feb 10 19:26:59 2004 | 0004 O\n"
-            "  From the greenhouse | ada@example.org Tue Feb 10 19:26:59 2004 | 0001 RO\n");
-  // a folder without mail leaves no file, only the folder its subfolders need
-  EXPECT_FALSE(std::filesystem::exists(tree + "/Projects"));
-  // the status headers are added only in this output
-  EXPECT_EQ(Run("--quiet --save-tree " + Folder("one") + " " + sample_).code, 2);
+            "Outlook Express.sbd/Inbox 3\n"
+            "  answered | ada@example.org Tue Feb 10 19:26:59 2004 | 0003 RO None | The text of "
+            "answered.\n"
+            // deleted mail comes mended (its From line and padding restored) and tagged
+            "  moved | ada@example.org Tue Feb 10 19:26:59 2004 | 0000 O recovered | The text of "
+            "moved.\n"
+            "  gone | ada@example.org Tue Feb 10 19:26:59 2004 | 0000 O recovered | The text of "
+            "gone.\n"
+            "Outlook Express.sbd/Projects.sbd/Garden 2\n"
+            "  moved | ada@example.org Tue Feb 10 19:26:59 2004 | 0004 O None | The text of "
+            "moved.\n"
+            "  From the greenhouse | ada@example.org Tue Feb 10 19:26:59 2004 | 0001 RO None | The "
+            "text of From the greenhouse.\n");
+  // one top-level folder; a folder without mail has a file only when it has subfolders
+  const auto files = FilesIn(tree);
+  EXPECT_EQ(files, (std::map<std::string, uintmax_t>{
+                       {"Outlook Express", 0},
+                       {"Outlook Express.sbd/Inbox", files.at("Outlook Express.sbd/Inbox")},
+                       {"Outlook Express.sbd/Projects", 0},
+                       {"Outlook Express.sbd/Projects.sbd/Garden",
+                        files.at("Outlook Express.sbd/Projects.sbd/Garden")}}));
+
+  // copied into a profile's local folders that already hold mail, it replaces nothing
+  const std::string local = Folder("Local Folders");
+  std::map<std::string, std::string> own{{"Inbox", "From a@b Mon Jan  1 00:00:00 2024\n\nmine\n"},
+                                         {"Drafts", "From a@b Mon Jan  1 00:00:00 2024\n\nd\n"},
+                                         {"Trash", ""},
+                                         {"Unsent Messages", ""}};
+  for (const auto& [name, text] : own) std::ofstream(local + "/" + name) << text;
+  ASSERT_EQ(Run("cp -r " + tree + "/. '" + local + "'", true).code, 0);
+  for (const auto& [name, text] : own) {
+    std::ifstream in(local + "/" + name);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text) << name;
+  }
+  EXPECT_EQ(FilesIn(local).size(), own.size() + files.size());
+
+  // kept as extracted when asked, under a name of the user's
+  const std::string raw = Folder("raw");
+  ASSERT_EQ(
+      Run("--quiet --as-extracted --tree-name 'Old mail' --save-tree " + raw + " " + store_).code,
+      0);
+  r = Run("python3 " + script + " " + raw + " 'Old mail.sbd/Inbox'", true);
+  EXPECT_NE(r.out.find("  gone | MAILER-DAEMON"), std::string::npos) << r.out;
+  EXPECT_TRUE(std::filesystem::exists(raw + "/Old mail"));
+
+  // a single file is a tree of one folder
+  const std::string one = Folder("one");
+  ASSERT_EQ(Run("--quiet --save-tree " + one + " " + store_ + "/Garden.dbx").code, 0);
+  r = Run("python3 " + script + " " + one + " 'Outlook Express.sbd/Garden'", true);
+  EXPECT_NE(r.out.find("Outlook Express.sbd/Garden 2\n"), std::string::npos) << r.out;
+  EXPECT_EQ(FilesIn(one).size(), 2u);
+
+  EXPECT_EQ(Run("--as-extracted --save-eml " + one + " " + store_).code, 2);
+  EXPECT_EQ(Run("--tree-name x " + store_).code, 2);
+  EXPECT_EQ(Run("--repair --as-extracted --save-tree " + one + " " + store_).code, 2);
 }
 
 TEST_F(CliStoreTest, SavesNestedEmlFilesDatedAsTheirMessagesAndFolderFilesThatNameTheirFolder) {
@@ -636,12 +699,24 @@ TEST_F(CliStoreTest, SavesNestedEmlFilesDatedAsTheirMessagesAndFolderFilesThatNa
 
   const std::string dbx = Folder("dbx");
   ASSERT_EQ(Run("--quiet --save-dbx " + dbx + " " + store_).code, 0);
-  const auto garden = testing::ReadFileBytes(dbx + "/Projects/Garden.dbx");
+  const auto garden = testing::ReadFileBytes(dbx + "/Garden.dbx");
   ASSERT_GT(garden.size(), 0x24BCu + 0x618);
   EXPECT_EQ(std::string(garden.begin() + 0x24C1, garden.begin() + 0x24CB), "LocalStore");
   EXPECT_EQ(std::string(garden.begin() + 0x24BC + 0x105, garden.begin() + 0x24BC + 0x10B),
             std::string("Garden", 6));
   EXPECT_EQ(garden[0x24BC + 0x105 + 6], 0);
+  // the folder files lie side by side, and the folder list keeps their nesting: read
+  // back, the saved store is the store
+  EXPECT_EQ(FilesIn(dbx).size(), 3u);
+  const auto folder_list = testing::ReadFileBytes(dbx + "/Folders.dbx");
+  ASSERT_GT(folder_list.size(), 0x24BCu);
+  EXPECT_EQ(folder_list[4], 0xC6);
+  auto again = Run("--json " + dbx);
+  ASSERT_EQ(again.code, 0) << again.err;
+  // (every saved message is indexed in its new file)
+  EXPECT_EQ(again.err, "3 folders (2 with a mail file), 5 messages (5 existing, 0 deleted)\n");
+  EXPECT_EQ(Count(again.out, "\"folder\": \"Inbox\", \"file\": \"Inbox.dbx\""), 3u);
+  EXPECT_EQ(Count(again.out, "\"folder\": \"Projects/Garden\", \"file\": \"Garden.dbx\""), 2u);
   // the records keep the source's flags and received times
   auto r = Run("--json " + dbx + "/Inbox.dbx");
   EXPECT_NE(

@@ -46,8 +46,8 @@ TEST(SaveScope, CopiesOfExistingMessagesGoWithTheDeletedOnlyWhenKept) {
 // Thunderbird's status bits from Outlook Express's flags, in the message's own line
 // ends; the date a saved file is stamped with.
 TEST(MailStatus, MozillaStatusAndTheMessageDate) {
-  EXPECT_EQ(MozillaStatusLines(0, "\n"), "X-Mozilla-Status: 0000\nStatus: O\n");
-  EXPECT_EQ(MozillaStatusLines(1u << 7 | 1u << 19 | 1u << 5 | 1u << 20 | 1u, "\r\n"),
+  EXPECT_EQ(MozillaStatusLines(0, false, "\n"), "X-Mozilla-Status: 0000\nStatus: O\n");
+  EXPECT_EQ(MozillaStatusLines(1u << 7 | 1u << 19 | 1u << 5 | 1u << 20 | 1u, false, "\r\n"),
             "X-Mozilla-Status: 1007\r\nStatus: RO\r\n");
   EXPECT_EQ(LineEnd("Subject: a\r\n\r\n"), "\r\n");
   EXPECT_EQ(LineEnd("Subject: a\n"), "\n");
