@@ -8,8 +8,8 @@ const char* const kUsage =
     "                   [--scope all|existing|deleted] [--keep-copies]\n"
     "                   [--fragments] [--repair] [--report DIR] [--since DAY]\n"
     "                   [--until DAY] [--match TEXT] [--csv FILE [--columns LIST]]\n"
-    "                   [--name TEMPLATE] [--tree-name NAME] [--as-extracted]\n"
-    "                   [--timings] [--quiet] FILE|STORE\n"
+    "                   [--name TEMPLATE] [--attachments-beside] [--tree-name NAME]\n"
+    "                   [--as-extracted] [--timings] [--quiet] FILE|STORE\n"
     "       rescuva-cli --help | --version\n"
     "\n"
     "Lists the messages recovered from an Outlook Express folder file (.dbx, or .mbx\n"
@@ -32,7 +32,10 @@ const char* const kUsage =
     "  --as-extracted with --save-tree, deleted mail as extracted, not mended\n"
     "  --save-attachments DIR  every attachment of the messages in the existing\n"
     "                 folder DIR, by its own name made safe, dated as its message\n"
-    "  --name TEMPLATE  the EML files' names, as '{date:%Y-%m-%d}_{from}_{subject}';\n"
+    "  --attachments-beside  with --save-eml, each message's attachments in a folder\n"
+    "                 beside its EML file, named as the file\n"
+    "  --name TEMPLATE  the EML files' names, as '{date:%Y-%m-%d}_{from}_{subject}', and\n"
+    "                 what saved attachments' names start with;\n"
     "                 fields date, from, to, subject, offset, folder, status,\n"
     "                 message-id; made safe on every file system, at most 200 bytes\n"
     "  --scope        which messages to save: all (default), existing or deleted\n"
@@ -68,6 +71,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   std::optional<saving::NameTemplate> name;
   std::optional<std::string> tree_name;
   bool as_extracted = false;
+  bool beside = false;
   auto value_of = [&](size_t& i) -> std::optional<std::string> {
     if (i + 1 >= args.size()) {
       error = args[i] + " needs a value";
@@ -93,6 +97,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
       options.repair = true;
     } else if (arg == "--keep-copies") {
       options.keep_copies = true;
+    } else if (arg == "--attachments-beside") {
+      beside = true;
     } else if (arg == "--as-extracted") {
       as_extracted = true;
     } else if (arg == "--tree-name") {
@@ -185,11 +191,18 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     error = "no folder file or store given";
     return std::nullopt;
   }
-  if (name && (!options.save || options.save->format != saving::SaveFormat::SaveAsEml)) {
-    error = "--name needs --save-eml";
+  const auto format = options.save ? std::optional(options.save->format) : std::nullopt;
+  if (name && format != saving::SaveFormat::SaveAsEml &&
+      format != saving::SaveFormat::SaveAsAttachments) {
+    error = "--name needs --save-eml or --save-attachments";
     return std::nullopt;
   }
   if (name) options.save->name = std::move(name);
+  if (beside && format != saving::SaveFormat::SaveAsEml) {
+    error = "--attachments-beside needs --save-eml";
+    return std::nullopt;
+  }
+  if (beside) options.save->attachments_beside = true;
   if (columns_given && options.csv.empty()) {
     error = "--columns needs --csv";
     return std::nullopt;

@@ -84,6 +84,48 @@ std::string WriteDatedFile(const platform::OutputFolder& folder, const std::stri
   return {};
 }
 
+// An extension kept only when it is a short run of letters and digits.
+std::string SafeExtension(const std::string& extension) {
+  if (extension.size() < 2 || extension.size() > 10) return "";
+  for (char c : extension.substr(1)) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) return "";
+  }
+  return extension;
+}
+
+std::vector<loader::Attachment> AttachmentsOf(std::span<const uint8_t> message) {
+  return loader::LoadAttachments({reinterpret_cast<const char*>(message.data()), message.size()});
+}
+
+// Each attachment into `folder`, named by its own name made safe ("attachment" when it
+// has none) after `prefix`, never over another file, dated `date`. False, with `error`
+// set, at the first that cannot be written.
+bool WriteAttachments(const platform::OutputFolder& folder,
+                      const std::vector<loader::Attachment>& attachments, const std::string& prefix,
+                      std::optional<int64_t> date, std::string& error) {
+  for (const loader::Attachment& attachment : attachments) {
+    const std::filesystem::path name(attachment.name.empty() ? "attachment" : attachment.name);
+    const std::string extension = SafeExtension(name.extension().string());
+    const std::span content(reinterpret_cast<const uint8_t*>(attachment.content.data()),
+                            attachment.content.size());
+    const std::string stem =
+        prefix.empty() ? SafeFileStem(name.stem().string())
+                       : SafeFileStem(prefix + "_" + name.stem().string(), kMostTemplateName);
+    if (WriteDatedFile(folder, stem, extension, content, date, error, nullptr).empty()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A message's file name without its extension: from the request's template, else
+// "Subject_offset".
+std::string MessageStem(const SaveRequest& request, const SaveItem& item,
+                        const engine::MessageInfo& info) {
+  return request.name ? TemplateStem(request, item, info)
+                      : SafeFileStem(item.subject) + "_" + std::to_string(item.offset);
+}
+
 class EmlFolderSink : public MessageSink {
  public:
   // `request` outlives the sink.
@@ -92,13 +134,12 @@ class EmlFolderSink : public MessageSink {
 
   bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
-    const std::string stem = request_.name
-                                 ? TemplateStem(request_, item, info)
-                                 : SafeFileStem(item.subject) + "_" + std::to_string(item.offset);
     std::string undated;
-    saved_as_ = WriteDatedFile(folder_, stem, ".eml", bytes, MessageDate(info), error, &undated);
+    saved_as_ = WriteDatedFile(folder_, MessageStem(request_, item, info), ".eml", bytes,
+                               MessageDate(info), error, &undated);
     if (!undated.empty() && undated_++ == 0) undated_reason_ = undated;
-    return !saved_as_.empty();
+    if (saved_as_.empty()) return false;
+    return !request_.attachments_beside || SaveBeside(bytes, info, error);
   }
   bool Finish() override { return true; }
   std::string SavedAs() const override { return saved_as_; }
@@ -109,6 +150,21 @@ class EmlFolderSink : public MessageSink {
   }
 
  private:
+  // The message's attachments in a folder named as its file, made only when it has any.
+  bool SaveBeside(std::span<const uint8_t> bytes, const engine::MessageInfo& info,
+                  std::string& error) {
+    const std::vector<loader::Attachment> attachments = AttachmentsOf(bytes);
+    if (attachments.empty()) return true;
+    platform::OutputFolder beside;
+    const std::string name = std::filesystem::path(saved_as_).stem().string();
+    if (!folder_.Enter(name, beside)) {
+      error =
+          "saved as " + saved_as_ + ", but its attachments cannot go beside it: " + folder_.Error();
+      return false;
+    }
+    return WriteAttachments(beside, attachments, "", MessageDate(info), error);
+  }
+
   platform::OutputFolder folder_;
   const SaveRequest& request_;
   std::string saved_as_;
@@ -116,42 +172,24 @@ class EmlFolderSink : public MessageSink {
   std::string undated_reason_;
 };
 
-// Every attachment of each message into one folder, named by its own name made safe
-// ("attachment" when it has none), never over another file, dated as its message.
+// Every attachment of each message into one folder, named by its own name made safe,
+// after the name the request's template gives the message when it has one.
 class AttachmentSink : public MessageSink {
  public:
-  explicit AttachmentSink(platform::OutputFolder folder) : folder_(std::move(folder)) {}
+  // `request` outlives the sink.
+  AttachmentSink(platform::OutputFolder folder, const SaveRequest& request)
+      : folder_(std::move(folder)), request_(request) {}
 
-  bool Add(const SaveItem&, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
+  bool Add(const SaveItem& item, std::span<const uint8_t> bytes, const engine::MessageInfo& info,
            std::string& error) override {
-    const auto date = MessageDate(info);
-    for (const loader::Attachment& attachment :
-         loader::LoadAttachments({reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
-      const std::filesystem::path name(attachment.name.empty() ? "attachment" : attachment.name);
-      const std::string extension = SafeExtension(name.extension().string());
-      const std::span content(reinterpret_cast<const uint8_t*>(attachment.content.data()),
-                              attachment.content.size());
-      if (WriteDatedFile(folder_, SafeFileStem(name.stem().string()), extension, content, date,
-                         error, nullptr)
-              .empty()) {
-        return false;
-      }
-    }
-    return true;
+    const std::string prefix = request_.name ? TemplateStem(request_, item, info) : "";
+    return WriteAttachments(folder_, AttachmentsOf(bytes), prefix, MessageDate(info), error);
   }
   bool Finish() override { return true; }
 
  private:
-  // An extension kept only when it is a short run of letters and digits.
-  static std::string SafeExtension(const std::string& extension) {
-    if (extension.size() < 2 || extension.size() > 10) return "";
-    for (char c : extension.substr(1)) {
-      if (!std::isalnum(static_cast<unsigned char>(c))) return "";
-    }
-    return extension;
-  }
-
   platform::OutputFolder folder_;
+  const SaveRequest& request_;
 };
 
 class FolderFileSink : public MessageSink {
@@ -467,7 +505,7 @@ std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& e
         return nullptr;
       }
       if (request.format == SaveFormat::SaveAsAttachments) {
-        return std::make_unique<AttachmentSink>(std::move(folder));
+        return std::make_unique<AttachmentSink>(std::move(folder), request);
       }
       return std::make_unique<EmlFolderSink>(std::move(folder), request);
     }

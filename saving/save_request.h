@@ -37,8 +37,11 @@ struct SaveRequest {
   std::string folder_name;  // the name a single folder file's file-info block gives
   // Deleted copies of existing messages are saved with the deleted ones.
   bool keep_copies = true;
-  // The EML files' names; "Subject_offset" without one.
+  // The EML files' names; "Subject_offset" without one. Attachments saved alone are
+  // named after it too.
   std::optional<NameTemplate> name;
+  // Each EML file's attachments in a folder beside it, named as the file.
+  bool attachments_beside = false;
   // The mbox tree's one top-level folder, which every folder goes under, so that the
   // tree copied into a mail program's local folders adds one folder and replaces none;
   // empty: the folders at the top of the store are at the top of the tree.

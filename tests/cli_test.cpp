@@ -465,9 +465,42 @@ print('same' if sorted(expected) == sorted(saved) else 'expected %s, saved %s' %
   r = Run("python3 '" + script + "' '" + eml + "' '" + attachments + "'", true);
   EXPECT_EQ(r.out, "same\n") << r.err;
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(attachments), {}), 3);
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(attachments)) {
+    names.insert(entry.path().filename().string());
+  }
   // saved again, the names never take another file's place
   ASSERT_EQ(Run("--quiet --save-attachments " + attachments + " " + sample_).code, 0);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(attachments), {}), 6);
+
+  // beside each EML file, in a folder named as the file: the same attachments
+  const std::string beside = dir_.Path() + "/beside";
+  std::filesystem::create_directory(beside);
+  r = Run("--quiet --attachments-beside --save-eml " + beside + " " + sample_);
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::set<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(beside)) {
+    if (!entry.is_directory()) continue;
+    EXPECT_TRUE(std::filesystem::exists(entry.path().string() + ".eml")) << entry.path();
+    for (const auto& file : std::filesystem::directory_iterator(entry.path())) {
+      found.insert(file.path().filename().string());
+    }
+  }
+  EXPECT_EQ(found, names);
+  // named after the template, each message's attachments keep their own names too
+  const std::string named = dir_.Path() + "/named";
+  std::filesystem::create_directory(named);
+  ASSERT_EQ(
+      Run("--quiet --name '{date:%Y}_{offset}' --save-attachments " + named + " " + sample_).code,
+      0);
+  for (const auto& entry : std::filesystem::directory_iterator(named)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name.starts_with("2004_")) << name;
+    EXPECT_TRUE(std::any_of(names.begin(), names.end(), [&](const std::string& own) {
+      return name.ends_with("_" + own);
+    })) << name;
+  }
+  EXPECT_EQ(Run("--attachments-beside --save-mbox x.mbox " + sample_).code, 2);
 }
 
 // --csv with the columns asked for, read back by Python's csv module: a subject a
