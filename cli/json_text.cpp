@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "report/report_text.h"
+#include "loader/safe_text.h"
 
 namespace rescuva::cli {
 
@@ -10,7 +10,7 @@ std::string JsonString(const std::string& text) {
   std::string out = "\"";
   for (size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
-    const size_t n = report::Utf8Length(text, i);
+    const size_t n = loader::Utf8Length(text, i);
     if (n == 0) {
       out += "\xEF\xBF\xBD";
       ++i;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "report/report_text.h"
+#include "loader/safe_text.h"
 
 namespace rescuva::cli {
 namespace {
@@ -20,7 +20,7 @@ std::string EscapeControls(const std::string& text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    const size_t n = report::Utf8Length(text, i);
+    const size_t n = loader::Utf8Length(text, i);
     const bool c1 = n == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
     if (n == 0 || byte < 0x20 || byte == 0x7F || c1) {
       for (size_t k = 0; k < (n == 0 ? 1 : n); ++k) {

@@ -7,7 +7,6 @@
 
 #include <map>
 
-#include "report/markup_text.h"
 #include "report/report_text.h"
 #include "rescuva/version.h"
 

@@ -3,7 +3,6 @@
 #include <cctype>
 #include <filesystem>
 
-#include "report/markup_text.h"
 #include "report/report_text.h"
 #include "rescuva/version.h"
 

@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "loader/safe_text.h"
+
 namespace rescuva::report {
 
-// Length of the valid UTF-8 sequence at `i`, or 0 when none starts there.
-size_t Utf8Length(const std::string& s, size_t i);
-
-// `text` as valid UTF-8 on one line: bytes that are not UTF-8 and control characters
-// (line breaks and tabs too) become U+FFFD.
-std::string PlainText(const std::string& text);
+using loader::MarkupText;
+using loader::PlainText;
 
 // A command line as a shell would take it back: arguments holding other characters
 // than letters, digits and "-_./=+:,@%" are quoted.
