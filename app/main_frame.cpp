@@ -330,9 +330,7 @@ std::vector<saving::SaveItem> CMainFrame::ListedItems() {
   std::vector<saving::SaveItem> items;
   // every row, also those the find bar hides; "selected" are highlighted shown rows
   for (int index = 0; index < model.AllRowCount(); ++index) {
-    const catalogue::CatalogueRow& listed = model.AllRowAt(index);
-    items.push_back({listed.offset, listed.deleted, false, listed.subject, listed.fragment,
-                     listed.info, listed.folder, listed.copy_of.has_value()});
+    items.push_back(saving::ItemOf(model.AllRowAt(index)));
   }
   for (int row : list.SelectedRows()) {
     items[static_cast<size_t>(model.AllIndexOf(row))].selected = true;

@@ -136,8 +136,7 @@ void CliListing::List(const catalogue::CatalogueRow& row, std::span<const char> 
     csv_written_ = csv_->Write({reinterpret_cast<const uint8_t*>(line.data()), line.size()});
   }
   if (saver_) {
-    saving::SaveItem item{row.offset,   row.deleted, false,      row.subject,
-                          row.fragment, row.info,    row.folder, row.copy_of.has_value()};
+    saving::SaveItem item = saving::ItemOf(row);
     const saving::SaveRequest& request = saver_->Request();
     if (saving::InScope(item, request.scope, request.keep_copies)) {
       // deleted mail is read again when the save mends it otherwise than the listing

@@ -2,7 +2,7 @@
 
 namespace rescuva::loader {
 
-size_t Utf8Length(const std::string& s, size_t i) {
+size_t Utf8Length(std::string_view s, size_t i) {
   const auto lead = static_cast<unsigned char>(s[i]);
   const size_t n = lead < 0x80           ? 1
                    : (lead >> 5) == 0x6  ? 2
@@ -14,6 +14,15 @@ size_t Utf8Length(const std::string& s, size_t i) {
     if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
   }
   return n;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = Utf8Length(s, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
 }
 
 std::string PlainText(const std::string& text, bool lines) {

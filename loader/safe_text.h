@@ -5,11 +5,13 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace rescuva::loader {
 
 // Length of the valid UTF-8 sequence at `i`, or 0 when none starts there.
-size_t Utf8Length(const std::string& s, size_t i);
+size_t Utf8Length(std::string_view s, size_t i);
+bool IsValidUtf8(std::string_view s);
 
 // `text` as valid UTF-8: bytes that are not UTF-8 and control characters become
 // U+FFFD; line breaks and tabs too, unless `lines` keeps them (every line then ends

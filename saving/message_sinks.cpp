@@ -17,8 +17,10 @@
 #include "engine/windows_1252.h"
 #include "loader/message_loader.h"
 #include "saving/mail_status.h"
+#include "saving/message_stem.h"
 #include "saving/output_names.h"
 #include "saving/output_tree.h"
+#include "saving/pdf_sink.h"
 
 namespace rescuva::saving {
 namespace {
@@ -30,58 +32,6 @@ std::string FromLineSender(const std::string& address) {
     return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F;
   });
   return token ? address : "MAILER-DAEMON";
-}
-
-// The name a template gives a message, made safe; at most this many bytes.
-constexpr size_t kMostTemplateName = 200;
-
-std::string FolderPath(const SaveRequest& request, int folder) {
-  std::string path;
-  for (int at = folder; at >= 0 && static_cast<size_t>(at) < request.folders.size();
-       at = request.folders[static_cast<size_t>(at)].parent) {
-    path = request.folders[static_cast<size_t>(at)].name + (path.empty() ? "" : "/" + path);
-  }
-  return path;
-}
-
-std::string TemplateStem(const SaveRequest& request, const SaveItem& item,
-                         const engine::MessageInfo& info) {
-  auto person = [](const std::string& name, const std::string& address) {
-    return name.empty() ? address : name;
-  };
-  const NameFields fields{MessageDate(info),
-                          person(info.sender_name, info.sender_address),
-                          person(info.receiver_name, info.receiver_address),
-                          item.subject,
-                          item.offset,
-                          FolderPath(request, item.folder),
-                          item.fragment  ? "Fragment"
-                          : item.deleted ? "Deleted"
-                                         : "Existing",
-                          info.message_id};
-  return SafeFileStem(request.name->Expand(fields), kMostTemplateName);
-}
-
-// Writes `bytes` as a new file "stem.ext" in `folder` (numbered when the name is
-// taken), dated `date`, and returns its name; empty, with `error` set, when it could
-// not be written whole: no piece of it stays. `undated` receives why the date could not
-// be set, when it could not.
-std::string WriteDatedFile(const platform::OutputFolder& folder, const std::string& stem,
-                           const std::string& extension, std::span<const uint8_t> bytes,
-                           std::optional<int64_t> date, std::string& error, std::string* undated) {
-  platform::OutputFile out;
-  const std::string name = CreateUniqueFile(folder, stem, extension, out);
-  if (name.empty()) {
-    error = "cannot create a file in " + folder.Path() + ": " + out.Error();
-    return name;
-  }
-  bool written = out.Write(bytes);
-  if (written && date && !out.SetModificationTime(*date) && undated) *undated = out.Error();
-  written = out.Close() && written;
-  if (written) return name;
-  error = "cannot write " + folder.Path() + "/" + name + ": " + out.Error();
-  ::unlinkat(folder.Fd(), name.c_str(), 0);
-  return {};
 }
 
 // An extension kept only when it is a short run of letters and digits.
@@ -118,14 +68,6 @@ bool WriteAttachments(const platform::OutputFolder& folder,
   return true;
 }
 
-// A message's file name without its extension: from the request's template, else
-// "Subject_offset".
-std::string MessageStem(const SaveRequest& request, const SaveItem& item,
-                        const engine::MessageInfo& info) {
-  return request.name ? TemplateStem(request, item, info)
-                      : SafeFileStem(item.subject) + "_" + std::to_string(item.offset);
-}
-
 class EmlFolderSink : public MessageSink {
  public:
   // `request` outlives the sink.
@@ -137,17 +79,13 @@ class EmlFolderSink : public MessageSink {
     std::string undated;
     saved_as_ = WriteDatedFile(folder_, MessageStem(request_, item, info), ".eml", bytes,
                                MessageDate(info), error, &undated);
-    if (!undated.empty() && undated_++ == 0) undated_reason_ = undated;
+    undated_.Add(undated);
     if (saved_as_.empty()) return false;
     return !request_.attachments_beside || SaveBeside(bytes, info, error);
   }
   bool Finish() override { return true; }
   std::string SavedAs() const override { return saved_as_; }
-  std::vector<std::string> Notes() const override {
-    if (undated_ == 0) return {};
-    return {std::to_string(undated_) + " files in " + folder_.Path() +
-            " could not be dated as their messages (" + undated_reason_ + ")"};
-  }
+  std::vector<std::string> Notes() const override { return undated_.Notes(folder_.Path()); }
 
  private:
   // The message's attachments in a folder named as its file, made only when it has any.
@@ -168,8 +106,7 @@ class EmlFolderSink : public MessageSink {
   platform::OutputFolder folder_;
   const SaveRequest& request_;
   std::string saved_as_;
-  size_t undated_ = 0;  // saved files the message's date could not be set on
-  std::string undated_reason_;
+  UndatedFiles undated_;
 };
 
 // Every attachment of each message into one folder, named by its own name made safe,
@@ -439,7 +376,8 @@ class TreeSink : public MessageSink {
     output_path_ += output.name;
     switch (request_.format) {
       case SaveFormat::SaveAsEml:
-      case SaveFormat::SaveAsAttachments: {  // attachments are never saved as a tree
+      case SaveFormat::SaveAsAttachments:  // attachments and PDFs are never saved as a tree
+      case SaveFormat::SaveAsPdf: {
         platform::OutputFolder own;
         if (!here->Enter(output.name, own)) {
           error = here->Error();
@@ -491,12 +429,14 @@ class TreeSink : public MessageSink {
 
 std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& error) {
   if (!request.folders.empty() && request.format != SaveFormat::SaveAsMbox &&
-      request.format != SaveFormat::SaveAsAttachments) {
+      request.format != SaveFormat::SaveAsAttachments && request.format != SaveFormat::SaveAsPdf) {
     auto tree = std::make_unique<TreeSink>();
     if (tree->Open(request, error)) return tree;
     return nullptr;
   }
   switch (request.format) {
+    case SaveFormat::SaveAsPdf:
+      return OpenPdfSink(request, error);
     case SaveFormat::SaveAsEml:
     case SaveFormat::SaveAsAttachments: {
       platform::OutputFolder folder;

@@ -1,6 +1,7 @@
 #include "saving/output_names.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -73,6 +74,24 @@ std::string CreateUniqueFile(const platform::OutputFolder& folder, const std::st
     if (file.CreateIn(folder.Fd(), name, true)) return name;
     if (errno != EEXIST) return {};
   }
+  return {};
+}
+
+std::string WriteDatedFile(const platform::OutputFolder& folder, const std::string& stem,
+                           const std::string& extension, std::span<const uint8_t> bytes,
+                           std::optional<int64_t> date, std::string& error, std::string* undated) {
+  platform::OutputFile out;
+  const std::string name = CreateUniqueFile(folder, stem, extension, out);
+  if (name.empty()) {
+    error = "cannot create a file in " + folder.Path() + ": " + out.Error();
+    return name;
+  }
+  bool written = out.Write(bytes);
+  if (written && date && !out.SetModificationTime(*date) && undated) *undated = out.Error();
+  written = out.Close() && written;
+  if (written) return name;
+  error = "cannot write " + folder.Path() + "/" + name + ": " + out.Error();
+  ::unlinkat(folder.Fd(), name.c_str(), 0);
   return {};
 }
 

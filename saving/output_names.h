@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/output_folder.h"
 #include "platform/scratch_files.h"
@@ -24,6 +27,31 @@ std::string FolderNameOf(const std::string& folder_file);
 // the name is taken, and returns its name; empty when none could be created.
 std::string CreateUniqueFile(const platform::OutputFolder& folder, const std::string& stem,
                              const std::string& extension, platform::OutputFile& file);
+
+// Writes `bytes` as a new file "stem.ext" in `folder` (numbered when the name is
+// taken), dated `date`, and returns its name; empty, with `error` set, when it could
+// not be written whole: no piece of it stays. `undated` receives why the date could not
+// be set, when it could not.
+std::string WriteDatedFile(const platform::OutputFolder& folder, const std::string& stem,
+                           const std::string& extension, std::span<const uint8_t> bytes,
+                           std::optional<int64_t> date, std::string& error, std::string* undated);
+
+// Files of one folder that could not be dated as their messages, told in one note.
+class UndatedFiles {
+ public:
+  void Add(const std::string& why) {
+    if (!why.empty() && count_++ == 0) first_why_ = why;
+  }
+  std::vector<std::string> Notes(const std::string& folder) const {
+    if (count_ == 0) return {};
+    return {std::to_string(count_) + " files in " + folder +
+            " could not be dated as their messages (" + first_why_ + ")"};
+  }
+
+ private:
+  size_t count_ = 0;
+  std::string first_why_;
+};
 
 // Creates a new folder "stem", or "stem (2)", ... in `parent` and returns its path;
 // empty with the system's reason in `error` when none could be created.

@@ -28,6 +28,7 @@ Names NamesFor(const std::string& base, SaveFormat format) {
       return {base, base + ".sbd"};
     case SaveFormat::SaveAsEml:
     case SaveFormat::SaveAsAttachments:
+    case SaveFormat::SaveAsPdf:
       break;
   }
   return {base, base};

@@ -2,19 +2,30 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "catalogue/message_catalogue.h"
 #include "engine/chain_reading.h"
 #include "engine/folder_file_writer.h"
 #include "saving/name_template.h"
+#include "saving/page_printer.h"
 
 namespace rescuva::saving {
 
 // SaveAsMboxTree: the local-folders layout of Thunderbird, one mbox file a folder.
 // SaveAsAttachments: every attachment of the messages, all in one folder.
-enum class SaveFormat { SaveAsDbx, SaveAsEml, SaveAsMbox, SaveAsMboxTree, SaveAsAttachments };
+// SaveAsPdf: each message printed as the preview shows it.
+enum class SaveFormat {
+  SaveAsDbx,
+  SaveAsEml,
+  SaveAsMbox,
+  SaveAsMboxTree,
+  SaveAsAttachments,
+  SaveAsPdf
+};
 enum class SaveScope { SaveSelected, SaveAll, SaveAllButDeleted, SaveAllButExisting };
 
 // A store folder as a save names it: its name and its parent's index (-1 at the top).
@@ -42,6 +53,10 @@ struct SaveRequest {
   std::optional<NameTemplate> name;
   // Each EML file's attachments in a folder beside it, named as the file.
   bool attachments_beside = false;
+  // PDF: all messages in the one file `destination` rather than a file each in the
+  // folder `destination`, printed by `printer`.
+  bool one_pdf = false;
+  std::shared_ptr<PagePrinter> printer;
   // The mbox tree's one top-level folder, which every folder goes under, so that the
   // tree copied into a mail program's local folders adds one folder and replaces none;
   // empty: the folders at the top of the store are at the top of the tree.
@@ -61,6 +76,7 @@ struct SaveItem {
   std::optional<engine::MessageInfo> info;
   int folder = -1;    // the store folder it came from; -1 for a single file
   bool copy = false;  // a deleted copy of a message that exists in the store
+  std::string cut;    // why the message is cut, as the list says; empty when whole
 };
 
 // A message that could not be saved, and why.
@@ -69,6 +85,9 @@ struct SaveFailure {
   std::string subject;
   std::string reason;
 };
+
+// A row of the listing as the saving takes it, not selected.
+SaveItem ItemOf(const catalogue::CatalogueRow& row);
 
 std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope,
                                    bool keep_copies = true);

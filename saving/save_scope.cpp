@@ -2,6 +2,12 @@
 
 namespace rescuva::saving {
 
+SaveItem ItemOf(const catalogue::CatalogueRow& row) {
+  return {row.offset,   row.deleted, false,      row.subject,
+          row.fragment, row.info,    row.folder, row.copy_of.has_value(),
+          row.CutText()};
+}
+
 bool InScope(const SaveItem& item, SaveScope scope, bool keep_copies) {
   switch (scope) {
     case SaveScope::SaveSelected:

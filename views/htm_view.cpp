@@ -6,37 +6,13 @@
 #include <QMouseEvent>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
-#include <mutex>
 
 #include <unistd.h>
 
+#include "views/safe_web.h"
+
 namespace rescuva::views {
-namespace {}  // namespace
-
-// Lets through what lies in the file itself or on this machine; refuses the rest. It
-// runs on the browser's own thread.
-class LocalOnly : public QWebEngineUrlRequestInterceptor {
- public:
-  using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-    const QString scheme = info.requestUrl().scheme();
-    if (scheme == "file" || scheme == "cid" || scheme == "data" || scheme == "qrc") return;
-    info.block(true);
-    std::lock_guard lock(mutex_);
-    blocked_.push_back(info.requestUrl().toString());
-  }
-  QStringList Blocked() {
-    std::lock_guard lock(mutex_);
-    return blocked_;
-  }
-
- private:
-  std::mutex mutex_;
-  QStringList blocked_;
-};
 
 // Shows what the view navigates to itself; a link clicked or a form sent in a recovered
 // message goes nowhere inside the preview, and a clicked link is handed on.
@@ -69,15 +45,10 @@ CHtm::CHtm(QWidget* parent)
       page_(nullptr),
       view_(nullptr),
       interceptor_(nullptr) {
-  profile_->setHttpCacheType(QWebEngineProfile::NoCache);
   interceptor_ = new LocalOnly(this);
-  profile_->setUrlRequestInterceptor(interceptor_);
+  KeepLocal(*profile_, *interceptor_);
   page_ = new MessagePage(profile_, this);
-  QWebEngineSettings* settings = page_->settings();
-  settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-  settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-  settings->setAttribute(QWebEngineSettings::AutoLoadImages, true);
+  KeepInert(*page_);
   view_ = new QWebEngineView(this);
   view_->setPage(page_);
   view_->setContextMenuPolicy(Qt::NoContextMenu);
