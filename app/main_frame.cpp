@@ -27,16 +27,19 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "app/data_folder.h"
 #include "app/desktop_handler.h"
 #include "app/program_icon.h"
 #include "msgbox/message_call.h"
 #include "platform/scratch_folder.h"
+#include "report/chosen_columns.h"
 #include "report/report_writer.h"
 #include "rescuva/version.h"
 #include "saving/output_names.h"
 #include "toolkit/themes.h"
+#include "views/pdf_printer.h"
 
 namespace rescuva::app {
 namespace {
@@ -292,6 +295,13 @@ void CMainFrame::CreatePanes() {
         request.repair = ScanChoices().repair;
         const session::RecoverySession* session = scan_page_->Session();
         if (!session) return false;
+        if (request.format == saving::SaveFormat::SaveAsCsv) {
+          SaveList(*session, request.destination, items);
+          return false;
+        }
+        if (request.format == saving::SaveFormat::SaveAsPdf) {
+          request.printer = std::make_shared<views::PdfPrinter>(crossing_);
+        }
         std::string error;
         if (!PrepareRequest(*session, request, error)) {
           msgbox::ShowApplicationMessage(msgbox::EscapeMarkup(error), msgbox::MB_ICONEXCLAMATION);
@@ -341,6 +351,32 @@ std::vector<saving::SaveItem> CMainFrame::ListedItems() {
     std::erase_if(items, [chosen](const saving::SaveItem& item) { return item.folder != chosen; });
   }
   return items;
+}
+
+// The listed rows the items name, in the list's order, as a spreadsheet; said in a
+// message either way.
+void CMainFrame::SaveList(const session::RecoverySession& session, const std::string& path,
+                          const std::vector<saving::SaveItem>& items) {
+  std::set<std::pair<int, uint64_t>> chosen;
+  for (const saving::SaveItem& item : items) chosen.insert({item.folder, item.offset});
+  const views::MessageListModel& model = items_->List().Model();
+  std::vector<const catalogue::CatalogueRow*> rows;
+  for (int index = 0; index < model.AllRowCount(); ++index) {
+    const catalogue::CatalogueRow& row = model.AllRowAt(index);
+    if (chosen.contains({row.folder, row.offset})) rows.push_back(&row);
+  }
+  const store::MailStore& store = session.Store();
+  const std::string error =
+      report::WriteCsvFile(path, report::AllColumns(), rows, [&store](int folder) {
+        return folder < 0 ? std::string() : store.PathText(static_cast<size_t>(folder));
+      });
+  if (!error.empty()) {
+    msgbox::ShowApplicationMessage(msgbox::EscapeMarkup(error), msgbox::MB_ICONEXCLAMATION);
+    return;
+  }
+  msgbox::ShowApplicationMessage(msgbox::EscapeMarkup("The list of " + std::to_string(rows.size()) +
+                                                      " emails was saved to " + path),
+                                 msgbox::MB_ICONINFORMATION);
 }
 
 // A store's save is a tree of its folders in a new folder "Recovered Emails" where the

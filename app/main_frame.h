@@ -120,6 +120,8 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void OnCustomize();
   void ExitSequence();
   std::vector<saving::SaveItem> ListedItems();
+  void SaveList(const session::RecoverySession& session, const std::string& path,
+                const std::vector<saving::SaveItem>& items);
   // Completes a request for the scanned file or store; false with `error` set when the
   // store's output folder cannot be made.
   bool PrepareRequest(const session::RecoverySession& session, saving::SaveRequest& request,
@@ -155,6 +157,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   CViewSelSaveOpp* save_options_ = nullptr;
   CViewSave* save_progress_ = nullptr;
   QString start_folder_;
+  session::QtCrossing crossing_{this};  // for the printer of a PDF save
 };
 
 }  // namespace rescuva::app

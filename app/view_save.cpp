@@ -43,6 +43,8 @@ CViewSave::~CViewSave() {
 // The job reports through the crossing: nothing it does waits for this thread.
 void CViewSave::StopAndWait() {
   stop_ = true;
+  // a save printing PDF files waits for this thread, which is about to wait for it
+  if (request_.printer) request_.printer->Abandon();
   if (job_) job_->Wait();
   if (progress_updates_) progress_updates_->Close();
   done_ = true;

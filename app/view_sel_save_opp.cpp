@@ -38,10 +38,15 @@ CViewSelSaveOpp::CViewSelSaveOpp(
       choose_folder_([this] { return ChooseSaveFolder(this); }),
       dbx_(new QRadioButton("Save as DBX", this)),
       eml_(new QRadioButton("Save as EML ( Outlook Express )", this)),
+      attachments_(new QRadioButton("Save attachments", this)),
+      pdf_(new QRadioButton("Save as PDF, a file per email", this)),
+      one_pdf_(new QRadioButton("Save as PDF, all in one file", this)),
+      csv_(new QRadioButton("Save the list as CSV", this)),
       save_(PageButton("Save", ButtonPicture::kForward, this)),
       back_(PageButton("Back", ButtonPicture::kBack, this)) {
-  formats_.addButton(dbx_);
-  formats_.addButton(eml_);
+  for (QRadioButton* button : {dbx_, eml_, attachments_, pdf_, one_pdf_, csv_}) {
+    formats_.addButton(button);
+  }
   dbx_->setChecked(true);
   for (int i = 0; i < 4; ++i) {
     scopes_[i] = new QRadioButton(kScopeTexts[i], this);
@@ -53,7 +58,11 @@ CViewSelSaveOpp::CViewSelSaveOpp(
 }
 
 saving::SaveFormat CViewSelSaveOpp::Format() const {
-  return eml_->isChecked() ? saving::SaveFormat::SaveAsEml : saving::SaveFormat::SaveAsDbx;
+  if (eml_->isChecked()) return saving::SaveFormat::SaveAsEml;
+  if (attachments_->isChecked()) return saving::SaveFormat::SaveAsAttachments;
+  if (pdf_->isChecked() || one_pdf_->isChecked()) return saving::SaveFormat::SaveAsPdf;
+  if (csv_->isChecked()) return saving::SaveFormat::SaveAsCsv;
+  return saving::SaveFormat::SaveAsDbx;
 }
 
 saving::SaveScope CViewSelSaveOpp::Scope() const {
@@ -64,7 +73,18 @@ saving::SaveScope CViewSelSaveOpp::Scope() const {
 }
 
 QRadioButton& CViewSelSaveOpp::FormatButton(saving::SaveFormat format) {
-  return format == saving::SaveFormat::SaveAsEml ? *eml_ : *dbx_;
+  switch (format) {
+    case saving::SaveFormat::SaveAsEml:
+      return *eml_;
+    case saving::SaveFormat::SaveAsAttachments:
+      return *attachments_;
+    case saving::SaveFormat::SaveAsPdf:
+      return *pdf_;
+    case saving::SaveFormat::SaveAsCsv:
+      return *csv_;
+    default:
+      return *dbx_;
+  }
 }
 
 QRadioButton& CViewSelSaveOpp::ScopeButton(saving::SaveScope scope) {
@@ -84,9 +104,14 @@ void CViewSelSaveOpp::OnSave() {
   const auto folder = choose_folder_();
   if (!folder) return;
   saving::SaveRequest request{Format(), Scope(), *folder};
+  request.one_pdf = request.format == saving::SaveFormat::SaveAsPdf && OnePdf();
+  // one new file in the chosen folder, never over an existing file
   if (request.format == saving::SaveFormat::SaveAsDbx) {
-    // one new folder file in the chosen folder, never over an existing file
     request.destination = saving::FreeFileName(*folder, "Recovered Emails", ".dbx");
+  } else if (request.one_pdf) {
+    request.destination = saving::FreeFileName(*folder, "Recovered Emails", ".pdf");
+  } else if (request.format == saving::SaveFormat::SaveAsCsv) {
+    request.destination = saving::FreeFileName(*folder, "Recovered Emails", ".csv");
   }
   if (!start_saving_(std::move(request), items)) return;
   frame_.SetState(WizardState::SaveProgress);
@@ -111,6 +136,12 @@ void CViewSelSaveOpp::resizeEvent(QResizeEvent*) {
   scope_frame_ = QRect(100, a + 10, 400, 130);
   dbx_->setGeometry(120, a - 90, 300, 18);
   eml_->setGeometry(120, a - 62, 300, 18);
+  more_frame_ = QRect(520, a - 100, 300, 130);
+  int y = a - 90;
+  for (QRadioButton* button : {attachments_, pdf_, one_pdf_, csv_}) {
+    button->setGeometry(540, y, 260, 18);
+    y += 28;
+  }
   for (int i = 0; i < 4; ++i) scopes_[i]->setGeometry(120, a + 18 + 28 * i, 300, 18);
   save_->setGeometry(w - 90, h - 40, 80, 30);
   back_->setGeometry(w - 190, h - 40, 80, 30);
@@ -123,6 +154,7 @@ void CViewSelSaveOpp::paintEvent(QPaintEvent*) {
   painter.setPen(palette().color(QPalette::Shadow));
   painter.drawRect(format_frame_.adjusted(0, 0, -1, -1));
   painter.drawRect(scope_frame_.adjusted(0, 0, -1, -1));
+  painter.drawRect(more_frame_.adjusted(0, 0, -1, -1));
 }
 
 }  // namespace rescuva::app

@@ -1,9 +1,12 @@
 #include "report/chosen_columns.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <utility>
 
+#include "platform/scratch_files.h"
 #include "report/report_text.h"
 #include "report/spreadsheet_cell.h"
 
@@ -98,6 +101,27 @@ std::string CsvLine(const std::vector<Column>& columns, const catalogue::Catalog
   for (size_t i = 0; i < columns.size(); ++i)
     line += (i ? "," : "") + Cell(columns[i], row, folder);
   return line + "\r\n";
+}
+
+std::string WriteCsvFile(const std::string& path, const std::vector<Column>& columns,
+                         const std::vector<const catalogue::CatalogueRow*>& rows,
+                         const std::function<std::string(int folder)>& folder_of) {
+  platform::OutputFile file;
+  std::string text = CsvHeader(columns);
+  const bool created = file.Create(path, true);
+  bool written = created;
+  for (size_t i = 0; written && i <= rows.size(); ++i) {
+    // written in pieces of about a megabyte
+    if (i < rows.size()) text += CsvLine(columns, *rows[i], folder_of(rows[i]->folder));
+    if (text.size() < (1u << 20) && i < rows.size()) continue;
+    written = file.Write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+    text.clear();
+  }
+  written = file.Close() && written;
+  if (written) return {};
+  const std::string why = "cannot write " + path + ": " + file.Error();
+  if (created) ::unlink(path.c_str());
+  return why;
 }
 
 }  // namespace rescuva::report

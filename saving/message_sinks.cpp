@@ -376,8 +376,9 @@ class TreeSink : public MessageSink {
     output_path_ += output.name;
     switch (request_.format) {
       case SaveFormat::SaveAsEml:
-      case SaveFormat::SaveAsAttachments:  // attachments and PDFs are never saved as a tree
-      case SaveFormat::SaveAsPdf: {
+      case SaveFormat::SaveAsAttachments:  // these are never saved as a tree
+      case SaveFormat::SaveAsPdf:
+      case SaveFormat::SaveAsCsv: {
         platform::OutputFolder own;
         if (!here->Enter(output.name, own)) {
           error = here->Error();
@@ -428,8 +429,10 @@ class TreeSink : public MessageSink {
 }  // namespace
 
 std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& error) {
-  if (!request.folders.empty() && request.format != SaveFormat::SaveAsMbox &&
-      request.format != SaveFormat::SaveAsAttachments && request.format != SaveFormat::SaveAsPdf) {
+  const bool tree = request.format == SaveFormat::SaveAsEml ||
+                    request.format == SaveFormat::SaveAsDbx ||
+                    request.format == SaveFormat::SaveAsMboxTree;
+  if (!request.folders.empty() && tree) {
     auto tree = std::make_unique<TreeSink>();
     if (tree->Open(request, error)) return tree;
     return nullptr;
@@ -437,6 +440,9 @@ std::unique_ptr<MessageSink> OpenSink(const SaveRequest& request, std::string& e
   switch (request.format) {
     case SaveFormat::SaveAsPdf:
       return OpenPdfSink(request, error);
+    case SaveFormat::SaveAsCsv:
+      error = "a spreadsheet lists the messages; it is written beside the saving";
+      return nullptr;
     case SaveFormat::SaveAsEml:
     case SaveFormat::SaveAsAttachments: {
       platform::OutputFolder folder;

@@ -29,6 +29,7 @@ Names NamesFor(const std::string& base, SaveFormat format) {
     case SaveFormat::SaveAsEml:
     case SaveFormat::SaveAsAttachments:
     case SaveFormat::SaveAsPdf:
+    case SaveFormat::SaveAsCsv:
       break;
   }
   return {base, base};

@@ -18,13 +18,15 @@ namespace rescuva::saving {
 // SaveAsMboxTree: the local-folders layout of Thunderbird, one mbox file a folder.
 // SaveAsAttachments: every attachment of the messages, all in one folder.
 // SaveAsPdf: each message printed as the preview shows it.
+// SaveAsCsv: the listing of the messages as a spreadsheet, without the messages.
 enum class SaveFormat {
   SaveAsDbx,
   SaveAsEml,
   SaveAsMbox,
   SaveAsMboxTree,
   SaveAsAttachments,
-  SaveAsPdf
+  SaveAsPdf,
+  SaveAsCsv
 };
 enum class SaveScope { SaveSelected, SaveAll, SaveAllButDeleted, SaveAllButExisting };
 

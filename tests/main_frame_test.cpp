@@ -26,6 +26,7 @@
 #include "app/desktop_handler.h"
 #include "app/main_frame.h"
 #include "msgbox/message_call.h"
+#include "tests/cli_run.h"
 #include "tests/fat_image.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
@@ -244,6 +245,44 @@ TEST_F(MainFrameTest, ADiskImageShowsItsVolumesPlacesAndDeletedStores) {
   EXPECT_EQ(root->child(1)->text(0), "Carved (0)");  // nothing the files did not give
   tree.setCurrentItem(volume->child(0)->child(0));
   Snapshot(*frame, "disk-image-tree.png");
+}
+
+// Beside the described forms: the attachments alone, PDF files (one for all, here)
+// and the list as a spreadsheet, each of the scope chosen.
+TEST_F(MainFrameTest, TheSavePageAlsoTakesOutAttachmentsPdfAndTheList) {
+  auto frame = Frame();
+  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
+  frame->Run(kRepair);
+  WaitForScan(*frame);
+  frame->Run(kRepair);
+  CViewSelSaveOpp& page = frame->SaveOptionPage();
+  page.ScopeButton(saving::SaveScope::SaveAll).setChecked(true);
+  Snapshot(*frame, "save-options-beside.png");
+  const std::string out = dir_.Path() + "/out";
+  std::filesystem::create_directory(out);
+  page.SetFolderChooser([out] { return std::optional<std::string>(out); });
+  auto save = [&](QRadioButton& form) {
+    form.setChecked(true);
+    frame->Run(kSave);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->SaveProgressPage().Saving(); }, 60000));
+    QTest::qWait(50);
+    if (frame->State() == WizardState::SaveProgress) frame->SaveProgressPage().OnBack();
+  };
+  save(page.FormatButton(saving::SaveFormat::SaveAsAttachments));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 3);
+  save(page.OnePdfButton());
+  ASSERT_TRUE(std::filesystem::exists(out + "/Recovered Emails.pdf"));
+  const std::string text =
+      testing::RunCli(dir_.Path(), "pdftotext '" + out + "/Recovered Emails.pdf' -", true).out;
+  for (int row = 0; row < frame->ItemList().List().Model().rowCount(); ++row) {
+    const std::string subject = frame->ItemList().List().Model().AllRowAt(row).subject;
+    EXPECT_NE(text.find("Subject: " + subject), std::string::npos) << subject;
+  }
+  save(page.FormatButton(saving::SaveFormat::SaveAsCsv));
+  EXPECT_EQ(frame->State(), WizardState::SaveOptions);  // written at once
+  const std::string csv = testing::ReadFileText(out + "/Recovered Emails.csv");
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 8) << csv;  // the header and 7 rows
+  EXPECT_EQ(messages_.back(), "The list of 7 emails was saved to " + out + "/Recovered Emails.csv");
 }
 
 TEST_F(MainFrameTest, EmptyScopeSaysSo) {
