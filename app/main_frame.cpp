@@ -37,6 +37,7 @@
 #include "report/chosen_columns.h"
 #include "report/report_writer.h"
 #include "rescuva/version.h"
+#include "saving/attachment_files.h"
 #include "saving/output_names.h"
 #include "toolkit/themes.h"
 #include "views/pdf_printer.h"
@@ -147,6 +148,16 @@ CMainFrame::CMainFrame(FrameEnvironment environment, QWidget* parent)
   if (!environment_.choose_report_folder) {
     environment_.choose_report_folder = [this] {
       return QFileDialog::getExistingDirectory(this, "Save report");
+    };
+  }
+  if (!environment_.choose_attachment_file) {
+    environment_.choose_attachment_file = [this](const QString& name) {
+      return QFileDialog::getSaveFileName(this, "Save attachment as", name);
+    };
+  }
+  if (!environment_.choose_attachment_folder) {
+    environment_.choose_attachment_folder = [this] {
+      return QFileDialog::getExistingDirectory(this, "Save all attachments");
     };
   }
   const int stored = Settings().value("Settings/Theme", 2).toInt();
@@ -325,6 +336,7 @@ void CMainFrame::CreatePanes() {
   setCentralWidget(pages_);
   tree_->Tree().setFocus();
   browser_->SetOnLinkClicked([this](const QUrl& url) { OnLinkClicked(url); });
+  strip_->SetOnSave([this](int index) { SaveAttachment(index); }, [this] { SaveAllAttachments(); });
   preview_generator_ = std::make_unique<PreviewGenerator>(
       *header_, *strip_, *browser_, *text_, *preview_, [this] { return scan_page_->Session(); });
   views::CMailListCtrl& list = items_->List();
@@ -623,6 +635,45 @@ void CMainFrame::OnSaveReport() {
                                      msgbox::EscapeMarkup(folder.toStdString()) +
                                      ": report.dfxml, messages.csv, timeline.body and index.html.",
                                  msgbox::MB_ICONINFORMATION);
+}
+
+// The attachment is written where the user says, the file dialog having asked before
+// replacing a file.
+void CMainFrame::SaveAttachment(int index) {
+  std::optional<int64_t> date;
+  const auto attachments = preview_generator_->PreviewedAttachments(date);
+  if (index < 0 || static_cast<size_t>(index) >= attachments.size()) return;
+  const loader::Attachment& attachment = attachments[static_cast<size_t>(index)];
+  const QString path = environment_.choose_attachment_file(QString::fromStdString(attachment.name));
+  if (path.isEmpty()) return;
+  platform::OutputFile file;
+  const bool written = file.Create(path.toStdString(), false) &&
+                       file.Write({reinterpret_cast<const uint8_t*>(attachment.content.data()),
+                                   attachment.content.size()}) &&
+                       file.Close();
+  if (!written) {
+    msgbox::ShowApplicationMessage(
+        msgbox::EscapeMarkup("Cannot write " + path.toStdString() + ": " + file.Error()),
+        msgbox::MB_ICONEXCLAMATION);
+  }
+}
+
+// Every attachment of the message shown, by its own name made safe, beside what the
+// folder holds.
+void CMainFrame::SaveAllAttachments() {
+  std::optional<int64_t> date;
+  const auto attachments = preview_generator_->PreviewedAttachments(date);
+  if (attachments.empty()) return;
+  const QString path = environment_.choose_attachment_folder();
+  if (path.isEmpty()) return;
+  platform::OutputFolder folder;
+  std::string error;
+  if (!folder.Open(path.toStdString())) {
+    error = folder.Error();
+  } else if (saving::WriteAttachments(folder, attachments, "", date, error)) {
+    return;
+  }
+  msgbox::ShowApplicationMessage(msgbox::EscapeMarkup(error), msgbox::MB_ICONEXCLAMATION);
 }
 
 void CMainFrame::OnAbout() {

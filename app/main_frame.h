@@ -59,6 +59,10 @@ struct FrameEnvironment {
   std::function<bool(const QString& file)> has_handler;
   // the folder a report goes into; empty when the user cancels
   std::function<QString()> choose_report_folder;
+  // where an attachment is saved, offered under its own name; empty when cancelled
+  std::function<QString(const QString& name)> choose_attachment_file;
+  // the folder all attachments of a message go into; empty when cancelled
+  std::function<QString()> choose_attachment_folder;
 };
 
 class CMainFrame : public QMainWindow, public WizardFrame {
@@ -122,6 +126,8 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   std::vector<saving::SaveItem> ListedItems();
   void SaveList(const session::RecoverySession& session, const std::string& path,
                 const std::vector<saving::SaveItem>& items);
+  void SaveAttachment(int index);
+  void SaveAllAttachments();
   // Completes a request for the scanned file or store; false with `error` set when the
   // store's output folder cannot be made.
   bool PrepareRequest(const session::RecoverySession& session, saving::SaveRequest& request,

@@ -97,6 +97,7 @@ void PreviewGenerator::ShowFragment(const engine::MessageSource& source, uint64_
 // The panes of the previous message go; the text view shows `body`: a fragment's text,
 // or why nothing else shows.
 void PreviewGenerator::ShowText(const QString& body) {
+  previewed_.clear();
   header_.SetFrom({});
   header_.SetTo({});
   header_.SetSubject({});
@@ -110,11 +111,13 @@ void PreviewGenerator::ShowText(const QString& body) {
 bool PreviewGenerator::ShowPreview(const std::string& path) {
   const auto message = loader::LoadMessageFile(path);
   if (!message) return false;
+  previewed_ = path;
   attachments_.Clear();
   bool named = false;
-  for (const std::string& name : message->attachment_names) {
+  for (size_t i = 0; i < message->attachment_names.size(); ++i) {
+    const std::string& name = message->attachment_names[i];
     if (name.empty()) continue;
-    attachments_.Add(QString::fromStdString(name));
+    attachments_.Add(QString::fromStdString(name), static_cast<int>(i));
     named = true;
   }
   SetRows({{views::kHeaderRow, kHeaderHeight}, {views::kAttachmentRow, named ? kStripHeight : 0}},
@@ -140,6 +143,17 @@ bool PreviewGenerator::ShowPreview(const std::string& path) {
   SetRows({{views::kHeaderRow, kHeaderHeight}, {views::kTextRow, kBodyHeight}}, true);
   text_.SetText(QString::fromStdString(message->text_body));
   return true;
+}
+
+std::vector<loader::Attachment> PreviewGenerator::PreviewedAttachments(
+    std::optional<int64_t>& date) const {
+  if (previewed_.empty()) return {};
+  const auto bytes = loader::ReadMessageBytes(previewed_);
+  if (!bytes) return {};
+  if (const auto message = loader::LoadMessage(*bytes, false)) {
+    date = message->sent_time ? message->sent_time : message->received_time;
+  }
+  return loader::LoadAttachments(*bytes);
 }
 
 }  // namespace rescuva::app

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "loader/message_loader.h"
 #include "rtf/rtf_view.h"
 #include "session/recovery_session.h"
 #include "toolkit/row_stack.h"
@@ -34,6 +35,9 @@ class PreviewGenerator {
   bool ShowPreview(const std::string& path);
   // The number of the next .mhtml copy.
   static int PreviewSerial();
+  // The attachments of the message the preview shows, read again from its copy, with
+  // the message's date (sent, else received); none when it shows no message.
+  std::vector<loader::Attachment> PreviewedAttachments(std::optional<int64_t>& date) const;
 
  private:
   void SetRows(std::initializer_list<std::pair<int, int>> rows, bool collapse_others);
@@ -48,6 +52,7 @@ class PreviewGenerator {
   toolkit::RowStack& stack_;
   std::function<const session::RecoverySession*()> session_;
   engine::Repair repair_ = engine::Repair::kNulOnly;
+  std::string previewed_;  // the copy of the message shown; empty when none is
 };
 
 }  // namespace rescuva::app

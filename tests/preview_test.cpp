@@ -12,6 +12,7 @@
 
 #include "app/main_frame.h"
 #include "msgbox/message_call.h"
+#include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
 #include "tests/temp_dir.h"
 
@@ -20,7 +21,16 @@ namespace {
 
 class PreviewTest : public ::testing::Test {
  protected:
-  PreviewTest() : frame_({[](const QString&) { return true; }, [] {}}) {
+  PreviewTest()
+      : frame_({[](const QString&) { return true; },
+                [] {},
+                {},
+                {},
+                [this](const QString& name) {
+                  offered_name_ = name;
+                  return file_answer_;
+                },
+                [this] { return folder_answer_; }}) {
     msgbox::SetMessageBoxPresenter([](const msgbox::MessageBoxOptions&) { return msgbox::IDOK; });
     frame_.resize(1200, 900);
     frame_.show();
@@ -54,6 +64,9 @@ class PreviewTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
+  QString offered_name_;   // what "Save attachment as..." offered
+  QString file_answer_;    // and what the user answers
+  QString folder_answer_;  // the folder of "Save all attachments..."
   CMainFrame frame_;
 };
 
@@ -110,9 +123,36 @@ TEST_F(PreviewTest, AttachmentsInReverseOrder) {
   EXPECT_EQ(frame_.AttachmentStrip().Names(),
             (QStringList{"Saatgut für März.csv", "invoice-2004-02.pdf"}));
   EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kAttachmentRow), 35);
+
+  // a left click saves nothing; a right click offers the attachment under it, or all
+  views::CAttachView1& strip = frame_.AttachmentStrip();
+  QListWidget& names = strip.List();
+  const QPoint csv = names.visualItemRect(names.item(0)).center();
+  QTest::mouseClick(names.viewport(), Qt::LeftButton, {}, csv);
+  EXPECT_TRUE(offered_name_.isEmpty());
+  auto menu = strip.MenuAt(csv);
+  ASSERT_EQ(menu->actions().size(), 2);
+  EXPECT_EQ(menu->actions()[0]->text(), "Save attachment as...");
+  EXPECT_EQ(menu->actions()[1]->text(), "Save all attachments...");
+  file_answer_ = QString::fromStdString(dir_.Path() + "/chosen.csv");
+  menu->actions()[0]->trigger();
+  EXPECT_EQ(offered_name_, "Saatgut für März.csv");
+  const std::string all = dir_.Path() + "/all";
+  std::filesystem::create_directory(all);
+  folder_answer_ = QString::fromStdString(all);
+  menu = strip.MenuAt({-5, -5});  // beside the names: only all of them
+  EXPECT_FALSE(menu->actions()[0]->isEnabled());
+  menu->actions()[1]->trigger();
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(all), {}), 2);
+  EXPECT_EQ(testing::ReadFileBytes(dir_.Path() + "/chosen.csv"),
+            testing::ReadFileBytes(all + "/Saatgut für März.csv"));
+  EXPECT_FALSE(testing::ReadFileBytes(all + "/invoice-2004-02.pdf").empty());
+
   ClickSubject("Photo of the new greenhouse");  // an inline picture is no attachment
   EXPECT_TRUE(frame_.AttachmentStrip().Names().isEmpty());
   EXPECT_EQ(frame_.PreviewStack().IdealHeight(views::kAttachmentRow), 0);
+  menu = strip.MenuAt({5, 5});
+  EXPECT_FALSE(menu->actions()[0]->isEnabled() || menu->actions()[1]->isEnabled());
 }
 
 TEST_F(PreviewTest, ClickBelowTheRowsAndKeyReleases) {

@@ -27,10 +27,28 @@ CAttachView1::CAttachView1(QWidget* parent)
   list_->setWrapping(true);
   list_->setFrameShape(QFrame::NoFrame);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { MenuAt(at)->exec(list_->viewport()->mapToGlobal(at)); });
 }
 
-void CAttachView1::Add(const QString& name) {
-  list_->insertItem(0, new QListWidgetItem(TypeIcon(name), name));
+void CAttachView1::Add(const QString& name, int index) {
+  auto* item = new QListWidgetItem(TypeIcon(name), name);
+  item->setData(Qt::UserRole, index);
+  list_->insertItem(0, item);
+}
+
+std::unique_ptr<QMenu> CAttachView1::MenuAt(const QPoint& at) {
+  auto menu = std::make_unique<QMenu>(this);
+  const QListWidgetItem* item = list_->itemAt(at);
+  const int index = item ? item->data(Qt::UserRole).toInt() : -1;
+  QAction* one = menu->addAction("Save attachment as...");
+  one->setEnabled(index >= 0 && save_one_);
+  connect(one, &QAction::triggered, this, [this, index] { save_one_(index); });
+  QAction* all = menu->addAction("Save all attachments...");
+  all->setEnabled(list_->count() > 0 && save_all_);
+  connect(all, &QAction::triggered, this, [this] { save_all_(); });
+  return menu;
 }
 
 QStringList CAttachView1::Names() const {
