@@ -6,6 +6,8 @@
 #include <ctime>
 #include <string_view>
 
+#include "loader/message_loader.h"
+
 namespace rescuva::catalogue {
 namespace {
 
@@ -26,8 +28,14 @@ bool MessageFilter::Matches(const CatalogueRow& row, std::span<const char> bytes
   }
   if (match.empty()) return true;
   return ContainsFolded(row.from, match) || ContainsFolded(row.to, match) ||
-         ContainsFolded(row.subject, match) ||
-         ContainsFolded(std::string_view(bytes.data(), bytes.size()), match);
+         ContainsFolded(row.subject, match) || TextMatches(bytes);
+}
+
+bool MessageFilter::TextMatches(std::span<const char> bytes) const {
+  if (ContainsFolded(std::string_view(bytes.data(), bytes.size()), match)) return true;
+  const auto message = loader::LoadMessage(bytes);
+  return message &&
+         (ContainsFolded(message->text_body, match) || ContainsFolded(message->html_body, match));
 }
 
 std::optional<int64_t> ParseDay(const std::string& text, bool end_of_day) {

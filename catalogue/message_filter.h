@@ -7,10 +7,14 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "catalogue/message_catalogue.h"
 
 namespace rescuva::catalogue {
+
+// A listed message by its store folder (-1 for a single file) and offset.
+using MessageKey = std::pair<int, uint64_t>;
 
 struct MessageFilter {
   std::optional<int64_t> since;  // seconds since 1970 UTC, inclusive
@@ -20,6 +24,9 @@ struct MessageFilter {
   bool Active() const { return since || until || !match.empty(); }
   // A message without a date is outside any range.
   bool Matches(const CatalogueRow& row, std::span<const char> bytes) const;
+  // Whether the message's text holds `match`: its bytes as stored, else its bodies with
+  // their transfer encoding undone.
+  bool TextMatches(std::span<const char> bytes) const;
 };
 
 // "2004-02-10" (the day's first second, or with `end_of_day` its last) or

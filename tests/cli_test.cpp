@@ -417,12 +417,18 @@ TEST_F(CliTest, SinceUntilAndMatchChooseWhatIsListedAndSaved) {
   testing::FolderBuilder built(0x8000);
   built.Chain({0x3000}, testing::MailText("plain", "The GREENHOUSE needs glass.\r\n"));
   built.Chain({0x3210}, testing::MailText("other", "Nothing here.\r\n"));
+  // found in the text as the message means it, not only as it is stored
+  built.Chain({0x3420},
+              "From: a@x\r\nTo: b@x\r\nSubject: encoded\r\nMIME-Version: 1.0\r\n"
+              "Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+              "T3VyIEdyZWVuaG91c2UgaXMgcmVhZHkuDQo=\r\n");
   const std::string folder = built.Write(dir_.Path(), "bodies.dbx");
   r = Run("--quiet --json --match greenhouse " + folder);
-  EXPECT_EQ(Lines(r.out), 1u);
+  EXPECT_EQ(Lines(r.out), 2u);
   EXPECT_NE(r.out.find("\"subject\": \"plain\""), std::string::npos);
+  EXPECT_NE(r.out.find("\"subject\": \"encoded\""), std::string::npos);
   r = Run("--match greenhouse " + folder);
-  EXPECT_NE(r.out.find("1 of them are dated and match as asked; only those are listed"),
+  EXPECT_NE(r.out.find("2 of them are dated and match as asked; only those are listed"),
             std::string::npos)
       << r.out;
   std::filesystem::create_directory(dir_.Path() + "/eml");
