@@ -336,6 +336,7 @@ void CMainFrame::CreatePanes() {
   setCentralWidget(pages_);
   tree_->Tree().setFocus();
   browser_->SetOnLinkClicked([this](const QUrl& url) { OnLinkClicked(url); });
+  items_->SetTextSearch([this](const QString& text) { SearchText(text); });
   strip_->SetOnSave([this](int index) { SaveAttachment(index); }, [this] { SaveAllAttachments(); });
   preview_generator_ = std::make_unique<PreviewGenerator>(
       *header_, *strip_, *browser_, *text_, *preview_, [this] { return scan_page_->Session(); });
@@ -635,6 +636,22 @@ void CMainFrame::OnSaveReport() {
                                      msgbox::EscapeMarkup(folder.toStdString()) +
                                      ": report.dfxml, messages.csv, timeline.body and index.html.",
                                  msgbox::MB_ICONINFORMATION);
+}
+
+// Every listed message, hidden ones too, read again for the find bar's text.
+void CMainFrame::SearchText(const QString& text) {
+  const session::RecoverySession* session = scan_page_->Session();
+  if (!session) return;
+  const views::MessageListModel& model = items_->List().Model();
+  std::vector<catalogue::MessageKey> keys;
+  keys.reserve(static_cast<size_t>(model.AllRowCount()));
+  for (int index = 0; index < model.AllRowCount(); ++index) {
+    keys.emplace_back(model.AllRowAt(index).folder, model.AllRowAt(index).offset);
+  }
+  text_search_.Start(*session, ScanChoices().repair, std::move(keys), text.toStdString(),
+                     [this](std::set<catalogue::MessageKey> found) {
+                       items_->List().Model().SetTextMatches(std::move(found));
+                     });
 }
 
 // The attachment is written where the user says, the file dialog having asked before

@@ -17,6 +17,7 @@
 #include "app/view_save.h"
 #include "app/view_sel_save_opp.h"
 #include "app/wizard.h"
+#include "session/text_search.h"
 #include "toolkit/caption_bar.h"
 #include "toolkit/row_stack.h"
 #include "views/disp_imfo_view.h"
@@ -77,6 +78,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void LayoutPages() override { pages_->LayoutRows(); }
   void ClearCaption() override { caption_->SetText({}); }
   void ClearFolderTree() override;
+  void SessionEnding() override { text_search_.Stop(); }
   views::CItemTreeView* FolderTree() override { return tree_; }
   void ShowStoreTree(const store::MailStore& store) override;
   void BrowserOnlyLayout() override;
@@ -127,6 +129,7 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   void SaveList(const session::RecoverySession& session, const std::string& path,
                 const std::vector<saving::SaveItem>& items);
   void SaveAttachment(int index);
+  void SearchText(const QString& text);
   void SaveAllAttachments();
   // Completes a request for the scanned file or store; false with `error` set when the
   // store's output folder cannot be made.
@@ -163,7 +166,8 @@ class CMainFrame : public QMainWindow, public WizardFrame {
   CViewSelSaveOpp* save_options_ = nullptr;
   CViewSave* save_progress_ = nullptr;
   QString start_folder_;
-  session::QtCrossing crossing_{this};  // for the printer of a PDF save
+  session::QtCrossing crossing_{this};          // for the printer of a PDF save and the text search
+  session::TextSearch text_search_{crossing_};  // of the find bar's "in message text"
 };
 
 }  // namespace rescuva::app

@@ -249,6 +249,7 @@ void CViewBottom::BeginScan(const QString& path, ScanKind kind) {
   events.rows = [this](std::vector<catalogue::CatalogueRow>& rows) { ShowRows(rows); };
   events.finished = [this](const session::ScanOutcome& outcome) { ScanEnded(outcome); };
   events.store = [this](const store::MailStore& store) { frame_.ShowStoreTree(store); };
+  frame_.SessionEnding();
   session_.reset();
   session_ = std::make_unique<session::RecoverySession>(crossing_, std::move(events));
   scanning_ = true;
@@ -358,6 +359,7 @@ void CViewBottom::OnBack() {
   frame_.ClearFolderTree();
   outcome_.reset();
   saved_.clear();
+  frame_.SessionEnding();
   session_.reset();
   frame_.SetPageRow(0, 0);
   frame_.LayoutPages();

@@ -40,6 +40,8 @@ class WizardFrame {
   virtual void ShowBrowserPage(const QString& file) = 0;
   // What the user chose for the next scan beyond the described flow.
   virtual session::ScanOptions ScanChoices() const { return {}; }
+  // The session is about to go: work that reads its messages ends first.
+  virtual void SessionEnding() {}
 };
 
 }  // namespace rescuva::app

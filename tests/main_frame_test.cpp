@@ -65,6 +65,15 @@ class MainFrameTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.ScanPage().Scanning(); }, 60000));
     QTest::qWait(150);
   }
+  // A frame showing the scanned sample's results.
+  std::unique_ptr<CMainFrame> ScannedSample() {
+    auto frame = Frame();
+    frame->ScanPage().PathBox().setText(
+        QString::fromStdString(testing::CopyOfSample(dir_.Path())));
+    frame->Run(kRepair);
+    WaitForScan(*frame);
+    return frame;
+  }
   // On the save options: every message as EML into a new folder "out", which it returns
   // once the save has ended.
   std::string SaveAllAsEml(CMainFrame& frame) {
@@ -250,10 +259,7 @@ TEST_F(MainFrameTest, ADiskImageShowsItsVolumesPlacesAndDeletedStores) {
 // Beside the described forms: the attachments alone, PDF files (one for all, here)
 // and the list as a spreadsheet, each of the scope chosen.
 TEST_F(MainFrameTest, TheSavePageAlsoTakesOutAttachmentsPdfAndTheList) {
-  auto frame = Frame();
-  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
-  frame->Run(kRepair);
-  WaitForScan(*frame);
+  auto frame = ScannedSample();
   frame->Run(kRepair);
   CViewSelSaveOpp& page = frame->SaveOptionPage();
   page.ScopeButton(saving::SaveScope::SaveAll).setChecked(true);
@@ -286,10 +292,7 @@ TEST_F(MainFrameTest, TheSavePageAlsoTakesOutAttachmentsPdfAndTheList) {
 }
 
 TEST_F(MainFrameTest, EmptyScopeSaysSo) {
-  auto frame = Frame();
-  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
-  frame->Run(kRepair);
-  WaitForScan(*frame);
+  auto frame = ScannedSample();
   frame->Run(kSave);
   frame->Run(kSave);  // nothing selected
   EXPECT_EQ(frame->State(), WizardState::SaveOptions);
@@ -473,10 +476,7 @@ TEST_F(MainFrameTest, CustomizeOptionsAreRememberedAndCommandsListed) {
 // Find a message: Ctrl+F opens the bar, typing filters the list, and "selected" saves
 // the highlighted rows among those shown while "all" still saves every row.
 TEST_F(MainFrameTest, FindBarFiltersAndTheSaveTakesWhatIsShownAndHighlighted) {
-  auto frame = Frame();
-  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
-  frame->Run(kRepair);
-  WaitForScan(*frame);
+  auto frame = ScannedSample();
   QTest::keySequence(frame.get(), QKeySequence::Find);
   views::CDispImfoView& items = frame->ItemList();
   ASSERT_TRUE(items.FindBox().isVisible());
@@ -497,6 +497,34 @@ TEST_F(MainFrameTest, FindBarFiltersAndTheSaveTakesWhatIsShownAndHighlighted) {
   }
   ASSERT_EQ(saved.size(), 1u);
   EXPECT_EQ(saved[0], "Deleted_ old meeting notes_18380.eml");
+}
+
+// The find bar also searches the messages' own text when asked, and bounds the dates.
+TEST_F(MainFrameTest, TheFindBarSearchesTheMessagesTextAndADateRange) {
+  auto frame = ScannedSample();
+  QTest::keySequence(frame.get(), QKeySequence::Find);
+  views::CDispImfoView& items = frame->ItemList();
+  const views::MessageListModel& model = items.List().Model();
+  QTest::keyClicks(&items.FindBox(), "paragraph 1");  // in a body alone
+  EXPECT_EQ(model.rowCount(), 0);
+  items.InTextBox().setChecked(true);
+  // the three --match finds, the long letter and the deleted notes telling the same
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowCount() == 3; }, 20000));
+  EXPECT_EQ(items.FindCount(), "3 of 7 emails");
+  Snapshot(*frame, "find-in-text.png");
+  items.InTextBox().setChecked(false);
+  EXPECT_EQ(model.rowCount(), 0);
+
+  items.FindBox().clear();
+  QTest::keyClicks(&items.SinceBox(), "2004-02-12");
+  QTest::keyClicks(&items.UntilBox(), "2004-02-16");
+  EXPECT_EQ(model.rowCount(), 3);         // as --since and --until count them
+  items.UntilBox().setText("16.2.2004");  // no day: bounds nothing, and shows so
+  EXPECT_EQ(model.rowCount(), 5);
+  EXPECT_FALSE(items.UntilBox().styleSheet().isEmpty());
+  QTest::keyClick(&items.FindBox(), Qt::Key_Escape);  // every row again
+  EXPECT_EQ(model.rowCount(), 7);
+  EXPECT_TRUE(items.SinceBox().text().isEmpty());
 }
 
 // The sample with its header zeroed holds one fragment: hidden until asked for. The
@@ -627,10 +655,7 @@ TEST_F(MainFrameTest, AStoreShowsItsFoldersAndSavesTheChosenOne) {
 // every row again; the counter counts every listed row whatever the search shows; and
 // the bar opened while the results are collapsed keeps its room when they show again.
 TEST_F(MainFrameTest, AFindFilterEndsWithItsFileAndTheCounterCountsEveryRow) {
-  auto frame = Frame();
-  frame->ScanPage().PathBox().setText(QString::fromStdString(testing::CopyOfSample(dir_.Path())));
-  frame->Run(kRepair);
-  WaitForScan(*frame);
+  auto frame = ScannedSample();
   views::CDispImfoView& items = frame->ItemList();
   views::CMailListCtrl& list = items.List();
   QTest::keySequence(frame.get(), QKeySequence::Find);

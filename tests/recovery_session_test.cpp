@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <set>
+#include <thread>
 
 #include "bench/generated_mail.h"
 #include "platform/digests.h"
 #include "platform/scratch_files.h"
 #include "session/recovery_session.h"
 #include "session/scan_outcome_text.h"
+#include "session/text_search.h"
 #include "tests/folder_builder.h"
 #include "tests/scanned_folder.h"
 #include "tests/temp_dir.h"
@@ -68,6 +73,61 @@ TEST(RecoverySession, DeliversTheRowsOfTheSampleThenItsOutcome) {
     EXPECT_EQ(delivered.rows[i].subject, alone.rows[i].subject);
     EXPECT_EQ(delivered.rows[i].source, sample);
   }
+}
+
+// A crossing whose tasks wait until the receiving thread drains them.
+class QueuedCrossing : public Crossing {
+ public:
+  void Post(std::function<void()> task, int) override {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+  }
+  bool OnReceivingThread() const override { return false; }
+  void Drain() {
+    std::vector<std::function<void()>> tasks;
+    {
+      std::lock_guard lock(mutex_);
+      tasks.swap(tasks_);
+    }
+    for (auto& task : tasks) task();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::function<void()>> tasks_;
+};
+
+// The find bar's search through the messages' own text: what --match finds; a search
+// started anew or stopped never answers, even when it had ended.
+TEST(TextSearch, FindsWhatTheTextHoldsAndOnlyTheNewestSearchAnswers) {
+  testing::TempDir dir;
+  ImmediateCrossing immediate;
+  Delivered delivered;
+  RecoverySession session(immediate, delivered.Events());
+  session.Start(testing::CopyOfSample(dir.Path()));
+  session.Wait();
+  std::vector<catalogue::MessageKey> keys;
+  for (const auto& row : delivered.rows) keys.emplace_back(row.folder, row.offset);
+  QueuedCrossing crossing;
+  int superseded = 0;
+  std::optional<std::set<catalogue::MessageKey>> newest;
+  TextSearch search(crossing);
+  search.Start(session, engine::Repair::kNulOnly, keys, "paragraph",
+               [&](std::set<catalogue::MessageKey>) { ++superseded; });
+  search.Start(session, engine::Repair::kNulOnly, keys, "PARAGRAPH 1",
+               [&](std::set<catalogue::MessageKey> found) { newest = found; });
+  for (int i = 0; i < 2000 && !newest; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    crossing.Drain();
+  }
+  ASSERT_TRUE(newest);
+  EXPECT_EQ(newest->size(), 3u);  // as --match counts them
+  search.Start(session, engine::Repair::kNulOnly, keys, "paragraph",
+               [&](std::set<catalogue::MessageKey>) { ++superseded; });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  search.Stop();
+  crossing.Drain();
+  EXPECT_EQ(superseded, 0);
 }
 
 // A generated folder of 500 messages (every fourth deleted, in scattered runs) lists

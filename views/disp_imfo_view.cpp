@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "catalogue/message_filter.h"
+
 namespace rescuva::views {
 namespace {
 
@@ -14,7 +16,12 @@ CDispImfoView::CDispImfoView(QWidget* parent)
       list_(new CMailListCtrl(this)),
       find_bar_(new QWidget(this)),
       find_(new QLineEdit(find_bar_)),
+      in_text_(new QCheckBox("in message text", find_bar_)),
+      since_(new QLineEdit(find_bar_)),
+      until_(new QLineEdit(find_bar_)),
       count_(new QLabel(find_bar_)) {
+  since_->setPlaceholderText("since 2004-02-10");
+  until_->setPlaceholderText("until 2004-02-10");
   find_->setPlaceholderText("Find in From, To, Subject or Date");
   find_->setClearButtonEnabled(true);
   find_->installEventFilter(this);
@@ -23,8 +30,13 @@ CDispImfoView::CDispImfoView(QWidget* parent)
   MessageListModel& model = list_->Model();
   connect(find_, &QLineEdit::textChanged, this, [this, &model](const QString& text) {
     model.SetFilter(text);
+    SearchText();
     ShowCount();
   });
+  connect(in_text_, &QCheckBox::toggled, this, [this] { SearchText(); });
+  for (QLineEdit* day : {since_, until_}) {
+    connect(day, &QLineEdit::textChanged, this, [this] { ApplyDates(); });
+  }
   for (auto signal : {&MessageListModel::rowsInserted, &MessageListModel::rowsRemoved}) {
     connect(&model, signal, this, [this] { ShowCount(); });
   }
@@ -40,6 +52,9 @@ void CDispImfoView::EmptyAllLists() {
 
 void CDispImfoView::HideFindBar() {
   find_->clear();
+  in_text_->setChecked(false);
+  since_->clear();
+  until_->clear();
   find_bar_->hide();
   resizeEvent(nullptr);
 }
@@ -66,6 +81,30 @@ void CDispImfoView::ShowCount() {
   count_->setText(QString("%1 of %2 emails").arg(model.rowCount()).arg(model.AllRowCount()));
 }
 
+// With "in message text", the messages' own text is searched for the find box's text:
+// the rows found join the shown ones when the search has gone through every message.
+void CDispImfoView::SearchText() {
+  list_->Model().SetTextMatches(std::nullopt);
+  if (!in_text_->isChecked() || find_->text().isEmpty() || !text_search_) return;
+  text_search_(find_->text());
+  count_->setText("searching the text...");
+}
+
+// A day as 2004-02-10 (or 2004-02-10T19:26:59Z) in either box bounds the dates shown;
+// a box whose text is no day shows so and bounds nothing.
+void CDispImfoView::ApplyDates() {
+  std::optional<int64_t> bounds[2];
+  QLineEdit* boxes[2] = {since_, until_};
+  for (int i = 0; i < 2; ++i) {
+    const std::string text = boxes[i]->text().trimmed().toStdString();
+    bounds[i] = text.empty() ? std::nullopt : catalogue::ParseDay(text, i == 1);
+    const bool bad = !text.empty() && !bounds[i];
+    boxes[i]->setStyleSheet(bad ? "color: #C00000" : "");
+  }
+  list_->Model().SetDateRange(bounds[0], bounds[1]);
+  ShowCount();
+}
+
 // Escape in the find box clears it and hides the bar: the whole list shows again.
 bool CDispImfoView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == find_ && event->type() == QEvent::KeyPress &&
@@ -81,7 +120,11 @@ void CDispImfoView::resizeEvent(QResizeEvent*) {
   // the bar keeps its room while the whole pane is hidden (the results area collapsed)
   const int bar = find_bar_->isVisibleTo(this) ? kFindBarHeight : 0;
   find_bar_->setGeometry(0, 0, width(), bar);
-  find_->setGeometry(2, 2, std::max(0, width() - 184), bar - 4);
+  const int box = std::max(0, width() - 184 - 390);
+  find_->setGeometry(2, 2, box, bar - 4);
+  in_text_->setGeometry(box + 8, 2, 130, bar - 4);
+  since_->setGeometry(box + 142, 2, 120, bar - 4);
+  until_->setGeometry(box + 266, 2, 120, bar - 4);
   count_->setGeometry(width() - 176, 2, 174, bar - 4);
   list_->setGeometry(0, bar, width(), height() - bar);
 }

@@ -1,12 +1,15 @@
 // CDispImfoView, the item list pane: holds the message list, which fills it, and the
-// find bar above it when asked for (it filters the list as the user types). The lists
+// find bar above it when asked for (it filters the list as the user types; beside the
+// box, whether the messages' own text is searched too, and a date range). The lists
 // of the other item kinds (contacts, tasks, calendar, journal, notes) are not built:
 // nothing fills them, so emptying and hiding "every list" concerns this one.
 #pragma once
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
+#include <functional>
 
 #include "views/mail_list_ctrl.h"
 
@@ -26,7 +29,15 @@ class CDispImfoView : public QWidget {
   void HideFindBar();
   bool FindBarShown() const { return find_bar_->isVisibleTo(this); }
   QLineEdit& FindBox() { return *find_; }
+  QCheckBox& InTextBox() { return *in_text_; }
+  QLineEdit& SinceBox() { return *since_; }
+  QLineEdit& UntilBox() { return *until_; }
   QString FindCount() const { return count_->text(); }
+  // What searches the messages' own text for the find box's text; its owner hands the
+  // answer to the list's model.
+  void SetTextSearch(std::function<void(const QString& text)> search) {
+    text_search_ = std::move(search);
+  }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -34,11 +45,17 @@ class CDispImfoView : public QWidget {
 
  private:
   void ShowCount();
+  void SearchText();
+  void ApplyDates();
 
   CMailListCtrl* list_;
   QWidget* find_bar_;
   QLineEdit* find_;
+  QCheckBox* in_text_;
+  QLineEdit* since_;
+  QLineEdit* until_;
   QLabel* count_;
+  std::function<void(const QString& text)> text_search_;
 };
 
 }  // namespace rescuva::views

@@ -80,11 +80,12 @@ void MessageListModel::AddRows(std::vector<catalogue::CatalogueRow>& rows) {
 
 bool MessageListModel::Matches(const Row& row) const {
   if (folder_ && row.data.folder != *folder_) return false;
+  if (dates_.Active() && !dates_.Matches(row.data, {})) return false;
   if (filter_.isEmpty()) return true;
   for (int column : {2, 3, 4, 5}) {
     if (row.cells[column].contains(filter_, Qt::CaseInsensitive)) return true;
   }
-  return false;
+  return text_matches_ && text_matches_->contains({row.data.folder, row.data.offset});
 }
 
 const MessageListModel::Row& MessageListModel::Shown(int row) const {
@@ -104,20 +105,31 @@ void MessageListModel::ApplyFilter() {
   }
 }
 
-void MessageListModel::SetFilter(const QString& text) {
-  if (text == filter_) return;
+void MessageListModel::Refilter(const std::function<void()>& change) {
   beginResetModel();
-  filter_ = text;
+  change();
   ApplyFilter();
   endResetModel();
 }
 
+void MessageListModel::SetFilter(const QString& text) {
+  if (text != filter_) Refilter([&] { filter_ = text; });
+}
+
 void MessageListModel::SetFolder(std::optional<int> folder) {
-  if (folder == folder_) return;
-  beginResetModel();
-  folder_ = folder;
-  ApplyFilter();
-  endResetModel();
+  if (folder != folder_) Refilter([&] { folder_ = folder; });
+}
+
+void MessageListModel::SetDateRange(std::optional<int64_t> since, std::optional<int64_t> until) {
+  if (since == dates_.since && until == dates_.until) return;
+  Refilter([&] {
+    dates_.since = since;
+    dates_.until = until;
+  });
+}
+
+void MessageListModel::SetTextMatches(std::optional<std::set<catalogue::MessageKey>> matches) {
+  if (matches || text_matches_) Refilter([&] { text_matches_ = std::move(matches); });
 }
 
 const catalogue::CatalogueRow& MessageListModel::AllRowAt(int index) const {

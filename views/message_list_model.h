@@ -7,11 +7,14 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "catalogue/message_catalogue.h"
+#include "catalogue/message_filter.h"
 
 namespace rescuva::views {
 
@@ -47,6 +50,12 @@ class MessageListModel : public QAbstractTableModel {
   // Shows only the rows of one store folder (together with the text filter); nothing
   // shows every folder's rows.
   void SetFolder(std::optional<int> folder);
+  // Shows only the rows dated within the range (the Date header, else the received
+  // time), together with the other filters; no bound shows every date.
+  void SetDateRange(std::optional<int64_t> since, std::optional<int64_t> until);
+  // The messages whose own text holds the filter's text: they show as if a cell held
+  // it. Nothing: the filter looks at the cells alone.
+  void SetTextMatches(std::optional<std::set<catalogue::MessageKey>> matches);
   // Every row, shown or not, top to bottom, and the place among them of a shown row.
   int AllRowCount() const { return static_cast<int>(rows_.size()); }
   const catalogue::CatalogueRow& AllRowAt(int index) const;
@@ -73,7 +82,9 @@ class MessageListModel : public QAbstractTableModel {
   // Rows are kept by pointer: sorting and inserting on top move pointers, not rows.
   using RowPtr = std::unique_ptr<Row>;
   static RowPtr MakeRow(catalogue::CatalogueRow row);
-  bool Filtered() const { return !filter_.isEmpty() || folder_.has_value(); }
+  bool Filtered() const { return !filter_.isEmpty() || folder_.has_value() || dates_.Active(); }
+  // Applies a change of the filters to the rows shown.
+  void Refilter(const std::function<void()>& change);
   bool Matches(const Row& row) const;
   // The row shown at `row`: while filtered, the shown rows are counted from the bottom,
   // so that rows added on top leave the numbers of the others as they are.
@@ -86,6 +97,8 @@ class MessageListModel : public QAbstractTableModel {
   std::deque<RowPtr> rows_;
   QString filter_;
   std::optional<int> folder_;
+  catalogue::MessageFilter dates_;  // its date range alone
+  std::optional<std::set<catalogue::MessageKey>> text_matches_;
   std::deque<size_t> shown_;  // while filtered: the shown rows, top to bottom, from the bottom
 };
 
