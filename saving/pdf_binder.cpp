@@ -14,7 +14,7 @@ PdfBinder::PdfBinder() : joined_(std::make_unique<QPDF>()) {
 
 PdfBinder::~PdfBinder() = default;
 
-bool PdfBinder::Add(std::span<const uint8_t> pdf, std::string& error) {
+bool PdfBinder::Add(const std::vector<uint8_t>& pdf, std::string& error) {
   try {
     QPDF part;
     part.setSuppressWarnings(true);

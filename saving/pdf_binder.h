@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,7 @@ class PdfBinder {
   PdfBinder& operator=(const PdfBinder&) = delete;
 
   // False, with `error` set, when `pdf` is no document that can be read.
-  bool Add(std::span<const uint8_t> pdf, std::string& error);
+  bool Add(const std::vector<uint8_t>& pdf, std::string& error);
   size_t Documents() const { return documents_; }
   // The joined document; nothing, with `error` set, when it cannot be written.
   std::optional<std::vector<uint8_t>> Bytes(std::string& error);
