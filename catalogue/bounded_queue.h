@@ -1,11 +1,12 @@
-// A first-in first-out queue between two threads that holds at most a fixed number of
-// items: the producer waits while it is full, the consumer while it is empty.
+// A first-in first-out queue between threads that holds at most a fixed number of
+// items: producers wait while it is full, consumers while it is empty.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 namespace rescuva::catalogue {
 
@@ -35,6 +36,19 @@ class BoundedQueue {
     lock.unlock();
     if (was_full) not_full_.notify_one();
     return taken;
+  }
+  // Takes the oldest item, waiting for one when there is none; nothing once the queue
+  // is closed and empty. For several consumers.
+  std::optional<T> Pop() {
+    std::unique_lock lock(mutex_);
+    not_empty_.wait(lock, [&] { return !items_.empty() || closed_; });
+    if (items_.empty()) return std::nullopt;
+    std::optional<T> item(std::move(items_.front()));
+    items_.pop_front();
+    const bool was_full = items_.size() + 1 >= capacity_;
+    lock.unlock();
+    if (was_full) not_full_.notify_one();
+    return item;
   }
   void Close() {
     {

@@ -1,21 +1,37 @@
 #include "catalogue/catalogue_pipeline.h"
 
-#include <atomic>
+#include <algorithm>
 
 #include "loader/message_loader.h"
 #include "platform/digests.h"
 
 namespace rescuva::catalogue {
 
+namespace {
+
+// Parsed messages that may wait for one before them; the parsing threads wait beyond.
+constexpr size_t kMostWaiting = 256;
+
+}  // namespace
+
 CataloguePipeline::CataloguePipeline(std::string source, Listed listed, bool fragments,
-                                     bool digests, int folder, uint64_t listed_before)
+                                     bool digests, int folder, uint64_t listed_before,
+                                     unsigned parsers)
     : source_(std::move(source)),
       folder_(folder),
       listed_before_(listed_before),
       listed_(std::move(listed)),
       fragments_(fragments),
-      digests_(digests),
-      lister_([this] { ListQueued(); }) {}
+      digests_(digests) {
+  for (unsigned i = 0; i < std::max(parsers, 1u); ++i) {
+    parsers_.emplace_back([this] { ParseQueued(); });
+  }
+}
+
+unsigned CataloguePipeline::DefaultParsers() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores > 1 ? cores - 1 : 1;
+}
 
 CataloguePipeline::~CataloguePipeline() {
   Finish();
@@ -24,8 +40,8 @@ CataloguePipeline::~CataloguePipeline() {
 // The unreadable count is the engine thread's own; the pipeline's thread never
 // touches it, and Finish joins before anyone reads the counts.
 void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
-  Extracted extracted{{},          message.deleted, message.offset,      {},
-                      message.end, message.stop,    message.front_unsure};
+  Extracted extracted{added_,      {},           message.deleted,     message.offset, {},
+                      message.end, message.stop, message.front_unsure};
   if (message.facts) extracted.facts = *message.facts;
   if (message.trace) extracted.trace = *message.trace;
   if (message.held) {
@@ -39,25 +55,36 @@ void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
     }
     return;
   }
+  ++added_;
   queue_.Push(std::move(extracted));
 }
 
-// Both threads take the batch's messages in turn; the rows are then handed over in
-// the batch's order.
-void CataloguePipeline::ListQueued() {
-  std::vector<Parsed> parsed;
-  for (auto batch = queue_.PopAll(); !batch.empty(); batch = queue_.PopAll()) {
-    parsed.assign(batch.size(), {});
-    std::atomic<size_t> next{0};
-    auto parse = [&] {
-      for (size_t i = next++; i < batch.size(); i = next++) parsed[i] = Parse(batch[i]);
-    };
-    const bool paired = batch.size() > 1;
-    if (paired) helper_.Run(parse);
-    parse();
-    if (paired) helper_.Wait();
-    for (size_t i = 0; i < batch.size(); ++i) List(batch[i], parsed[i]);
+void CataloguePipeline::ParseQueued() {
+  while (auto message = queue_.Pop()) {
+    Parsed parsed = Parse(*message);
+    Hand({std::move(*message), std::move(parsed)});
   }
+}
+
+// The queue hands messages out in their order, so the one whose turn it is was taken
+// by a thread that has not handed it yet: one never waits here for it.
+void CataloguePipeline::Hand(Done done) {
+  std::unique_lock lock(order_mutex_);
+  const uint64_t number = done.message.number;
+  waiting_.emplace(number, std::move(done));
+  if (!listing_) {
+    listing_ = true;
+    while (!waiting_.empty() && waiting_.begin()->first == next_) {
+      auto turn = waiting_.extract(waiting_.begin());
+      ++next_;
+      lock.unlock();
+      List(turn.mapped().message, turn.mapped().parsed);
+      lock.lock();
+    }
+    listing_ = false;
+    order_changed_.notify_all();
+  }
+  order_changed_.wait(lock, [&] { return waiting_.size() < kMostWaiting || number < next_; });
 }
 
 CataloguePipeline::Parsed CataloguePipeline::Parse(const Extracted& message) const {
@@ -104,7 +131,9 @@ void CataloguePipeline::List(Extracted& message, Parsed& parsed) {
 
 void CataloguePipeline::Finish() {
   queue_.Close();
-  if (lister_.joinable()) lister_.join();
+  for (std::thread& parser : parsers_) {
+    if (parser.joinable()) parser.join();
+  }
   counts_.unreadable = unreadable_;
   counts_.problems = unreadable_problems_;
 }

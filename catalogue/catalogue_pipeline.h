@@ -1,11 +1,15 @@
 // The catalogue as a pipeline: the engine's thread only takes each extracted message
-// (its bytes, or the scratch file read before the next extraction overwrites it); a
-// second thread loads what is queued, with a third beside it, and applies the
-// catalogue's rules, handing over the listed rows in the order the engine found them,
-// and counting what it could not list.
+// (its bytes, or the scratch file read before the next extraction overwrites it) and
+// numbers it; parsing threads, one per core beyond the engine's (at least one), take
+// the messages from one queue and apply the catalogue's rules, and the rows are handed
+// over one at a time in the order the engine found them, by whichever parsing thread
+// holds the next one, counting what could not be listed. No thread waits for a batch.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <span>
 #include <string>
 #include <thread>
@@ -13,7 +17,6 @@
 
 #include "catalogue/bounded_queue.h"
 #include "catalogue/message_catalogue.h"
-#include "catalogue/paired_worker.h"
 #include "engine/recovery_reporter.h"
 #include "engine/run_outcome.h"
 
@@ -44,7 +47,7 @@ class CataloguePipeline {
   // parsed. Rows carry `folder` too, and the trace of a message handed over with one;
   // they are numbered on from `listed_before`.
   CataloguePipeline(std::string source, Listed listed, bool fragments = false, bool digests = false,
-                    int folder = -1, uint64_t listed_before = 0);
+                    int folder = -1, uint64_t listed_before = 0, unsigned parsers = DefaultParsers());
   CataloguePipeline(const CataloguePipeline&) = delete;
   CataloguePipeline& operator=(const CataloguePipeline&) = delete;
   ~CataloguePipeline();
@@ -60,9 +63,12 @@ class CataloguePipeline {
   void Finish();
   // Valid after Finish.
   const CatalogueCounts& Counts() const { return counts_; }
+  // One per core beyond the engine's thread, at least one.
+  static unsigned DefaultParsers();
 
  private:
   struct Extracted {
+    uint64_t number = 0;  // in the order the engine found it
     std::vector<char> bytes;
     bool deleted;
     uint64_t offset;
@@ -77,8 +83,15 @@ class CataloguePipeline {
     std::optional<CatalogueRow> row;
     bool loaded = false;
   };
-  void ListQueued();
+  struct Done {
+    Extracted message;
+    Parsed parsed;
+  };
+  void ParseQueued();
   Parsed Parse(const Extracted& message) const;
+  // Takes a parsed message; lists it and every one after it that is waiting, unless
+  // another thread is listing, which then does.
+  void Hand(Done done);
   void List(Extracted& message, Parsed& parsed);
 
   std::string source_;
@@ -88,12 +101,17 @@ class CataloguePipeline {
   Filter filter_;
   const bool fragments_;
   const bool digests_;
-  CatalogueCounts counts_;  // the pipeline thread's, until Finish
+  CatalogueCounts counts_;  // the listing thread's, until Finish
   size_t unreadable_ = 0;   // the engine thread's
+  uint64_t added_ = 0;      // the engine thread's
   std::vector<engine::MessageProblem> unreadable_problems_;
   BoundedQueue<Extracted> queue_{64};
-  PairedWorker helper_;
-  std::thread lister_;
+  std::mutex order_mutex_;
+  std::condition_variable order_changed_;
+  std::map<uint64_t, Done> waiting_;  // parsed, not listed yet: their turn has not come
+  uint64_t next_ = 0;                 // the number of the next message to list
+  bool listing_ = false;              // a thread is listing
+  std::vector<std::thread> parsers_;
 };
 
 }  // namespace rescuva::catalogue

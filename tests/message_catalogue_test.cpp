@@ -72,30 +72,41 @@ TEST(Catalogue, FragmentsAreTextOnly) {
   EXPECT_FALSE(fragment(""));
 }
 
-// Messages queued faster than they are parsed are parsed by two threads and still
-// listed in the order they came, each row with its own message.
-TEST(CataloguePipeline, ListsInTheEngineOrder) {
-  std::vector<std::pair<uint64_t, std::string>> listed;
-  {
-    CataloguePipeline pipeline("folder.dbx", [&](const CatalogueRow& row, std::span<const char>) {
-      listed.emplace_back(row.offset, row.subject);
-    });
-    for (uint64_t i = 1; i <= 5000; ++i) {
-      const std::string text =
-          i % 7 == 0 ? "no header here\r\n" : "Subject: " + std::to_string(i) + "\r\n\r\nbody";
-      const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-      pipeline.Add({"", false, i, {bytes, text.size()}, true});
+// Messages queued faster than they are parsed, some far larger than others, are parsed
+// by any number of threads and still listed in the order they came, each row with its
+// own message, numbered on in that order, and the counts whole.
+TEST(CataloguePipeline, ListsInTheEngineOrderWithAnyNumberOfParsers) {
+  for (unsigned parsers : {1u, 2u, 3u, 8u}) {
+    std::vector<std::pair<uint64_t, std::string>> listed;
+    std::vector<uint64_t> sequence;
+    {
+      CataloguePipeline pipeline(
+          "folder.dbx",
+          [&](const CatalogueRow& row, std::span<const char>) {
+            listed.emplace_back(row.offset, row.subject);
+            sequence.push_back(row.sequence);
+          },
+          false, false, -1, 100, parsers);
+      for (uint64_t i = 1; i <= 3000; ++i) {
+        const std::string body = i % 97 == 0 ? std::string(200000, 'x') : "body";
+        const std::string text = i % 7 == 0 ? "no header here\r\n"
+                                            : "Subject: " + std::to_string(i) + "\r\n\r\n" + body;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+        pipeline.Add({"", false, i, {bytes, text.size()}, true});
+      }
+      pipeline.Finish();
+      EXPECT_EQ(pipeline.Counts().listed, 3000u - 428u);
+      EXPECT_EQ(pipeline.Counts().not_messages + pipeline.Counts().without_headers, 428u);
     }
-    pipeline.Finish();
-    EXPECT_EQ(pipeline.Counts().listed, 5000u - 714u);
-  }
-  ASSERT_EQ(listed.size(), 5000u - 714u);
-  uint64_t expected = 1;
-  for (const auto& [offset, subject] : listed) {
-    if (expected % 7 == 0) ++expected;
-    EXPECT_EQ(offset, expected);
-    EXPECT_EQ(subject, std::to_string(expected));
-    ++expected;
+    ASSERT_EQ(listed.size(), 3000u - 428u) << parsers;
+    uint64_t expected = 1;
+    for (size_t n = 0; n < listed.size(); ++n) {
+      if (expected % 7 == 0) ++expected;
+      EXPECT_EQ(listed[n].first, expected) << parsers;
+      EXPECT_EQ(listed[n].second, std::to_string(expected)) << parsers;
+      EXPECT_EQ(sequence[n], 101 + n) << parsers;
+      ++expected;
+    }
   }
 }
 
