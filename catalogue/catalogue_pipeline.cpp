@@ -40,8 +40,8 @@ CataloguePipeline::~CataloguePipeline() {
 // The unreadable count is the engine thread's own; the pipeline's thread never
 // touches it, and Finish joins before anyone reads the counts.
 void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
-  Extracted extracted{added_,      {},           message.deleted,     message.offset, {},
-                      message.end, message.stop, message.front_unsure};
+  Extracted extracted{added_, {},          message.deleted, message.offset,
+                      {},     message.end, message.stop,    message.front_unsure};
   if (message.facts) extracted.facts = *message.facts;
   if (message.trace) extracted.trace = *message.trace;
   if (message.held) {

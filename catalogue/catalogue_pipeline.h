@@ -47,7 +47,8 @@ class CataloguePipeline {
   // parsed. Rows carry `folder` too, and the trace of a message handed over with one;
   // they are numbered on from `listed_before`.
   CataloguePipeline(std::string source, Listed listed, bool fragments = false, bool digests = false,
-                    int folder = -1, uint64_t listed_before = 0, unsigned parsers = DefaultParsers());
+                    int folder = -1, uint64_t listed_before = 0,
+                    unsigned parsers = DefaultParsers());
   CataloguePipeline(const CataloguePipeline&) = delete;
   CataloguePipeline& operator=(const CataloguePipeline&) = delete;
   ~CataloguePipeline();

@@ -89,8 +89,8 @@ TEST(CataloguePipeline, ListsInTheEngineOrderWithAnyNumberOfParsers) {
           false, false, -1, 100, parsers);
       for (uint64_t i = 1; i <= 3000; ++i) {
         const std::string body = i % 97 == 0 ? std::string(200000, 'x') : "body";
-        const std::string text = i % 7 == 0 ? "no header here\r\n"
-                                            : "Subject: " + std::to_string(i) + "\r\n\r\n" + body;
+        const std::string text =
+            i % 7 == 0 ? "no header here\r\n" : "Subject: " + std::to_string(i) + "\r\n\r\n" + body;
         const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
         pipeline.Add({"", false, i, {bytes, text.size()}, true});
       }
