@@ -2,11 +2,13 @@
 // items: producers wait while it is full, consumers while it is empty.
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <iterator>
 #include <mutex>
-#include <optional>
+#include <vector>
 
 namespace rescuva::catalogue {
 
@@ -37,18 +39,21 @@ class BoundedQueue {
     if (was_full) not_full_.notify_one();
     return taken;
   }
-  // Takes the oldest item, waiting for one when there is none; nothing once the queue
-  // is closed and empty. For several consumers.
-  std::optional<T> Pop() {
+  // Takes the oldest items, at most `most`, waiting for one when there is none; none
+  // once the queue is closed and empty. For several consumers.
+  std::vector<T> PopSome(size_t most) {
     std::unique_lock lock(mutex_);
     not_empty_.wait(lock, [&] { return !items_.empty() || closed_; });
-    if (items_.empty()) return std::nullopt;
-    std::optional<T> item(std::move(items_.front()));
-    items_.pop_front();
-    const bool was_full = items_.size() + 1 >= capacity_;
+    const size_t n = std::min(most, items_.size());
+    std::vector<T> taken(std::make_move_iterator(items_.begin()),
+                         std::make_move_iterator(items_.begin() + static_cast<ptrdiff_t>(n)));
+    items_.erase(items_.begin(), items_.begin() + static_cast<ptrdiff_t>(n));
+    const bool was_full = items_.size() + n >= capacity_;
+    const bool more = !items_.empty();
     lock.unlock();
     if (was_full) not_full_.notify_one();
-    return item;
+    if (more) not_empty_.notify_one();  // another consumer may take the rest
+    return taken;
   }
   void Close() {
     {

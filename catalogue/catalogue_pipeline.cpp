@@ -11,6 +11,8 @@ namespace {
 
 // Parsed messages that may wait for one before them; the parsing threads wait beyond.
 constexpr size_t kMostWaiting = 256;
+// Messages a parsing thread takes from the queue at once.
+constexpr size_t kTakenAtOnce = 8;
 
 }  // namespace
 
@@ -28,6 +30,10 @@ CataloguePipeline::CataloguePipeline(std::string source, Listed listed, bool fra
   }
 }
 
+// One per core beyond the engine's thread: on two cores one parser lists the
+// 80,000-message benchmark 10 % faster than two, which take the engine's core from it;
+// with the three digests of every message two are 6 % faster, the parse then weighing
+// more than the engine.
 unsigned CataloguePipeline::DefaultParsers() {
   const unsigned cores = std::thread::hardware_concurrency();
   return cores > 1 ? cores - 1 : 1;
@@ -60,18 +66,27 @@ void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
 }
 
 void CataloguePipeline::ParseQueued() {
-  while (auto message = queue_.Pop()) {
-    Parsed parsed = Parse(*message);
-    Hand({std::move(*message), std::move(parsed)});
+  std::vector<Done> parsed;
+  for (auto taken = queue_.PopSome(kTakenAtOnce); !taken.empty();
+       taken = queue_.PopSome(kTakenAtOnce)) {
+    parsed.clear();
+    for (Extracted& message : taken) {
+      Parsed rules = Parse(message);
+      parsed.push_back({std::move(message), std::move(rules)});
+    }
+    Hand(parsed);
   }
 }
 
 // The queue hands messages out in their order, so the one whose turn it is was taken
 // by a thread that has not handed it yet: one never waits here for it.
-void CataloguePipeline::Hand(Done done) {
+void CataloguePipeline::Hand(std::vector<Done>& parsed) {
   std::unique_lock lock(order_mutex_);
-  const uint64_t number = done.message.number;
-  waiting_.emplace(number, std::move(done));
+  const uint64_t last = parsed.back().message.number;
+  for (Done& done : parsed) {
+    const uint64_t number = done.message.number;
+    waiting_.emplace(number, std::move(done));
+  }
   if (!listing_) {
     listing_ = true;
     while (!waiting_.empty() && waiting_.begin()->first == next_) {
@@ -84,7 +99,7 @@ void CataloguePipeline::Hand(Done done) {
     listing_ = false;
     order_changed_.notify_all();
   }
-  order_changed_.wait(lock, [&] { return waiting_.size() < kMostWaiting || number < next_; });
+  order_changed_.wait(lock, [&] { return waiting_.size() < kMostWaiting || last < next_; });
 }
 
 CataloguePipeline::Parsed CataloguePipeline::Parse(const Extracted& message) const {

@@ -90,9 +90,9 @@ class CataloguePipeline {
   };
   void ParseQueued();
   Parsed Parse(const Extracted& message) const;
-  // Takes a parsed message; lists it and every one after it that is waiting, unless
-  // another thread is listing, which then does.
-  void Hand(Done done);
+  // Takes parsed messages; lists them and every one after them that is waiting,
+  // unless another thread is listing, which then does.
+  void Hand(std::vector<Done>& parsed);
   void List(Extracted& message, Parsed& parsed);
 
   std::string source_;
