@@ -13,17 +13,6 @@ namespace {
 constexpr size_t kFolderListInfoLength = 0x108;
 constexpr uint32_t kLocalFolders = 1;
 
-enum Attribute : uint8_t {
-  kId = 0x00,
-  kParent = 0x01,
-  kName = 0x02,
-  kFile = 0x03,
-  kAccountKey = 0x05,
-  kFlags = 0x06,
-  kSpecial = 0x09,
-  kAccountType = 0x0A,
-};
-
 void Put(std::vector<uint8_t>& bytes, uint64_t at, std::span<const uint8_t> data) {
   if (bytes.size() < at + data.size()) bytes.resize(at + data.size());
   std::copy(data.begin(), data.end(), bytes.begin() + static_cast<ptrdiff_t>(at));
@@ -41,30 +30,30 @@ std::vector<uint8_t> FolderListBytes(std::vector<FolderListEntry> folders) {
     records.push_back(at);
   };
   MessageInfoRecordBuilder root;
-  root.AddNumber(kParent, 0xFFFFFFFF);
-  root.AddString(kName, "Outlook Express");
-  root.AddDirect(kFlags, 0x10);
-  root.AddDirect(kAccountType, 4);
+  root.AddNumber(kFolderParent, 0xFFFFFFFF);
+  root.AddString(kFolderName, "Outlook Express");
+  root.AddDirect(kFolderFlags, 0x10);
+  root.AddDirect(kFolderAccountType, 4);
   add(root);
   MessageInfoRecordBuilder local;
-  local.AddDirect(kId, kLocalFolders);
-  local.AddString(kName, "Local Folders");
-  local.AddString(kAccountKey, "LocalStore");
-  local.AddDirect(kFlags, 0x19);
-  local.AddDirect(kAccountType, 3);
+  local.AddDirect(kFolderId, kLocalFolders);
+  local.AddString(kFolderName, "Local Folders");
+  local.AddString(kFolderAccountKey, "LocalStore");
+  local.AddDirect(kFolderFlags, 0x19);
+  local.AddDirect(kFolderAccountType, 3);
   add(local);
   std::stable_sort(folders.begin(), folders.end(),
                    [](const FolderListEntry& a, const FolderListEntry& b) { return a.id < b.id; });
   uint32_t last_id = kLocalFolders;
   for (const FolderListEntry& folder : folders) {
     MessageInfoRecordBuilder record;
-    record.AddNumber(kId, folder.id);
-    record.AddNumber(kParent, folder.parent);
-    record.AddString(kName, folder.name);
-    if (!folder.file.empty()) record.AddString(kFile, folder.file);
-    record.AddDirect(kFlags, 1);
-    if (folder.special) record.AddDirect(kSpecial, static_cast<uint32_t>(folder.special));
-    record.AddDirect(kAccountType, 3);
+    record.AddNumber(kFolderId, folder.id);
+    record.AddNumber(kFolderParent, folder.parent);
+    record.AddString(kFolderName, folder.name);
+    if (!folder.file.empty()) record.AddString(kFolderFile, folder.file);
+    record.AddDirect(kFolderFlags, 1);
+    if (folder.special) record.AddDirect(kFolderSpecial, static_cast<uint32_t>(folder.special));
+    record.AddDirect(kFolderAccountType, 3);
     add(record);
     last_id = std::max(last_id, folder.id);
   }

@@ -9,6 +9,18 @@
 
 namespace rescuva::engine {
 
+// The attributes of a folder record, as its reader and its writer know them.
+enum FolderAttribute : uint8_t {
+  kFolderId = 0x00,
+  kFolderParent = 0x01,
+  kFolderName = 0x02,
+  kFolderFile = 0x03,
+  kFolderAccountKey = 0x05,
+  kFolderFlags = 0x06,
+  kFolderSpecial = 0x09,
+  kFolderAccountType = 0x0A,
+};
+
 // One folder below "Local Folders" (id 1) or below another folder. `name` and `file`
 // are stored as given, in the ANSI code page.
 struct FolderListEntry {

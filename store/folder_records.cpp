@@ -5,22 +5,13 @@
 #include <span>
 
 #include "engine/byte_order.h"
+#include "engine/folder_list_writer.h"
 #include "engine/index_reader.h"
 #include "engine/windows_1252.h"
 #include "platform/source_file.h"
 
 namespace rescuva::store {
 namespace {
-
-enum FolderAttribute : uint32_t {
-  kId = 0x00,
-  kParent = 0x01,
-  kName = 0x02,
-  kFile = 0x03,
-  kAccountKey = 0x05,
-  kSpecial = 0x09,
-  kAccountType = 0x0A,
-};
 
 constexpr uint32_t kNchName = 20;
 constexpr uint32_t kNchFile = 279;
@@ -69,14 +60,15 @@ std::vector<FolderRecord> ReadFolderList(const std::string& path) {
     const uint32_t present = index.PresenceMask();
     if (present == 0) continue;
     FolderRecord record;
-    record.id = index.AttributeValue(kId);
+    record.id = index.AttributeValue(engine::kFolderId);
     // absent on the local store's root and on account roots: below the tree's root
-    record.parent = present & (1u << kParent) ? index.AttributeValue(kParent) : 0;
-    record.name = engine::FromWindows1252(index.AttributeText(kName));
-    record.file = engine::FromWindows1252(index.AttributeText(kFile));
-    record.special = static_cast<int>(index.AttributeValue(kSpecial));
-    record.account_type = static_cast<int>(index.AttributeValue(kAccountType));
-    record.local_key = index.AttributeText(kAccountKey) == "LocalStore";
+    record.parent =
+        present & (1u << engine::kFolderParent) ? index.AttributeValue(engine::kFolderParent) : 0;
+    record.name = engine::FromWindows1252(index.AttributeText(engine::kFolderName));
+    record.file = engine::FromWindows1252(index.AttributeText(engine::kFolderFile));
+    record.special = static_cast<int>(index.AttributeValue(engine::kFolderSpecial));
+    record.account_type = static_cast<int>(index.AttributeValue(engine::kFolderAccountType));
+    record.local_key = index.AttributeText(engine::kFolderAccountKey) == "LocalStore";
     records.push_back(std::move(record));
   }
   return records;
