@@ -39,17 +39,12 @@ std::optional<PrintOptions> Parse(const std::vector<std::string>& args, std::str
       options.request.destination = args[++i];
       options.request.one_pdf = arg == "--print-one-pdf";
     } else if (arg == "--scope") {
-      const std::string& scope = args[++i];
-      if (scope == "all") {
-        options.request.scope = saving::SaveScope::SaveAll;
-      } else if (scope == "existing") {
-        options.request.scope = saving::SaveScope::SaveAllButDeleted;
-      } else if (scope == "deleted") {
-        options.request.scope = saving::SaveScope::SaveAllButExisting;
-      } else {
-        error = "unknown scope " + scope;
+      const auto scope = saving::ScopeNamed(args[++i]);
+      if (!scope) {
+        error = "unknown scope " + args[i];
         return std::nullopt;
       }
+      options.request.scope = *scope;
     } else if (arg == "--name") {
       options.request.name = saving::NameTemplate::Parse(args[++i], error);
       if (!options.request.name) return std::nullopt;

@@ -158,13 +158,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     } else if (arg == "--scope") {
       auto value = value_of(i);
       if (!value) return std::nullopt;
-      if (*value == "all") {
-        scope = saving::SaveScope::SaveAll;
-      } else if (*value == "existing") {
-        scope = saving::SaveScope::SaveAllButDeleted;
-      } else if (*value == "deleted") {
-        scope = saving::SaveScope::SaveAllButExisting;
-      } else {
+      scope = saving::ScopeNamed(*value);
+      if (!scope) {
         error = "unknown scope " + *value;
         return std::nullopt;
       }

@@ -70,5 +70,8 @@ std::vector<Attachment> LoadAttachments(std::span<const char> bytes);
 // Windows-1252, for a part that names none), followed by the parts it may refer to.
 // Empty when the message has no HTML body.
 std::string MhtmlArchive(const LoadedMessage& message);
+// The same for any page, in `html_charset` (named when empty as above), and its parts.
+std::string MhtmlArchive(const std::string& html, const std::string& html_charset,
+                         const std::vector<RelatedPart>& parts);
 
 }  // namespace rescuva::loader

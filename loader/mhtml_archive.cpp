@@ -31,15 +31,14 @@ std::string HeaderValue(const std::string& value) {
 }  // namespace
 
 // The boundary cannot occur inside the parts: every part is base64.
-std::string MhtmlArchive(const LoadedMessage& message) {
-  if (message.html_body.empty()) return {};
+std::string MhtmlArchive(const std::string& html, const std::string& html_charset,
+                         const std::vector<RelatedPart>& parts) {
   std::string archive =
       "MIME-Version: 1.0\r\nContent-Type: multipart/related; type=\"text/html\"; "
       "boundary=\"" +
       std::string(kBoundary) + "\"\r\n\r\n";
-  std::string charset = HeaderValue(message.html_charset);
+  std::string charset = HeaderValue(html_charset);
   if (charset.empty()) {
-    const std::string& html = message.html_source;
     charset = g_utf8_validate(html.data(), static_cast<gssize>(html.size()), nullptr)
                   ? "utf-8"
                   : "windows-1252";
@@ -48,8 +47,8 @@ std::string MhtmlArchive(const LoadedMessage& message) {
              "\"\r\n"
              "Content-Location: file:///rescuva-preview/message.html\r\n"
              "Content-Transfer-Encoding: base64\r\n\r\n" +
-             Base64Lines(message.html_source);
-  for (const RelatedPart& part : message.related_parts) {
+             Base64Lines(html);
+  for (const RelatedPart& part : parts) {
     archive += "--" + std::string(kBoundary) +
                "\r\nContent-Type: " + HeaderValue(part.content_type) +
                "\r\nContent-Transfer-Encoding: base64\r\n";
@@ -62,6 +61,11 @@ std::string MhtmlArchive(const LoadedMessage& message) {
   }
   archive += "--" + std::string(kBoundary) + "--\r\n";
   return archive;
+}
+
+std::string MhtmlArchive(const LoadedMessage& message) {
+  if (message.html_body.empty()) return {};
+  return MhtmlArchive(message.html_source, message.html_charset, message.related_parts);
 }
 
 }  // namespace rescuva::loader

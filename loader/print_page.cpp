@@ -52,29 +52,19 @@ std::string TextBody(std::string_view text) {
          "</pre>";
 }
 
-// The page as the root of an archive, with the parts its body may refer to.
-std::string Archive(std::string page, std::vector<RelatedPart> parts) {
-  LoadedMessage root;
-  root.html_body = "-";  // an archive is made only for a message with an HTML body
-  root.html_source = std::move(page);
-  root.html_charset = "utf-8";
-  root.related_parts = std::move(parts);
-  return MhtmlArchive(root);
-}
-
 }  // namespace
 
 std::string PrintArchive(const LoadedMessage& message, const PrintedHeader& header) {
   const std::string block = HeaderBlock(header, message.attachment_names);
   // the message's own HTML follows the block; its head and body tags join the page's
   if (!message.html_body.empty()) {
-    return Archive(Page(block, message.html_body), message.related_parts);
+    return MhtmlArchive(Page(block, message.html_body), "utf-8", message.related_parts);
   }
-  return Archive(Page(block, TextBody(message.text_body)), {});
+  return MhtmlArchive(Page(block, TextBody(message.text_body)), "utf-8", {});
 }
 
 std::string PrintTextArchive(std::string_view text, const PrintedHeader& header) {
-  return Archive(Page(HeaderBlock(header, {}), TextBody(text)), {});
+  return MhtmlArchive(Page(HeaderBlock(header, {}), TextBody(text)), "utf-8", {});
 }
 
 }  // namespace rescuva::loader

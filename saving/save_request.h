@@ -94,5 +94,7 @@ SaveItem ItemOf(const catalogue::CatalogueRow& row);
 std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope scope,
                                    bool keep_copies = true);
 bool InScope(const SaveItem& item, SaveScope scope, bool keep_copies = true);
+// The scope a command line names: "all", "existing" or "deleted"; nothing for another word.
+std::optional<SaveScope> ScopeNamed(const std::string& word);
 
 }  // namespace rescuva::saving

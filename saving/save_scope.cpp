@@ -31,4 +31,11 @@ std::vector<SaveItem> ItemsInScope(const std::vector<SaveItem>& rows, SaveScope 
   return items;
 }
 
+std::optional<SaveScope> ScopeNamed(const std::string& word) {
+  if (word == "all") return SaveScope::SaveAll;
+  if (word == "existing") return SaveScope::SaveAllButDeleted;
+  if (word == "deleted") return SaveScope::SaveAllButExisting;
+  return std::nullopt;
+}
+
 }  // namespace rescuva::saving
