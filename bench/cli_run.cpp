@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace rescuva::bench {
@@ -29,6 +30,16 @@ uint64_t BytesBelow(const std::string& folder) {
     if (it->is_regular_file(size_error)) total += it->file_size(size_error);
   }
   return total;
+}
+
+// RssAnon of a running process, in bytes; 0 once it has ended.
+uint64_t PrivateBytes(pid_t process) {
+  std::ifstream status("/proc/" + std::to_string(process) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("RssAnon:", 0) == 0) return std::strtoull(line.c_str() + 8, nullptr, 10) * 1024;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -61,6 +72,7 @@ CliRun RunCli(const std::string& cli, const std::string& folder_file,
   std::thread watcher([&] {
     while (running) {
       result.peak_scratch_bytes = std::max(result.peak_scratch_bytes, BytesBelow(temp_folder));
+      result.peak_private_bytes = std::max(result.peak_private_bytes, PrivateBytes(child));
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
   });

@@ -1,6 +1,6 @@
 // One run of rescuva-cli on a folder file for the benchmarks: its time, the messages
 // it listed, its stage times, its processor time and peak memory, and the most its
-// scratch files took at any moment.
+// private memory and its scratch files took at any moment.
 #pragma once
 
 #include <sys/resource.h>
@@ -17,6 +17,9 @@ struct CliRun {
   int status = 0;
   struct rusage usage {};
   uint64_t peak_scratch_bytes = 0;
+  // Resident memory of its own, sampled: the peak above also counts the pages of the
+  // source it maps, which are the page cache's.
+  uint64_t peak_private_bytes = 0;
 };
 
 // Runs `cli --quiet --timings FILE` with TMPDIR set to a fresh folder inside

@@ -35,6 +35,8 @@ void Report(const char* name, std::vector<CliRun>& runs) {
   std::printf("messages per second %.0f\n", static_cast<double>(median.messages) / median.seconds);
   std::printf("peak memory         %.1f MB\n",
               static_cast<double>(median.usage.ru_maxrss) / 1024.0);
+  std::printf("of which its own    %.1f MB (the rest: the source's pages, mapped)\n",
+              static_cast<double>(median.peak_private_bytes) / 1e6);
   std::printf("peak scratch use    %.1f MB\n",
               static_cast<double>(median.peak_scratch_bytes) / 1e6);
   std::printf("%s", median.timings.c_str());

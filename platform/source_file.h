@@ -1,4 +1,6 @@
-// A file or a block device, opened read only and locked against other programs.
+// A file or a block device, opened read only and locked against other programs. A
+// regular file is also mapped into memory, so that the many small reads of following
+// chains are copies, not system calls.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +36,7 @@ class SourceFile : public ByteSource {
  private:
   int fd_ = -1;
   uint64_t length_ = 0;
+  const uint8_t* mapped_ = nullptr;  // the whole file, when it could be mapped
   std::string open_error_;
 };
 
