@@ -55,9 +55,46 @@ std::string ValidUtf8(std::string text) {
   return converted ? converted.get() : "";
 }
 
+// A display name GMime writes as it is, neither quoted nor escaped.
+bool IsPlainName(const char* name) {
+  for (; *name; ++name) {
+    const auto c = static_cast<unsigned char>(*name);
+    if (c < 0x80 && !g_ascii_isalnum(c) && !std::strchr(" !#$%&'*+-/=?^_`{|}~", c)) return false;
+  }
+  return true;
+}
+
+bool IsAscii(const char* text) {
+  for (; *text; ++text) {
+    if (static_cast<unsigned char>(*text) >= 0x80) return false;
+  }
+  return true;
+}
+
+// The display text of an address list exactly as GMime writes it. GMime turns every
+// address into its IDN form on the way, which an ASCII address does not need: a list
+// of mailboxes with ASCII addresses and names it would not quote is written here;
+// any other (a group, a name to quote, an address to convert) by GMime.
 std::string AddressText(InternetAddressList* list) {
-  if (!list || internet_address_list_length(list) == 0) return {};
-  return Text(GText(internet_address_list_to_string(list, nullptr, FALSE)).get());
+  const int count = list ? internet_address_list_length(list) : 0;
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    InternetAddress* address = internet_address_list_get_address(list, i);
+    const char* name = internet_address_get_name(address);
+    const char* addr = INTERNET_ADDRESS_IS_MAILBOX(address)
+                           ? internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address))
+                           : nullptr;
+    if (!addr || !*addr || !IsAscii(addr) || (name && !IsPlainName(name))) {
+      return Text(GText(internet_address_list_to_string(list, nullptr, FALSE)).get());
+    }
+    if (i > 0) text += ", ";
+    if (name && *name) {
+      text.append(name).append(" <").append(addr).append(">");
+    } else {
+      text += addr;
+    }
+  }
+  return text;
 }
 
 void FirstMailbox(InternetAddressList* list, std::string& name, std::string& address) {
@@ -217,13 +254,23 @@ std::optional<LoadedMessage> LoadMessageFile(const std::string& path, bool bodie
 
 namespace {
 
+// Each thread parses with a parser of its own, set to every message in turn; between
+// messages it holds an empty stream, not the last message.
+GMimeMessage* ParseMessage(GMimeStream* stream, GMimeParserOptions* options) {
+  thread_local const GObjectPtr<GMimeStream> nothing(g_mime_stream_mem_new());
+  thread_local const GObjectPtr<GMimeParser> parser(g_mime_parser_new());
+  g_mime_parser_init_with_stream(parser.get(), stream);
+  g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
+  GMimeMessage* message = g_mime_parser_construct_message(parser.get(), options);
+  g_mime_parser_init_with_stream(parser.get(), nothing.get());
+  return message;
+}
+
 std::optional<LoadedMessage> Load(std::span<const char> bytes, Wanted wanted) {
   if (bytes.empty()) return std::nullopt;
   GMimeParserOptions* options = ParserOptions();
   GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size()));
-  GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-  g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
-  GObjectPtr<GMimeMessage> parsed(g_mime_parser_construct_message(parser.get(), options));
+  GObjectPtr<GMimeMessage> parsed(ParseMessage(stream.get(), options));
   if (!parsed) return std::nullopt;
 
   GMimeMessage* m = parsed.get();

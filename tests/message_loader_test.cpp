@@ -41,6 +41,38 @@ TEST_F(LoaderTest, EncodedWordsAndRawHeadersAreDecoded) {
   EXPECT_EQ(raw->from, "François <f@example.fr>");
 }
 
+// The display text of an address list is GMime's, character for character: names
+// with specials quoted, escaped or kept, groups, and domains in their IDN form.
+TEST_F(LoaderTest, AddressTextIsWrittenAsGMimeWritesIt) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"John Smith <john@example.com>", "John Smith <john@example.com>"},
+      {"john@Example.COM", "john@Example.COM"},
+      {"<bare@x.y>, \"\" <e@f.g>", "bare@x.y, e@f.g"},
+      {"John Q. Public <jq@x.org>", "\"John Q. Public\" <jq@x.org>"},
+      {"a@b.c, \"D, E\" <d@e.f>", "a@b.c, \"D, E\" <d@e.f>"},
+      {"Grp: a@b.c, d@e.f;", "Grp: a@b.c, d@e.f;"},
+      {"=?utf-8?q?J=C3=B6rg?= <j@xn--bcher-kva.example>", "Jörg <j@xn--bcher-kva.example>"},
+      {"J\xC3\xB6rg <j@b\xC3\xBC"
+       "cher.example>",
+       "Jörg <j@xn--bcher-kva.example>"},
+      {"a <B@XN--BCHER-KVA.EXAMPLE>", "a <B@XN--BCHER-KVA.EXAMPLE>"},
+      {"O'Brien <ob@x.y>, A  B <ab@x.y>, A_B-C+D=?x? <x@y.z>",
+       "O'Brien <ob@x.y>, A  B <ab@x.y>, A_B-C+D=?x? <x@y.z>"},
+      {"a@b.c (comment)", "comment <a@b.c>"},
+      {"Jo \"Q\" <a@b.c>", "Jo Q <a@b.c>"},
+      {"\"a\\\\b\" <a@b.c>", "a\\\\b <a@b.c>"},
+      {"\"tab\tx\" <a@b.c>", "tab\tx <a@b.c>"},
+      {"Jo@hn <a@b.c>", "\"Jo@hn\" <a@b.c>"},
+      {"q <\"a b\"@c.d>", "q <\"a b\"@c.d>"},
+      {"x <a@b.c.>", "x <a@b.c>"},
+  };
+  for (const auto& [header, shown] : cases) {
+    auto m = Load("From: " + header + "\r\n\r\nx");
+    ASSERT_TRUE(m) << header;
+    EXPECT_EQ(m->from, shown) << header;
+  }
+}
+
 TEST_F(LoaderTest, NestedMultipartsGiveBodiesAndAttachmentNames) {
   auto m = Load(
       "From: a@example.org\r\nSubject: parts\r\nMIME-Version: 1.0\r\n"
