@@ -39,11 +39,39 @@ class BoundedQueue {
     if (was_full) not_full_.notify_one();
     return taken;
   }
+  // Queues the item when there is room; false when the queue is full, the item then
+  // left as it was.
+  bool TryPush(T& item) {
+    std::unique_lock lock(mutex_);
+    if (items_.size() >= capacity_) return false;
+    items_.push_back(std::move(item));
+    const bool was_empty = items_.size() == 1;
+    lock.unlock();
+    if (was_empty) not_empty_.notify_one();
+    return true;
+  }
   // Takes the oldest items, at most `most`, waiting for one when there is none; none
   // once the queue is closed and empty. For several consumers.
   std::vector<T> PopSome(size_t most) {
     std::unique_lock lock(mutex_);
     not_empty_.wait(lock, [&] { return !items_.empty() || closed_; });
+    return Take(lock, most);
+  }
+  // The same without waiting: none when the queue is empty.
+  std::vector<T> TakeSome(size_t most) {
+    std::unique_lock lock(mutex_);
+    return Take(lock, most);
+  }
+  void Close() {
+    {
+      std::lock_guard lock(mutex_);
+      closed_ = true;
+    }
+    not_empty_.notify_all();
+  }
+
+ private:
+  std::vector<T> Take(std::unique_lock<std::mutex>& lock, size_t most) {
     const size_t n = std::min(most, items_.size());
     std::vector<T> taken(std::make_move_iterator(items_.begin()),
                          std::make_move_iterator(items_.begin() + static_cast<ptrdiff_t>(n)));
@@ -55,15 +83,7 @@ class BoundedQueue {
     if (more) not_empty_.notify_one();  // another consumer may take the rest
     return taken;
   }
-  void Close() {
-    {
-      std::lock_guard lock(mutex_);
-      closed_ = true;
-    }
-    not_empty_.notify_all();
-  }
 
- private:
   const size_t capacity_;
   std::mutex mutex_;
   std::condition_variable not_full_, not_empty_;

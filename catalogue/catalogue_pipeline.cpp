@@ -62,20 +62,29 @@ void CataloguePipeline::Add(const engine::ExtractedMessage& message) {
     return;
   }
   ++added_;
-  queue_.Push(std::move(extracted));
+  // A full queue means the parsers are behind: rather than wait for room, the engine's
+  // thread parses the oldest queued messages itself.
+  while (!queue_.TryPush(extracted)) {
+    std::vector<Extracted> taken = queue_.TakeSome(kTakenAtOnce);
+    if (!taken.empty()) ParseAndHand(taken);
+  }
 }
 
 void CataloguePipeline::ParseQueued() {
-  std::vector<Done> parsed;
   for (auto taken = queue_.PopSome(kTakenAtOnce); !taken.empty();
        taken = queue_.PopSome(kTakenAtOnce)) {
-    parsed.clear();
-    for (Extracted& message : taken) {
-      Parsed rules = Parse(message);
-      parsed.push_back({std::move(message), std::move(rules)});
-    }
-    Hand(parsed);
+    ParseAndHand(taken);
   }
+}
+
+void CataloguePipeline::ParseAndHand(std::vector<Extracted>& taken) {
+  std::vector<Done> parsed;
+  parsed.reserve(taken.size());
+  for (Extracted& message : taken) {
+    Parsed rules = Parse(message);
+    parsed.push_back({std::move(message), std::move(rules)});
+  }
+  Hand(parsed);
 }
 
 // The queue hands messages out in their order, so the one whose turn it is was taken

@@ -2,8 +2,10 @@
 // (its bytes, or the scratch file read before the next extraction overwrites it) and
 // numbers it; parsing threads, one per core beyond the engine's (at least one), take
 // the messages from one queue and apply the catalogue's rules, and the rows are handed
-// over one at a time in the order the engine found them, by whichever parsing thread
-// holds the next one, counting what could not be listed. No thread waits for a batch.
+// over one at a time in the order the engine found them, by whichever thread holds the
+// next one, counting what could not be listed. No thread waits for a batch, and the
+// engine's thread does not wait for room in the queue: it parses queued messages
+// itself meanwhile.
 #pragma once
 
 #include <condition_variable>
@@ -38,7 +40,8 @@ struct CatalogueCounts {
 
 class CataloguePipeline {
  public:
-  // Called on the pipeline's thread for every message the catalogue lists.
+  // Called for every message the catalogue lists, one at a time, on a parsing thread
+  // or the engine's.
   using Listed = std::function<void(const CatalogueRow& row, std::span<const char> bytes)>;
 
   // `source` is the folder file the messages come from; every row carries it. With
@@ -53,7 +56,7 @@ class CataloguePipeline {
   CataloguePipeline& operator=(const CataloguePipeline&) = delete;
   ~CataloguePipeline();
 
-  // Asked on the pipeline's thread before a row is listed; false leaves it out (counted
+  // Asked before a row is listed, as Listed is called; false leaves it out (counted
   // as already listed). Set before the first Add.
   using Filter = std::function<bool(const CatalogueRow& row, std::span<const char> bytes)>;
   void SetFilter(Filter filter) { filter_ = std::move(filter); }
@@ -89,6 +92,7 @@ class CataloguePipeline {
     Parsed parsed;
   };
   void ParseQueued();
+  void ParseAndHand(std::vector<Extracted>& taken);
   Parsed Parse(const Extracted& message) const;
   // Takes parsed messages; lists them and every one after them that is waiting,
   // unless another thread is listing, which then does.

@@ -1,6 +1,8 @@
 // The catalogue's rules, and the real Outlook Express files read end to end.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <fstream>
 
 #include "catalogue/catalogue_pipeline.h"
@@ -73,18 +75,22 @@ TEST(Catalogue, FragmentsAreTextOnly) {
 }
 
 // Messages queued faster than they are parsed, some far larger than others, are parsed
-// by any number of threads and still listed in the order they came, each row with its
-// own message, numbered on in that order, and the counts whole.
+// by any number of threads (and by the adding thread while the queue is full) and
+// still listed in the order they came, each row with its own message, numbered on in
+// that order, and the counts whole.
 TEST(CataloguePipeline, ListsInTheEngineOrderWithAnyNumberOfParsers) {
+  const auto adder = std::this_thread::get_id();
   for (unsigned parsers : {1u, 2u, 3u, 8u}) {
     std::vector<std::pair<uint64_t, std::string>> listed;
     std::vector<uint64_t> sequence;
+    size_t listed_by_adder = 0;
     {
       CataloguePipeline pipeline(
           "folder.dbx",
           [&](const CatalogueRow& row, std::span<const char>) {
             listed.emplace_back(row.offset, row.subject);
             sequence.push_back(row.sequence);
+            listed_by_adder += std::this_thread::get_id() == adder;
           },
           false, false, -1, 100, parsers);
       for (uint64_t i = 1; i <= 3000; ++i) {
@@ -99,6 +105,7 @@ TEST(CataloguePipeline, ListsInTheEngineOrderWithAnyNumberOfParsers) {
       EXPECT_EQ(pipeline.Counts().not_messages + pipeline.Counts().without_headers, 428u);
     }
     ASSERT_EQ(listed.size(), 3000u - 428u) << parsers;
+    if (parsers == 1) EXPECT_GT(listed_by_adder, 0u);
     uint64_t expected = 1;
     for (size_t n = 0; n < listed.size(); ++n) {
       if (expected % 7 == 0) ++expected;
