@@ -136,7 +136,7 @@ bool FolderFileWriter::EndMessage(const MessageInfo& info) {
     Checkpoint();
     return true;
   }
-  if (++since_checkpoint_ >= kCheckpointMessages ||
+  if (++since_checkpoint_ >= std::max(kCheckpointMessages, records_.size() / 8) ||
       std::chrono::steady_clock::now() - last_checkpoint_ >= kCheckpointInterval) {
     return Checkpoint();
   }

@@ -74,7 +74,9 @@ class FolderFileWriter {
   // Why the last write failed.
   std::string Error() const { return file_.Error(); }
 
-  // A checkpoint comes after this many messages at most, or after this long.
+  // A checkpoint comes after this many messages at most, or an eighth of those written
+  // before when that is more (a checkpoint writes the whole index, so their cost stays
+  // in proportion to the messages), or after this long.
   static constexpr size_t kCheckpointMessages = 1000;
   static constexpr std::chrono::milliseconds kCheckpointInterval{1000};
 
