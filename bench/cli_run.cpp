@@ -26,8 +26,11 @@ uint64_t BytesBelow(const std::string& folder) {
   std::error_code ec;
   for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
        !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    // a file removed meanwhile has no size (file_size then says -1)
     std::error_code size_error;
-    if (it->is_regular_file(size_error)) total += it->file_size(size_error);
+    if (!it->is_regular_file(size_error)) continue;
+    const uintmax_t size = it->file_size(size_error);
+    if (!size_error) total += size;
   }
   return total;
 }
