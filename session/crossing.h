@@ -5,8 +5,12 @@
 // thread; rescuva-cli receives at once on the sending thread, one task at a time.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <future>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -97,13 +101,18 @@ class Latest {
 };
 
 // Items delivered in batches: the first item of a batch sends it on its way after
-// `delay_ms`, and every item added until it is delivered joins it.
+// `delay_ms`, and every item added until it is delivered joins it. At most `most`
+// items cross in one task, the rest in the tasks after it, so that a receiving thread
+// that fell behind is not kept busy by one long batch; Flush sends all at once.
 template <typename T>
 class Batched {
  public:
-  Batched(Crossing& crossing, int delay_ms, std::function<void(std::vector<T>&)> sink)
+  Batched(Crossing& crossing, int delay_ms, std::function<void(std::vector<T>&)> sink,
+          size_t most = SIZE_MAX)
       : crossing_(crossing), delay_ms_(delay_ms), state_(std::make_shared<State>()) {
     state_->sink = std::move(sink);
+    state_->crossing = &crossing;
+    state_->most = std::max<size_t>(most, 1);
   }
   ~Batched() { Close(); }
 
@@ -115,11 +124,12 @@ class Batched {
       if (state_->pending) return;
       state_->pending = true;
     }
-    crossing_.Post([state = state_] { Deliver(*state); }, delay_ms_);
+    crossing_.Post([state = state_] { Deliver(state, false); }, delay_ms_);
   }
-  // Sends what was added so far without waiting for the delay.
+  // Sends what was added so far without waiting for the delay, in one task: whatever
+  // is posted after it arrives after these items.
   void Flush() {
-    crossing_.Post([state = state_] { Deliver(*state); });
+    crossing_.Post([state = state_] { Deliver(state, true); });
   }
   void Close() {
     std::lock_guard lock(state_->mutex);
@@ -134,16 +144,29 @@ class Batched {
     bool pending = false;
     bool closed = false;
     std::function<void(std::vector<T>&)> sink;
+    Crossing* crossing = nullptr;
+    size_t most = SIZE_MAX;
   };
-  static void Deliver(State& state) {
+  static void Deliver(const std::shared_ptr<State>& state, bool all) {
     std::vector<T> items;
+    bool rest = false;
     {
-      std::lock_guard lock(state.mutex);
-      state.pending = false;
-      if (state.closed) return;
-      items.swap(state.items);
+      std::lock_guard lock(state->mutex);
+      state->pending = false;
+      if (state->closed) return;
+      auto& queued = state->items;
+      const size_t n = all ? queued.size() : std::min(queued.size(), state->most);
+      if (n == queued.size()) {
+        items.swap(queued);
+      } else {
+        const auto end = queued.begin() + static_cast<std::ptrdiff_t>(n);
+        items.assign(std::make_move_iterator(queued.begin()), std::make_move_iterator(end));
+        queued.erase(queued.begin(), end);
+        rest = state->pending = true;
+      }
     }
-    if (!items.empty()) state.sink(items);
+    if (!items.empty()) state->sink(items);
+    if (rest) state->crossing->Post([state] { Deliver(state, false); });
   }
 
   Crossing& crossing_;

@@ -25,10 +25,12 @@ RecoverySession::RecoverySession(Crossing& crossing, SessionEvents events)
                [this](const ScanBytes& bytes) {
                  if (events_.scanned) events_.scanned(bytes);
                }),
-      rows_(crossing, kRowInterval,
-            [this](std::vector<catalogue::CatalogueRow>& rows) {
-              if (events_.rows) events_.rows(rows);
-            }),
+      rows_(
+          crossing, kRowInterval,
+          [this](std::vector<catalogue::CatalogueRow>& rows) {
+            if (events_.rows) events_.rows(rows);
+          },
+          kMostRowsAtOnce),
       outcome_(crossing,
                [this](const ScanOutcome& outcome) {
                  if (events_.finished) events_.finished(outcome);

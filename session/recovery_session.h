@@ -88,8 +88,10 @@ struct ScanOptions {
 
 class RecoverySession : private engine::RecoveryReporter {
  public:
-  // Rows cross in batches at most this often (milliseconds).
+  // Rows cross in batches at most this often (milliseconds), and at most this many in
+  // one task.
   static constexpr int kRowInterval = 50;
+  static constexpr size_t kMostRowsAtOnce = 500;
 
   RecoverySession(Crossing& crossing, SessionEvents events);
   RecoverySession(const RecoverySession&) = delete;

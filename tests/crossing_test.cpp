@@ -67,6 +67,32 @@ TEST(Crossing, ItemsCrossInBatchesAfterTheirDelay) {
   EXPECT_EQ(batches[1], std::vector<int>{5});
 }
 
+// A batch longer than its limit crosses in parts, in order, each part a task of its
+// own; a flush sends the rest at once, before anything posted after it.
+TEST(Crossing, ALongBatchCrossesInPartsAndAFlushAtOnce) {
+  HeldCrossing crossing;
+  std::vector<std::vector<int>> batches;
+  Batched<int> rows(
+      crossing, 50, [&](std::vector<int>& items) { batches.push_back(items); }, 3);
+  for (int i = 0; i < 8; ++i) rows.Add(i);
+  EXPECT_EQ(crossing.RunAll(), 1u);
+  EXPECT_EQ(crossing.RunAll(), 1u);
+  rows.Add(8);  // joins the parts still to cross
+  EXPECT_EQ(crossing.RunAll(), 1u);
+  EXPECT_EQ(crossing.RunAll(), 0u);
+  EXPECT_EQ(batches, (std::vector<std::vector<int>>{{0, 1, 2}, {3, 4, 5}, {6, 7, 8}}));
+  batches.clear();
+  for (int i = 9; i < 15; ++i) rows.Add(i);
+  rows.Flush();
+  size_t delivered_before_marker = 0;
+  crossing.Post([&] { delivered_before_marker = batches.size(); }, 0);
+  crossing.RunAll();
+  EXPECT_EQ(delivered_before_marker, 2u);
+  EXPECT_EQ(batches, (std::vector<std::vector<int>>{{9, 10, 11}, {12, 13, 14}}));
+  crossing.RunAll();
+  EXPECT_EQ(batches.size(), 2u);
+}
+
 // A worker that asks waits for the receiving thread's answer.
 TEST(Crossing, AQuestionWaitsForItsAnswer) {
   HeldCrossing crossing;
