@@ -105,7 +105,9 @@ TEST(CataloguePipeline, ListsInTheEngineOrderWithAnyNumberOfParsers) {
       EXPECT_EQ(pipeline.Counts().not_messages + pipeline.Counts().without_headers, 428u);
     }
     ASSERT_EQ(listed.size(), 3000u - 428u) << parsers;
-    if (parsers == 1) EXPECT_GT(listed_by_adder, 0u);
+    if (parsers == 1) {
+      EXPECT_GT(listed_by_adder, 0u);
+    }
     uint64_t expected = 1;
     for (size_t n = 0; n < listed.size(); ++n) {
       if (expected % 7 == 0) ++expected;
