@@ -626,6 +626,7 @@ void CMainFrame::OnSaveReport() {
   const QString folder = environment_.choose_report_folder();
   if (folder.isEmpty()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (const session::RecoverySession* session = scan_page_->Session()) session->DigestRows(rows);
   const report::ReportOutcome outcome = report::WriteReport(*input, folder.toStdString());
   QApplication::restoreOverrideCursor();
   if (!outcome.Ok()) {

@@ -1,7 +1,10 @@
 #include "session/recovery_session.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "disk/disk_image.h"
 #include "platform/digests.h"
@@ -198,6 +201,24 @@ const engine::MessageSource& RecoverySession::Source(int folder) const {
   }
   if (mailbox_) return *mailbox_;
   return engine_;
+}
+
+void RecoverySession::DigestRows(std::vector<catalogue::CatalogueRow>& rows) const {
+  std::atomic<size_t> next{0};
+  auto digest = [&] {
+    std::vector<uint8_t> text;
+    for (size_t i = next++; i < rows.size(); i = next++) {
+      catalogue::CatalogueRow& row = rows[i];
+      if (row.digests.Empty() &&
+          Source(row.folder).ExtractToBytes(row.offset, options_.repair, text)) {
+        row.digests = platform::DigestsOf(text);
+      }
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned i = 1; i < std::thread::hardware_concurrency(); ++i) helpers.emplace_back(digest);
+  digest();
+  for (std::thread& helper : helpers) helper.join();
 }
 
 void RecoverySession::Wait() {

@@ -127,6 +127,10 @@ class RecoverySession : private engine::RecoveryReporter {
   // The store being scanned; without folders for a single file. A store the session
   // reads is read here only once its store event has come.
   const store::MailStore& Store() const { return store_; }
+  // Gives every row without digests those of its message, read again as the scan read
+  // it (from its source, with the scan's repair), on one thread per core; a row whose
+  // message cannot be read again keeps none. For a scan that took no digests.
+  void DigestRows(std::vector<catalogue::CatalogueRow>& rows) const;
   const std::string& ScratchPath() const { return scratch_.Path(); }
 
  private:

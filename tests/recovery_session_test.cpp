@@ -160,6 +160,42 @@ TEST(RecoverySession, AGeneratedFolderListsAsBefore) {
             "7b15595395db2212119f586d150737f451ca2c61cb2478ea25491f9b6684e1b4");
 }
 
+// Digests taken after a scan that took none are those the scan would have taken, with
+// either repair: each message is read again as the scan read it.
+TEST(RecoverySession, DigestsTakenAfterTheScanAreTheScansOwn) {
+  testing::TempDir dir;
+  const std::string file = dir.Path() + "/generated.dbx";
+  ASSERT_TRUE(bench::WriteGeneratedFolder(
+      file, 300, [](size_t i) { return bench::GeneratedMail(i, i % 3 == 1); }, {4}));
+  for (engine::Repair repair : {engine::Repair::kNulOnly, engine::Repair::kDeletedBlocks}) {
+    auto scan = [&](bool digests, bool afterwards) {
+      ImmediateCrossing crossing;
+      Delivered delivered;
+      RecoverySession session(crossing, delivered.Events());
+      ScanOptions options;
+      options.digests = digests;
+      options.fragments = true;
+      options.repair = repair;
+      session.Start(file, options);
+      session.Wait();
+      if (afterwards) session.DigestRows(delivered.rows);
+      return delivered.rows;
+    };
+    const auto during = scan(true, false);
+    const auto lean = scan(false, false);
+    const auto after = scan(false, true);
+    ASSERT_EQ(during.size(), 300u);
+    ASSERT_EQ(after.size(), during.size());
+    EXPECT_TRUE(lean.front().digests.Empty());
+    for (size_t i = 0; i < during.size(); ++i) {
+      EXPECT_FALSE(during[i].digests.Empty());
+      EXPECT_EQ(after[i].digests.md5, during[i].digests.md5) << i;
+      EXPECT_EQ(after[i].digests.sha1, during[i].digests.sha1) << i;
+      EXPECT_EQ(after[i].digests.sha256, during[i].digests.sha256) << i;
+    }
+  }
+}
+
 TEST(RecoverySession, SaysWhenTheFileCannotBeOpenedOrTheScanWasStopped) {
   testing::TempDir dir;
   ImmediateCrossing crossing;
