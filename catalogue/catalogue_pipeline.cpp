@@ -31,7 +31,7 @@ CataloguePipeline::CataloguePipeline(std::string source, Listed listed, bool fra
 }
 
 // One per core beyond the engine's thread, which parses too while the queue is full: on
-// two cores one parser lists the 80,000-message benchmark 4 % faster than two (table)
+// two cores one parser lists the 80,000-message benchmark 2 % faster than two (table)
 // and 4 % faster with the three digests of every message; a third thread only takes
 // turns on the cores.
 unsigned CataloguePipeline::DefaultParsers() {
