@@ -22,10 +22,7 @@ class BoundedQueue {
   void Push(T item) {
     std::unique_lock lock(mutex_);
     not_full_.wait(lock, [&] { return items_.size() < capacity_; });
-    items_.push_back(std::move(item));
-    const bool was_empty = items_.size() == 1;
-    lock.unlock();
-    if (was_empty) not_empty_.notify_one();
+    Put(lock, item);
   }
   // Takes every queued item at once, waiting for one when there is none; nothing
   // once the queue is closed and empty.
@@ -44,10 +41,7 @@ class BoundedQueue {
   bool TryPush(T& item) {
     std::unique_lock lock(mutex_);
     if (items_.size() >= capacity_) return false;
-    items_.push_back(std::move(item));
-    const bool was_empty = items_.size() == 1;
-    lock.unlock();
-    if (was_empty) not_empty_.notify_one();
+    Put(lock, item);
     return true;
   }
   // Takes the oldest items, at most `most`, waiting for one when there is none; none
@@ -71,6 +65,12 @@ class BoundedQueue {
   }
 
  private:
+  void Put(std::unique_lock<std::mutex>& lock, T& item) {
+    items_.push_back(std::move(item));
+    const bool was_empty = items_.size() == 1;
+    lock.unlock();
+    if (was_empty) not_empty_.notify_one();
+  }
   std::vector<T> Take(std::unique_lock<std::mutex>& lock, size_t most) {
     const size_t n = std::min(most, items_.size());
     std::vector<T> taken(std::make_move_iterator(items_.begin()),
