@@ -32,6 +32,7 @@
 #include "app/data_folder.h"
 #include "app/desktop_handler.h"
 #include "app/program_icon.h"
+#include "app/report_digest_dialog.h"
 #include "msgbox/message_call.h"
 #include "platform/scratch_folder.h"
 #include "report/chosen_columns.h"
@@ -617,7 +618,7 @@ void CMainFrame::OnHelp() {
 
 void CMainFrame::OnSaveReport() {
   std::vector<catalogue::CatalogueRow> rows;
-  const auto input = scan_page_->ReportOfScan(rows);
+  auto input = scan_page_->ReportOfScan(rows);
   if (!input) {
     msgbox::ShowApplicationMessage("A report can be saved once a scan has ended.",
                                    msgbox::MB_ICONINFORMATION);
@@ -625,8 +626,16 @@ void CMainFrame::OnSaveReport() {
   }
   const QString folder = environment_.choose_report_folder();
   if (folder.isEmpty()) return;
+  // the scan took neither the messages' digests nor the sources'
+  session::ScanOutcome scanned = *input->outcome;
+  input->outcome = &scanned;
+  if (const session::RecoverySession* session = scan_page_->Session();
+      session && !ReportDigestDialog(this).Run(*session, rows, scanned.files)) {
+    msgbox::ShowApplicationMessage("The report was not saved: its digests were stopped.",
+                                   msgbox::MB_ICONINFORMATION);
+    return;
+  }
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  if (const session::RecoverySession* session = scan_page_->Session()) session->DigestRows(rows);
   const report::ReportOutcome outcome = report::WriteReport(*input, folder.toStdString());
   QApplication::restoreOverrideCursor();
   if (!outcome.Ok()) {

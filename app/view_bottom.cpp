@@ -263,11 +263,11 @@ void CViewBottom::BeginScan(const QString& path, ScanKind kind) {
   }
   run_ = {path.toStdString(), report::CommandLine(arguments), NowSeconds(), 0};
   // fragments are always listed; whether they show is the list's choice; a report can
-  // be saved of any scan: where each message lay and the sources' digests are taken as
-  // they are read, each message's digests only when a report is saved
+  // be saved of any scan: where each message lay is taken as it is read, the digests of
+  // the messages and of their sources only when a report is saved
   session::ScanOptions options = frame_.ScanChoices();
   options.fragments = true;
-  options.trace = options.source_digests = true;
+  options.trace = true;
   switch (kind) {
     case ScanKind::kFile:
       session_->Start(path.toStdString(), options);

@@ -74,15 +74,22 @@ int main(int argc, char** argv) {
               window / cli, rows);
   std::printf("longest stall of the user-interface thread %lld ms\n",
               static_cast<long long>(longest_stall));
-  // what "Save report..." adds before it writes: every message's digests
+  // what "Save report..." adds before it writes: the digests of every message and of
+  // the source
   std::vector<rescuva::catalogue::CatalogueRow> listed;
-  if (frame.ScanPage().ReportOfScan(listed) && frame.ScanPage().Session()) {
-    const auto digest_start = std::chrono::steady_clock::now();
-    frame.ScanPage().Session()->DigestRows(listed);
-    std::printf(
-        "the report's message digests %.2f s for %zu rows\n",
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - digest_start).count(),
-        listed.size());
+  const auto input = frame.ScanPage().ReportOfScan(listed);
+  if (const auto* session = frame.ScanPage().Session(); input && session) {
+    auto seconds_since = [](std::chrono::steady_clock::time_point start) {
+      return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    auto start = std::chrono::steady_clock::now();
+    session->DigestRows(listed);
+    const double messages = seconds_since(start);
+    auto files = input->outcome->files;
+    start = std::chrono::steady_clock::now();
+    session->DigestFiles(files);
+    std::printf("the report's digests %.2f s for %zu messages, %.2f s for the source\n", messages,
+                listed.size(), seconds_since(start));
   }
   return 0;
 }

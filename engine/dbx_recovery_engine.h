@@ -48,7 +48,7 @@ class DbxRecoveryEngine : public MessageSource {
   const std::string& OpenProblem() const { return open_problem_; }
   void CloseSource() override;
   // What the engine reads: the source last opened, or one that reads nothing.
-  const platform::ByteSource& Source() const { return *source_; }
+  const platform::ByteSource& Source() const override { return *source_; }
   const std::string& TempFolder() const { return temp_folder_; }
   // What the header of the file last opened says it is; a damaged header reads as
   // kOther.

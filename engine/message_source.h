@@ -33,6 +33,8 @@ class MessageSource {
   void SetSourceDigests(bool on) { digest_source_ = on; }
   // After Run.
   virtual SourceFacts Facts() const = 0;
+  // The bytes the last Run read; they read nothing once closed.
+  virtual const platform::ByteSource& Source() const = 0;
 
   // Opens the file and lists its messages; the file stays open for reading them again.
   virtual RunOutcome Run(const std::string& path) = 0;

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine/byte_order.h"
+#include "engine/source_digester.h"
 #include "engine/windows_1252.h"
 #include "platform/scratch_files.h"
 
@@ -97,24 +98,14 @@ RunOutcome Oe4Mailbox::Run(const std::string& path) {
     ListUnindexed();
   }
   const bool stopped = reporter_.StopRequested();
-  if (digest_source_ && !stopped && outcome_.ending == RunEnding::kDone && !Digest()) {
+  if (digest_source_ && !stopped && outcome_.ending == RunEnding::kDone &&
+      DigestWholeSource(
+          mbx_, [](uint64_t) { return true; }, digests_) == RunEnding::kReadError) {
     outcome_.ending = RunEnding::kReadError;
   }
   reporter_.EnterStage(stopped ? Stage::kStopped : Stage::kDone);
   if (outcome_.ending == RunEnding::kDone && stopped) outcome_.ending = RunEnding::kStopped;
   return outcome_;
-}
-
-bool Oe4Mailbox::Digest() {
-  platform::DigestSetHasher hasher;
-  std::vector<uint8_t> bytes(kScanWindow);
-  for (uint64_t at = 0; at < mbx_.Length(); at += bytes.size()) {
-    const auto n = static_cast<size_t>(std::min<uint64_t>(bytes.size(), mbx_.Length() - at));
-    if (!mbx_.ReadAt(at, std::span(bytes).first(n))) return false;
-    hasher.Update(std::span(bytes).first(n));
-  }
-  digests_ = hasher.Finish();
-  return true;
 }
 
 void Oe4Mailbox::List(uint32_t record, bool deleted) {

@@ -39,6 +39,7 @@ class Oe4Mailbox : public MessageSource {
   RunOutcome Run(const std::string& path) override;
   void CloseSource() override { mbx_.Close(); }
   SourceFacts Facts() const override { return {mbx_.Length(), digests_, {}}; }
+  const platform::ByteSource& Source() const override { return mbx_; }
   bool ExtractToFile(const std::string& path, uint64_t first, Repair repair = Repair::kNulOnly,
                      bool* damaged = nullptr, std::string* error = nullptr) const override;
   bool ExtractToBytes(uint64_t first, Repair repair, std::vector<uint8_t>& text,
@@ -60,8 +61,6 @@ class Oe4Mailbox : public MessageSource {
   void List(uint32_t record, bool deleted);
   // The records of the .mbx in file order, found by their markers.
   void ListUnindexed();
-  // Reads the whole .mbx for its digests; false on a read error.
-  bool Digest();
 
   RecoveryReporter& reporter_;
   platform::SourceFile mbx_;

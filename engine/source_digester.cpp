@@ -8,6 +8,7 @@ namespace {
 
 constexpr size_t kMostQueued = 8;
 constexpr size_t kZeroRun = 64 << 10;
+constexpr uint64_t kPiece = 4 << 20;
 
 }  // namespace
 
@@ -70,6 +71,30 @@ void SourceDigester::Work(Lane& lane) {
     }
   }
   lane.digest = lane.hasher.HexDigest();
+}
+
+RunEnding DigestWholeSource(const platform::ByteSource& source,
+                            const std::function<bool(uint64_t bytes)>& step,
+                            platform::DigestSet& digests) {
+  digests = {};
+  SourceDigester digester;
+  const uint64_t length = source.Length();
+  for (uint64_t at = 0; at < length;) {
+    const uint64_t data = std::min(source.NextData(at), length);
+    uint64_t size = data - at;
+    std::vector<uint8_t> bytes;
+    if (size == 0) {
+      size = std::min(kPiece, length - at);
+      bytes.resize(static_cast<size_t>(size));
+      if (!source.ReadAt(at, bytes)) return RunEnding::kReadError;
+    }
+    size = std::min(size, kPiece);
+    digester.Add(std::move(bytes), 0, size);
+    at += size;
+    if (!step(size)) return RunEnding::kStopped;
+  }
+  digests = digester.Finish();
+  return RunEnding::kDone;
 }
 
 }  // namespace rescuva::engine

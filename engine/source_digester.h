@@ -6,11 +6,14 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "engine/run_outcome.h"
+#include "platform/byte_source.h"
 #include "platform/digests.h"
 
 namespace rescuva::engine {
@@ -51,5 +54,13 @@ class SourceDigester {
   Lane lanes_[3] = {Lane(platform::HashKind::kMd5), Lane(platform::HashKind::kSha1),
                     Lane(platform::HashKind::kSha256)};
 };
+
+// Reads `source` whole, in order, for its digests; a sparse file's hole is hashed as
+// the zeros it reads as, without reading it. `step` is called after each piece with its
+// length and says whether to go on. Done with the digests; else stopped or a read
+// error, and `digests` is left empty.
+RunEnding DigestWholeSource(const platform::ByteSource& source,
+                            const std::function<bool(uint64_t bytes)>& step,
+                            platform::DigestSet& digests);
 
 }  // namespace rescuva::engine

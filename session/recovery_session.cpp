@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "disk/disk_image.h"
+#include "engine/source_digester.h"
 #include "platform/digests.h"
 #include "store/image_positions.h"
 
@@ -203,22 +204,38 @@ const engine::MessageSource& RecoverySession::Source(int folder) const {
   return engine_;
 }
 
-void RecoverySession::DigestRows(std::vector<catalogue::CatalogueRow>& rows) const {
+bool RecoverySession::DigestRows(std::vector<catalogue::CatalogueRow>& rows,
+                                 const DigestStep& step) const {
   std::atomic<size_t> next{0};
+  std::atomic<bool> stopped{false};
   auto digest = [&] {
     std::vector<uint8_t> text;
-    for (size_t i = next++; i < rows.size(); i = next++) {
+    for (size_t i = next++; i < rows.size() && !stopped; i = next++) {
       catalogue::CatalogueRow& row = rows[i];
-      if (row.digests.Empty() &&
-          Source(row.folder).ExtractToBytes(row.offset, options_.repair, text)) {
+      if (!row.digests.Empty()) continue;
+      if (Source(row.folder).ExtractToBytes(row.offset, options_.repair, text)) {
         row.digests = platform::DigestsOf(text);
       }
+      if (step && !step(row.size)) stopped = true;
     }
   };
   std::vector<std::thread> helpers;
   for (unsigned i = 1; i < std::thread::hardware_concurrency(); ++i) helpers.emplace_back(digest);
   digest();
   for (std::thread& helper : helpers) helper.join();
+  return !stopped;
+}
+
+bool RecoverySession::DigestFiles(std::vector<ScannedFile>& files, const DigestStep& step) const {
+  for (ScannedFile& file : files) {
+    if (file.ending != engine::RunEnding::kDone || !file.facts.digests.Empty()) continue;
+    const engine::RunEnding digested = engine::DigestWholeSource(
+        Source(file.folder).Source(), step ? step : [](uint64_t) { return true; },
+        file.facts.digests);
+    if (digested == engine::RunEnding::kStopped) return false;
+    file.ending = digested;
+  }
+  return true;
 }
 
 void RecoverySession::Wait() {
@@ -294,7 +311,9 @@ void RecoverySession::AddFileOutcome(const engine::RunOutcome& run, ScanOutcome&
 void RecoverySession::AddScannedFile(const std::string& path, int folder,
                                      const engine::MessageSource& source,
                                      const engine::RunOutcome& run, ScanOutcome& outcome) const {
-  if (options_.source_digests) outcome.files.push_back({path, folder, source.Facts(), run.ending});
+  if (options_.trace || options_.source_digests) {
+    outcome.files.push_back({path, folder, source.Facts(), run.ending});
+  }
 }
 
 // The outcome crosses after the last rows.

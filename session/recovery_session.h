@@ -47,12 +47,15 @@ struct ScanOutcome {
   // Seconds spent finding existing messages, scanning for blocks and rebuilding chains,
   // added up over the files read.
   std::array<double, 3> stage_seconds{};
-  // With source digests: every mail file the scan ran, in order.
+  // Of a traced scan: every mail file it ran, in order.
   std::vector<ScannedFile> files;
 
   // Messages found and lost to a failure (not to the catalogue's rules).
   uint64_t Lost() const { return not_written + counts.unreadable; }
 };
+
+// Told the bytes digested since it was last called; false stops the digests.
+using DigestStep = std::function<bool(uint64_t bytes)>;
 
 struct ScanBytes {
   uint64_t done = 0;
@@ -78,10 +81,10 @@ struct SessionEvents {
 struct ScanOptions {
   bool fragments = false;  // list recovered text without headers as fragments
   bool digests = false;    // every row carries the MD5, SHA-1 and SHA-256 of its message
-  // Every row carries where its bytes lie and what was mended.
+  // Every row carries where its bytes lie and what was mended; the outcome names the
+  // files the scan ran.
   bool trace = false;
-  // For an examiner's report: each mail file's digests are taken as it is read, and
-  // the outcome names the files.
+  // For an examiner's report: each mail file's digests are taken as it is read.
   bool source_digests = false;
   engine::Repair repair = engine::Repair::kNulOnly;
 };
@@ -127,10 +130,17 @@ class RecoverySession : private engine::RecoveryReporter {
   // The store being scanned; without folders for a single file. A store the session
   // reads is read here only once its store event has come.
   const store::MailStore& Store() const { return store_; }
+  // For a report of a scan that took no digests. `step`, when given, is called on any
+  // of the digesting threads with the bytes digested since, and says whether to go on.
+  //
   // Gives every row without digests those of its message, read again as the scan read
   // it (from its source, with the scan's repair), on one thread per core; a row whose
-  // message cannot be read again keeps none. For a scan that took no digests.
-  void DigestRows(std::vector<catalogue::CatalogueRow>& rows) const;
+  // message cannot be read again keeps none. False when stopped.
+  bool DigestRows(std::vector<catalogue::CatalogueRow>& rows,
+                  const DigestStep& step = nullptr) const;
+  // Gives every file the scan read to its end without digests those of its bytes; a
+  // file that cannot be read again keeps none and says so. False when stopped.
+  bool DigestFiles(std::vector<ScannedFile>& files, const DigestStep& step = nullptr) const;
   const std::string& ScratchPath() const { return scratch_.Path(); }
 
  private:

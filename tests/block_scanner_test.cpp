@@ -1,6 +1,7 @@
 // The block scan over a source that fails part way: what was read before the failure
 // is kept, the scan says it did not read everything, and nothing breaks. The source's
-// digests taken on the way are those of every byte, holes and last bytes included.
+// digests, taken on the way or by reading it again whole, are those of every byte,
+// holes and last bytes included.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "engine/block_scanner.h"
 #include "engine/byte_order.h"
+#include "engine/source_digester.h"
 
 namespace rescuva::engine {
 namespace {
@@ -93,6 +95,13 @@ TEST(BlockScanner, DigestsEveryByteOfTheSource) {
         source, [](uint64_t) { return true; }, true);
     EXPECT_EQ(findings.digests, platform::DigestsOf(bytes)) << bytes.size();
     EXPECT_TRUE(BlockScanner::Scan(source, [](uint64_t) { return true; }).digests.Empty());
+    platform::DigestSet again;
+    uint64_t read = 0;
+    EXPECT_EQ(DigestWholeSource(
+                  source, [&](uint64_t bytes) { return (read += bytes) > 0; }, again),
+              RunEnding::kDone);
+    EXPECT_EQ(again, findings.digests);
+    EXPECT_EQ(read, bytes.size());
   }
   // a scan stopped or failing has read no whole source to digest
   const MemorySource noise(Noise(4 * kChunk, 0, 0));
@@ -103,6 +112,15 @@ TEST(BlockScanner, DigestsEveryByteOfTheSource) {
   EXPECT_TRUE(BlockScanner::Scan(
                   failing, [](uint64_t) { return true; }, true)
                   .digests.Empty());
+  platform::DigestSet digests;
+  EXPECT_EQ(DigestWholeSource(
+                noise, [](uint64_t) { return false; }, digests),
+            RunEnding::kStopped);
+  EXPECT_TRUE(digests.Empty());
+  EXPECT_EQ(DigestWholeSource(
+                failing, [](uint64_t) { return true; }, digests),
+            RunEnding::kReadError);
+  EXPECT_TRUE(digests.Empty());
 }
 
 TEST(Digests, KnownValues) {

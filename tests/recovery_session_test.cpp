@@ -161,7 +161,8 @@ TEST(RecoverySession, AGeneratedFolderListsAsBefore) {
 }
 
 // Digests taken after a scan that took none are those the scan would have taken, with
-// either repair: each message is read again as the scan read it.
+// either repair: each message is read again as the scan read it, the file whole. A stop
+// ends either step early.
 TEST(RecoverySession, DigestsTakenAfterTheScanAreTheScansOwn) {
   testing::TempDir dir;
   const std::string file = dir.Path() + "/generated.dbx";
@@ -173,27 +174,51 @@ TEST(RecoverySession, DigestsTakenAfterTheScanAreTheScansOwn) {
       Delivered delivered;
       RecoverySession session(crossing, delivered.Events());
       ScanOptions options;
-      options.digests = digests;
-      options.fragments = true;
+      options.digests = options.source_digests = digests;
+      options.trace = options.fragments = true;
       options.repair = repair;
       session.Start(file, options);
       session.Wait();
-      if (afterwards) session.DigestRows(delivered.rows);
-      return delivered.rows;
+      if (afterwards) {
+        EXPECT_TRUE(session.DigestRows(delivered.rows));
+        EXPECT_TRUE(session.DigestFiles(delivered.outcome->files));
+      }
+      return delivered;
     };
     const auto during = scan(true, false);
     const auto lean = scan(false, false);
     const auto after = scan(false, true);
-    ASSERT_EQ(during.size(), 300u);
-    ASSERT_EQ(after.size(), during.size());
-    EXPECT_TRUE(lean.front().digests.Empty());
-    for (size_t i = 0; i < during.size(); ++i) {
-      EXPECT_FALSE(during[i].digests.Empty());
-      EXPECT_EQ(after[i].digests.md5, during[i].digests.md5) << i;
-      EXPECT_EQ(after[i].digests.sha1, during[i].digests.sha1) << i;
-      EXPECT_EQ(after[i].digests.sha256, during[i].digests.sha256) << i;
+    ASSERT_EQ(during.rows.size(), 300u);
+    ASSERT_EQ(after.rows.size(), during.rows.size());
+    EXPECT_TRUE(lean.rows.front().digests.Empty());
+    for (size_t i = 0; i < during.rows.size(); ++i) {
+      EXPECT_FALSE(during.rows[i].digests.Empty());
+      EXPECT_EQ(after.rows[i].digests.md5, during.rows[i].digests.md5) << i;
+      EXPECT_EQ(after.rows[i].digests.sha1, during.rows[i].digests.sha1) << i;
+      EXPECT_EQ(after.rows[i].digests.sha256, during.rows[i].digests.sha256) << i;
     }
+    ASSERT_EQ(lean.outcome->files.size(), 1u);
+    EXPECT_TRUE(lean.outcome->files[0].facts.digests.Empty());
+    ASSERT_EQ(after.outcome->files.size(), 1u);
+    EXPECT_FALSE(during.outcome->files[0].facts.digests.Empty());
+    EXPECT_EQ(after.outcome->files[0].facts.digests, during.outcome->files[0].facts.digests);
   }
+
+  ImmediateCrossing crossing;
+  Delivered delivered;
+  RecoverySession session(crossing, delivered.Events());
+  ScanOptions options;
+  options.trace = true;
+  session.Start(file, options);
+  session.Wait();
+  const DigestStep stop = [](uint64_t) { return false; };
+  EXPECT_FALSE(session.DigestRows(delivered.rows, stop));
+  const auto digested = std::count_if(delivered.rows.begin(), delivered.rows.end(),
+                                      [](const auto& row) { return !row.digests.Empty(); });
+  EXPECT_GT(digested, 0);
+  EXPECT_LT(digested, 300);
+  EXPECT_FALSE(session.DigestFiles(delivered.outcome->files, stop));
+  EXPECT_TRUE(delivered.outcome->files[0].facts.digests.Empty());
 }
 
 TEST(RecoverySession, SaysWhenTheFileCannotBeOpenedOrTheScanWasStopped) {
