@@ -245,7 +245,12 @@ void CViewBottom::BeginScan(const QString& path, ScanKind kind) {
   events.status = [this](const std::string& text) {
     status_->setText(QString::fromStdString(text));
   };
-  events.progress = [this](int position) { progress_->setValue(position); };
+  events.progress = [this](int position) {
+    // drawn with the window's next paint: a bar repaints itself at once on each new value
+    progress_->setUpdatesEnabled(false);
+    progress_->setValue(position);
+    progress_->setUpdatesEnabled(true);
+  };
   events.rows = [this](std::vector<catalogue::CatalogueRow>& rows) { ShowRows(rows); };
   events.finished = [this](const session::ScanOutcome& outcome) { ScanEnded(outcome); };
   events.store = [this](const store::MailStore& store) { frame_.ShowStoreTree(store); };

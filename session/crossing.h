@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <future>
 #include <iterator>
@@ -140,7 +141,7 @@ class Batched {
  private:
   struct State {
     std::mutex mutex;
-    std::vector<T> items;
+    std::deque<T> items;  // taken from the front a task's share at a time
     bool pending = false;
     bool closed = false;
     std::function<void(std::vector<T>&)> sink;
@@ -156,14 +157,10 @@ class Batched {
       if (state->closed) return;
       auto& queued = state->items;
       const size_t n = all ? queued.size() : std::min(queued.size(), state->most);
-      if (n == queued.size()) {
-        items.swap(queued);
-      } else {
-        const auto end = queued.begin() + static_cast<std::ptrdiff_t>(n);
-        items.assign(std::make_move_iterator(queued.begin()), std::make_move_iterator(end));
-        queued.erase(queued.begin(), end);
-        rest = state->pending = true;
-      }
+      const auto end = queued.begin() + static_cast<std::ptrdiff_t>(n);
+      items.assign(std::make_move_iterator(queued.begin()), std::make_move_iterator(end));
+      queued.erase(queued.begin(), end);
+      rest = state->pending = !queued.empty();
     }
     if (!items.empty()) state->sink(items);
     if (rest) state->crossing->Post([state] { Deliver(state, false); });

@@ -93,7 +93,7 @@ class RecoverySession : private engine::RecoveryReporter {
  public:
   // Rows cross in batches at most this often (milliseconds), and at most this many in
   // one task.
-  static constexpr int kRowInterval = 50;
+  static constexpr int kRowInterval = 100;
   static constexpr size_t kMostRowsAtOnce = 500;
 
   RecoverySession(Crossing& crossing, SessionEvents events);

@@ -41,14 +41,21 @@ MessageListModel::MessageListModel(QObject* parent) : QAbstractTableModel(parent
 
 MessageListModel::RowPtr MessageListModel::MakeRow(catalogue::CatalogueRow row) {
   auto added = std::make_unique<Row>();
-  added->cells[2] = QString::fromStdString(row.from);
-  added->cells[3] = QString::fromStdString(row.to);
-  added->cells[4] = QString::fromStdString(row.subject);
-  added->cells[5] = LocalDateText(row.received_time);
-  added->cells[6] = QString::fromStdString(row.StatusText());
-  added->cells[7] = QString::fromStdString(row.OffsetText());
   added->data = std::move(row);
   return added;
+}
+
+const QString& MessageListModel::Row::Cell(int column) const {
+  if (!cells_) {
+    cells_ = std::make_unique<QString[]>(kColumnCount);
+    cells_[2] = QString::fromStdString(data.from);
+    cells_[3] = QString::fromStdString(data.to);
+    cells_[4] = QString::fromStdString(data.subject);
+    cells_[5] = LocalDateText(data.received_time);
+    cells_[6] = QString::fromStdString(data.StatusText());
+    cells_[7] = QString::fromStdString(data.OffsetText());
+  }
+  return cells_[static_cast<size_t>(column)];
 }
 
 void MessageListModel::AddRow(const catalogue::CatalogueRow& row) {
@@ -83,7 +90,7 @@ bool MessageListModel::Matches(const Row& row) const {
   if (dates_.Active() && !dates_.Matches(row.data, {})) return false;
   if (filter_.isEmpty()) return true;
   for (int column : {2, 3, 4, 5}) {
-    if (row.cells[column].contains(filter_, Qt::CaseInsensitive)) return true;
+    if (row.Cell(column).contains(filter_, Qt::CaseInsensitive)) return true;
   }
   return text_matches_ && text_matches_->contains({row.data.folder, row.data.offset});
 }
@@ -176,7 +183,7 @@ std::vector<catalogue::CatalogueRow> MessageListModel::TakeFragments() {
 
 QString MessageListModel::CellText(int row, int column) const {
   if (row < 0 || row >= rowCount() || column < 0 || column >= kColumnCount) return {};
-  return Shown(row).cells[column];
+  return Shown(row).Cell(column);
 }
 
 int MessageListModel::rowCount(const QModelIndex& parent) const {
@@ -194,7 +201,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
   const int column = index.column();
   switch (role) {
     case Qt::DisplayRole:
-      return row.cells[column];
+      return row.Cell(column);
     case Qt::DecorationRole:
       if (column == 0) {
         static const QPixmap envelope = EnvelopePicture();
@@ -283,7 +290,7 @@ std::vector<int> MessageListModel::SortAll(int column, Qt::SortOrder order) {
   const bool ascending = order == Qt::AscendingOrder;
   // dates sort by the time they show, a row without one first
   const auto compare = [column](const Row& a, const Row& b) {
-    if (column != kDateColumn) return CompareListText(a.cells[column], b.cells[column]);
+    if (column != kDateColumn) return CompareListText(a.Cell(column), b.Cell(column));
     const auto& x = a.data.received_time;
     const auto& y = b.data.received_time;
     return x == y ? 0 : (x < y ? -1 : 1);

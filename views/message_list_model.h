@@ -76,8 +76,13 @@ class MessageListModel : public QAbstractTableModel {
  private:
   struct Row {
     catalogue::CatalogueRow data;
-    QString cells[kColumnCount];  // drawn from `data` once, for showing and sorting
     bool checked = false;
+    // The text of a column, for showing, filtering and sorting; drawn from `data` the
+    // first time any is asked for (most rows of a long list are never shown).
+    const QString& Cell(int column) const;
+
+   private:
+    mutable std::unique_ptr<QString[]> cells_;
   };
   // Rows are kept by pointer: sorting and inserting on top move pointers, not rows.
   using RowPtr = std::unique_ptr<Row>;
