@@ -269,10 +269,12 @@ void CViewBottom::BeginScan(const QString& path, ScanKind kind) {
   run_ = {path.toStdString(), report::CommandLine(arguments), NowSeconds(), 0};
   // fragments are always listed; whether they show is the list's choice; a report can
   // be saved of any scan: where each message lay is taken as it is read, the digests of
-  // the messages and of their sources only when a report is saved
+  // the messages and of their sources only when a report is saved, but a disk image's
+  // as it is read (reading it a second time would take as long as the scan)
   session::ScanOptions options = frame_.ScanChoices();
   options.fragments = true;
   options.trace = true;
+  options.source_digests = kind == ScanKind::kImage;
   switch (kind) {
     case ScanKind::kFile:
       session_->Start(path.toStdString(), options);

@@ -259,6 +259,14 @@ TEST_F(MainFrameTest, ADiskImageShowsItsVolumesPlacesAndDeletedStores) {
   EXPECT_EQ(root->child(1)->text(0), "Carved (0)");  // nothing the files did not give
   tree.setCurrentItem(volume->child(0)->child(0));
   Snapshot(*frame, "disk-image-tree.png");
+  // the image was digested as it was read: a report need not read it whole again
+  std::vector<catalogue::CatalogueRow> rows;
+  const auto report = frame->ScanPage().ReportOfScan(rows);
+  ASSERT_TRUE(report);
+  ASSERT_FALSE(report->outcome->files.empty());
+  for (const session::ScannedFile& file : report->outcome->files) {
+    EXPECT_FALSE(file.facts.digests.Empty()) << file.path;
+  }
 }
 
 // Beside the described forms: the attachments alone, PDF files (one for all, here)
