@@ -87,7 +87,8 @@ void CViewBottom::RequestStop() {
 // A batch of rows, inserted above all others, the last listed on top.
 void CViewBottom::ShowRows(std::vector<catalogue::CatalogueRow>& rows) {
   auto& model = items_.List().Model();
-  if (!fragments_shown_) {
+  const auto is_fragment = [](const catalogue::CatalogueRow& row) { return row.fragment; };
+  if (!fragments_shown_ && std::any_of(rows.begin(), rows.end(), is_fragment)) {
     const auto fragments = std::stable_partition(
         rows.begin(), rows.end(), [](const catalogue::CatalogueRow& row) { return !row.fragment; });
     std::move(fragments, rows.end(), std::back_inserter(hidden_fragments_));

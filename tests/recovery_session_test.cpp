@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <numeric>
 #include <set>
 #include <thread>
 
@@ -14,6 +15,7 @@
 #include "platform/digests.h"
 #include "platform/scratch_files.h"
 #include "session/recovery_session.h"
+#include "session/report_digest_job.h"
 #include "session/scan_outcome_text.h"
 #include "session/text_search.h"
 #include "tests/folder_builder.h"
@@ -211,6 +213,44 @@ TEST(RecoverySession, DigestsTakenAfterTheScanAreTheScansOwn) {
   options.trace = true;
   session.Start(file, options);
   session.Wait();
+  // the window's job: every row and the file, the progress reaching the whole; a stop
+  // leaves the job incomplete
+  std::vector<catalogue::CatalogueRow> rows = delivered.rows;
+  std::vector<ScannedFile> files = delivered.outcome->files;
+  std::mutex mutex;
+  DigestProgress last;
+  bool finished = false;
+  {
+    ReportDigestJob job(
+        session, rows, files,
+        [&](const DigestProgress& progress) {
+          std::lock_guard lock(mutex);
+          last.done = std::max(last.done, progress.done);
+          last.total = progress.total;
+        },
+        [&] { finished = true; });
+    job.Start();
+    job.Wait();
+    EXPECT_TRUE(job.Complete());
+  }
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(last.done, last.total);
+  EXPECT_EQ(last.total,
+            std::accumulate(rows.begin(), rows.end(), uint64_t{0},
+                            [](uint64_t sum, const auto& row) { return sum + row.size; }) +
+                files[0].facts.length);
+  EXPECT_TRUE(
+      std::none_of(rows.begin(), rows.end(), [](const auto& row) { return row.digests.Empty(); }));
+  EXPECT_FALSE(files[0].facts.digests.Empty());
+  {
+    std::vector<catalogue::CatalogueRow> more = delivered.rows;
+    ReportDigestJob stopped(session, more, files, nullptr, nullptr);
+    stopped.RequestStop();
+    stopped.Start();
+    stopped.Wait();
+    EXPECT_FALSE(stopped.Complete());
+  }
+
   const DigestStep stop = [](uint64_t) { return false; };
   EXPECT_FALSE(session.DigestRows(delivered.rows, stop));
   const auto digested = std::count_if(delivered.rows.begin(), delivered.rows.end(),
