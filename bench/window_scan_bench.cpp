@@ -2,6 +2,7 @@
 // the real window (offscreen) and with rescuva-cli, and reports both times and the longest stall of
 // the window's user-interface thread during the scan, then the time a report takes to digest
 // every listed message.
+#include <sys/resource.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+
 #include <ctime>
 #include <string>
 #include <vector>
@@ -28,6 +30,17 @@ double ThreadSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
+// The processor time, user and system, of this process (`who` RUSAGE_SELF) or of its
+// ended children (RUSAGE_CHILDREN).
+double ProcessSeconds(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,10 +54,12 @@ int main(int argc, char** argv) {
   rescuva::msgbox::SetMessageBoxPresenter([](const auto&) { return rescuva::msgbox::IDOK; });
 
   const auto cli_start = std::chrono::steady_clock::now();
+  const double cli_processor_before = ProcessSeconds(RUSAGE_CHILDREN);
   const std::string command = std::string(argv[2]) + " --quiet '" + argv[1] + "' > /dev/null";
   if (std::system(command.c_str()) != 0) return 1;
   const double cli =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - cli_start).count();
+  const double cli_processor = ProcessSeconds(RUSAGE_CHILDREN) - cli_processor_before;
 
   // the program's folder holds the scan's pages, which the window then shows
   if (argc == 4) QDir::setCurrent(QString::fromLocal8Bit(argv[3]));
@@ -82,6 +97,7 @@ int main(int argc, char** argv) {
   });
   scan.start();
   const double ui_start = ThreadSeconds();
+  const double processor_start = ProcessSeconds(RUSAGE_SELF);
   since_tick.start();
   ticker.start();
   if (QFileInfo(QString::fromLocal8Bit(argv[1])).isDir()) {
@@ -92,13 +108,14 @@ int main(int argc, char** argv) {
   loop.exec();
   const double window = scan.elapsed() / 1000.0;
   const double ui_busy = ThreadSeconds() - ui_start;
+  const double processor = ProcessSeconds(RUSAGE_SELF) - processor_start;
   ticker.stop();
   const int rows = frame.ItemList().List().Model().rowCount();
-  std::printf("rescuva-cli          %.2f s\n", cli);
+  std::printf("rescuva-cli          %.2f s, processor time %.2f s\n", cli, cli_processor);
   std::printf(
       "window               %.2f s (%.2f x the CLI), %d rows listed; the scan's own "
-      "thread ended after %.2f s\n",
-      window, window / cli, rows, worker_ended);
+      "thread ended after %.2f s; processor time %.2f s\n",
+      window, window / cli, rows, worker_ended, processor);
   std::printf(
       "the user-interface thread: busy %.2f s in all, its longest stall %lld ms, longest busy "
       "%.0f ms\n",

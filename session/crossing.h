@@ -142,6 +142,7 @@ class Batched {
   struct State {
     std::mutex mutex;
     std::deque<T> items;  // taken from the front a task's share at a time
+    std::vector<T> spare;  // a delivered batch's storage, kept for the next one
     bool pending = false;
     bool closed = false;
     std::function<void(std::vector<T>&)> sink;
@@ -158,11 +159,17 @@ class Batched {
       auto& queued = state->items;
       const size_t n = all ? queued.size() : std::min(queued.size(), state->most);
       const auto end = queued.begin() + static_cast<std::ptrdiff_t>(n);
+      items.swap(state->spare);
       items.assign(std::make_move_iterator(queued.begin()), std::make_move_iterator(end));
       queued.erase(queued.begin(), end);
       rest = state->pending = !queued.empty();
     }
     if (!items.empty()) state->sink(items);
+    items.clear();
+    {
+      std::lock_guard lock(state->mutex);
+      if (items.capacity() > state->spare.capacity()) items.swap(state->spare);
+    }
     if (rest) state->crossing->Post([state] { Deliver(state, false); });
   }
 

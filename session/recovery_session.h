@@ -94,7 +94,7 @@ class RecoverySession : private engine::RecoveryReporter {
   // Rows cross in batches at most this often (milliseconds), and at most this many in
   // one task.
   static constexpr int kRowInterval = 100;
-  static constexpr size_t kMostRowsAtOnce = 500;
+  static constexpr size_t kMostRowsAtOnce = 5000;
 
   RecoverySession(Crossing& crossing, SessionEvents events);
   RecoverySession(const RecoverySession&) = delete;
