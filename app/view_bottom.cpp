@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <iterator>
 
 #include "app/data_folder.h"
@@ -89,8 +90,8 @@ void CViewBottom::ShowRows(std::vector<catalogue::CatalogueRow>& rows) {
   auto& model = items_.List().Model();
   const auto is_fragment = [](const catalogue::CatalogueRow& row) { return row.fragment; };
   if (!fragments_shown_ && std::any_of(rows.begin(), rows.end(), is_fragment)) {
-    const auto fragments = std::stable_partition(
-        rows.begin(), rows.end(), [](const catalogue::CatalogueRow& row) { return !row.fragment; });
+    const auto fragments =
+        std::stable_partition(rows.begin(), rows.end(), std::not_fn(is_fragment));
     std::move(fragments, rows.end(), std::back_inserter(hidden_fragments_));
     rows.erase(fragments, rows.end());
   }
