@@ -41,8 +41,8 @@ struct CatalogueCounts {
 class CataloguePipeline {
  public:
   // Called for every message the catalogue lists, one at a time, on a parsing thread
-  // or the engine's.
-  using Listed = std::function<void(const CatalogueRow& row, std::span<const char> bytes)>;
+  // or the engine's. The row is the callee's: it may keep it, moving it away.
+  using Listed = std::function<void(CatalogueRow& row, std::span<const char> bytes)>;
 
   // `source` is the folder file the messages come from; every row carries it. With
   // `fragments`, text without those headers is listed as a fragment; with `digests`,

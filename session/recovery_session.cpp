@@ -147,9 +147,7 @@ std::unique_ptr<catalogue::CataloguePipeline> RecoverySession::MakePipeline(cons
                                                                             int folder) {
   auto pipeline = std::make_unique<catalogue::CataloguePipeline>(
       path,
-      [this](const catalogue::CatalogueRow& row, std::span<const char> bytes) {
-        Deliver(row, bytes);
-      },
+      [this](catalogue::CatalogueRow& row, std::span<const char> bytes) { Deliver(row, bytes); },
       options_.fragments, options_.digests, folder, listed_before_);
   const bool carving = std::any_of(store_.folders.begin(), store_.folders.end(),
                                    [](const store::StoreFolder& f) { return f.carved; });
@@ -170,30 +168,25 @@ std::unique_ptr<catalogue::CataloguePipeline> RecoverySession::MakePipeline(cons
   return pipeline;
 }
 
-// Rows of a store learn and tell copies; a single file's go as they are.
-void RecoverySession::Deliver(const catalogue::CatalogueRow& row, std::span<const char> bytes) {
-  const catalogue::CatalogueRow* delivered = &row;
-  catalogue::CatalogueRow tagged;
+// Rows of a store learn and tell copies; a single file's go as they are. The row is
+// the session's to keep: it crosses without a copy.
+void RecoverySession::Deliver(catalogue::CatalogueRow& row, std::span<const char> bytes) {
   // a mail file copied out of a disk image: its runs are told as places in the image
   if (row.folder >= 0 && store_.folders[static_cast<size_t>(row.folder)].on_disk &&
       !row.trace.runs.empty()) {
-    tagged = row;
-    tagged.trace.runs = store::ImagePositions(
+    row.trace.runs = store::ImagePositions(
         row.trace.runs, store_.folders[static_cast<size_t>(row.folder)].on_disk->extents);
-    delivered = &tagged;
   }
   if (row.folder >= 0 && !row.fragment) {
     if (!row.deleted) {
       copies_.LearnListed(row, bytes);
     } else if (auto copy = copies_.CopyOf(row, bytes)) {
-      if (delivered != &tagged) tagged = row;
-      tagged.copy_of = copy;
-      delivered = &tagged;
+      row.copy_of = copy;
       ++copies_found_;
     }
   }
-  if (events_.listed) events_.listed(*delivered, bytes);
-  if (events_.rows) rows_.Add(*delivered);
+  if (events_.listed) events_.listed(row, bytes);
+  if (events_.rows) rows_.Add(std::move(row));
 }
 
 const engine::MessageSource& RecoverySession::Source(int folder) const {

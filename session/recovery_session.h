@@ -162,7 +162,7 @@ class RecoverySession : private engine::RecoveryReporter {
   void Conclude(ScanOutcome outcome);
   // A pipeline for the messages of `folder`; its rows go to the events.
   std::unique_ptr<catalogue::CataloguePipeline> MakePipeline(const std::string& path, int folder);
-  void Deliver(const catalogue::CatalogueRow& row, std::span<const char> bytes);
+  void Deliver(catalogue::CatalogueRow& row, std::span<const char> bytes);
 
   SessionEvents events_;
   platform::ScratchFolder scratch_;
