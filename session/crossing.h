@@ -141,7 +141,7 @@ class Batched {
  private:
   struct State {
     std::mutex mutex;
-    std::deque<T> items;  // taken from the front a task's share at a time
+    std::deque<T> items;   // taken from the front a task's share at a time
     std::vector<T> spare;  // a delivered batch's storage, kept for the next one
     bool pending = false;
     bool closed = false;
