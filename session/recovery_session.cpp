@@ -221,7 +221,7 @@ bool RecoverySession::DigestRows(std::vector<catalogue::CatalogueRow>& rows,
 
 bool RecoverySession::DigestFiles(std::vector<ScannedFile>& files, const DigestStep& step) const {
   for (ScannedFile& file : files) {
-    if (file.ending != engine::RunEnding::kDone || !file.facts.digests.Empty()) continue;
+    if (!file.Undigested()) continue;
     const engine::RunEnding digested = engine::DigestWholeSource(
         Source(file.folder).Source(), step ? step : [](uint64_t) { return true; },
         file.facts.digests);

@@ -32,6 +32,9 @@ struct ScannedFile {
   int folder = -1;  // its store folder; -1 for a single file
   engine::SourceFacts facts;
   engine::RunEnding ending = engine::RunEnding::kDone;
+
+  // Read to its end, but not digested as it was read.
+  bool Undigested() const { return ending == engine::RunEnding::kDone && facts.digests.Empty(); }
 };
 
 // How a scan ended, with what it listed and what it could not.
@@ -138,8 +141,8 @@ class RecoverySession : private engine::RecoveryReporter {
   // message cannot be read again keeps none. False when stopped.
   bool DigestRows(std::vector<catalogue::CatalogueRow>& rows,
                   const DigestStep& step = nullptr) const;
-  // Gives every file the scan read to its end without digests those of its bytes; a
-  // file that cannot be read again keeps none and says so. False when stopped.
+  // Gives every undigested file those of its bytes; a file that cannot be read again
+  // keeps none and says so. False when stopped.
   bool DigestFiles(std::vector<ScannedFile>& files, const DigestStep& step = nullptr) const;
   const std::string& ScratchPath() const { return scratch_.Path(); }
 

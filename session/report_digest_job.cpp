@@ -16,9 +16,7 @@ ReportDigestJob::ReportDigestJob(const RecoverySession& session,
     if (row.digests.Empty()) total_ += row.size;
   }
   for (const ScannedFile& file : files_) {
-    if (file.ending == engine::RunEnding::kDone && file.facts.digests.Empty()) {
-      total_ += file.facts.length;
-    }
+    if (file.Undigested()) total_ += file.facts.length;
   }
 }
 
